@@ -28,6 +28,7 @@ struct AppState {
     bool StyleEventsEnabled = true;
     bool CleaningUp = false;
     bool SavingSuspended = false;
+    bool LoadingLesson = false;  // a lesson record is being loaded into the screens
 
     // Play flags: long operations notice each other through these.
     bool Playing = false;

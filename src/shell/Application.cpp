@@ -7,11 +7,13 @@
 
 #include "Dialogs.h"
 #include "HandleDataBase.h"
+#include "LessonLifecycle.h"
 #include "ShellTexts.h"
 #include "ShellWindows.h"
 #include "StoreError.h"
 #include "TFrame.h"
 #include "TMainForm.h"
+#include "TextAttributes.h"
 
 namespace vellora {
 
@@ -63,7 +65,7 @@ bool Application::startUp(const QString& commandLineLesson) {
     lessonNotFound_ = std::make_unique<TLessonNotFound>(mainForm_.get());
     util_ = std::make_unique<TUtil>();
     frame_ = std::make_unique<TFrame>();
-    titleScreen_ = std::make_unique<TTitleScreen>();
+    titleScreen_ = std::make_unique<TTitleScreen>(state_, *util_);
     dlgDiagram_ = std::make_unique<TdlgDiagram>(mainForm_.get());
     synchro_ = std::make_unique<TSynchro>(mainForm_.get());
     dm_ = std::make_unique<TDm>();
@@ -92,6 +94,17 @@ bool Application::startUp(const QString& commandLineLesson) {
 
     mainForm_->hostWindows(titleScreen_.get(), util_.get(), frame_.get());
     mainForm_->setCommandLineLesson(commandLineLesson);
+
+    textAttributes_ = std::make_unique<TextAttributes>(state_, *mainForm_, *util_, *titleScreen_);
+    lifecycle_ = std::make_unique<LessonLifecycle>(
+        state_, *mainForm_, handleDataBase_->database(), dialogs_, *textAttributes_,
+        LessonWindows{titleScreen_.get(), util_.get(), frame_.get(), dlgOpenLesson_.get(), lessonNotFound_.get(),
+                      notifyDeleteLesson_.get()});
+    // Focusing a title field enters its domain; entering a title domain
+    // focuses its field.
+    QObject::connect(titleScreen_.get(), &TTitleScreen::domainRequested, mainForm_.get(), &TMainForm::Icons);
+    QObject::connect(mainForm_.get(), &TMainForm::domainEntered, titleScreen_.get(),
+                     &TTitleScreen::focusDomainField);
     return true;
 }
 

@@ -25,6 +25,8 @@ class TDirectorySelector;
 class TdlgNewPage;
 class TMedia;
 class TDlgOpenLesson;
+class TextAttributes;
+class LessonLifecycle;
 
 // What the command line asks for.
 struct CommandLine {
@@ -60,6 +62,9 @@ public:
     TUtil* Util() const { return util_.get(); }
     TFrame* Frame() const { return frame_.get(); }
     TTitleScreen* TitleScreen() const { return titleScreen_.get(); }
+    TDlgOpenLesson* DlgOpenLesson() const { return dlgOpenLesson_.get(); }
+    TextAttributes* textAttributes() const { return textAttributes_.get(); }
+    LessonLifecycle* lifecycle() const { return lifecycle_.get(); }
 
 private:
     AppState state_;
@@ -80,6 +85,9 @@ private:
     std::unique_ptr<TdlgNewPage> dlgNewPage_;
     std::unique_ptr<TMedia> media_;
     std::unique_ptr<TDlgOpenLesson> dlgOpenLesson_;
+    // Collaborators of the main window; they go before the windows they use.
+    std::unique_ptr<TextAttributes> textAttributes_;
+    std::unique_ptr<LessonLifecycle> lifecycle_;
 };
 
 }  // namespace vellora

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "ColorGrid.h"
 #include "Controls.h"
 #include "Database.h"
 #include "Dialogs.h"
@@ -135,7 +136,7 @@ void TMainForm::buildBottom(QWidget* central) {
 
 void TMainForm::buildPopups(QWidget* central) {
     pnlColor = panel(central, "pnlColor", QRect(222, 35, 130, 70));
-    ColorGrid1 = make<QWidget>(pnlColor, "ColorGrid1", QRect(3, 3, 124, 64));
+    ColorGrid1 = make<TColorGrid>(pnlColor, "ColorGrid1", QRect(3, 3, 124, 64));
 
     pnlSetStyle = panel(central, "pnlSetStyle", QRect(222, 35, 100, 70));
     Bold = make<QCheckBox>(pnlSetStyle, "Bold", QRect(6, 3, 90, 20));
@@ -192,6 +193,7 @@ void TMainForm::hostWindows(TTitleScreen* title, TUtil* util, TFrame* frame) {
     connect(util, &TUtil::clicked, this, &TMainForm::FormClick);
     connect(util, &TUtil::rightPressed, this, &TMainForm::continueRequested);
     connect(title, &TTitleScreen::rightPressed, this, &TMainForm::continueRequested);
+    connect(title, &TTitleScreen::clicked, this, &TMainForm::FormClick);
 }
 
 void TMainForm::releaseWindows() {
@@ -277,6 +279,7 @@ void TMainForm::Icons(int domain) {
         // The window may have changed size before the first domain: catch up.
         FormResize();
     }
+    emit domainEntered(domain);
 }
 
 void TMainForm::FormActivate() {

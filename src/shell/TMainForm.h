@@ -24,6 +24,7 @@ class Database;
 class Dialogs;
 class Table;
 class TFrame;
+class TColorGrid;
 class TGauge;
 class TSpinButton;
 class TTitleScreen;
@@ -104,7 +105,7 @@ public:
 
     // Pop-up panels
     QFrame* pnlColor;
-    QWidget* ColorGrid1;
+    TColorGrid* ColorGrid1;
     QFrame* pnlSetStyle;
     QCheckBox* Bold;
     QCheckBox* Italics;
@@ -141,6 +142,8 @@ signals:
     void terminated();
     // The main window became the active window (the splash closes then).
     void activated();
+    // A domain has been entered (the font indicator follows it).
+    void domainEntered(int domain);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

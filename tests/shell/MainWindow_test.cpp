@@ -9,6 +9,7 @@
 #include "Application.h"
 #include "Controls.h"
 #include "HandleDataBase.h"
+#include "LessonLifecycle.h"
 #include "Rescale.h"
 #include "ScriptedDialogs.h"
 #include "ShellTexts.h"
@@ -283,7 +284,8 @@ TEST(MainWindow, ShutDownAsksAndSavesFirst) {
             ++saves;
             return c.saveSucceeds;
         });
-        s.app->state().LessonOpen = c.lessonOpen;
+        if (c.lessonOpen) s.app->lifecycle()->FileNewClick();  // a real lesson, so its own record saves
+        ASSERT_EQ(s.app->state().LessonOpen, c.lessonOpen);
         bool terminated = false;
         QObject::connect(&f, &TMainForm::terminated, [&] { terminated = true; });
         s.dialogs.expect(MsgKind::Confirmation, *c.question, c.answer);
@@ -336,14 +338,17 @@ TEST(MainWindow, CommandLineLessonIsOpenedOnceWhenItExists) {
         Started s(c.argument);
         TMainForm& f = s.form();
         f.LesnTable->append();
-        f.LesnTable->post();  // lesson 1
+        f.LesnTable->setInteger(QStringLiteral("DataVersion"), AppState::ProgramDataVersion);
+        f.LesnTable->post();  // lesson 1, with its directory
+        QDir().mkpath(s.tmp.file(QStringLiteral("workspac/00000001")));
         QList<qint64> opened;
         QObject::connect(&f, &TMainForm::openLessonRequested, [&](qint64 n) { opened << n; });
         s.app->show();
         f.FormActivate();
         f.FormActivate();  // a dialog closing activates the window again
         EXPECT_EQ(opened, c.opens ? QList<qint64>{1} : QList<qint64>{}) << c.argument.toStdString();
-        if (!c.opens) EXPECT_EQ(f.editDomain->text(), QStringLiteral("Start"));
+        EXPECT_EQ(f.editDomain->text(), c.opens ? QStringLiteral("Title") : QStringLiteral("Start"));
+        EXPECT_EQ(s.app->state().LessonOpen, c.opens);
     }
 }
 

@@ -1,0 +1,783 @@
+#include <gtest/gtest.h>
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFontInfo>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "ColorGrid.h"
+#include "LessonDialogs.h"
+#include "LessonSession.h"
+#include "LessonTexts.h"
+#include "LocalFileNames.h"
+#include "StoreError.h"
+#include "TFrame.h"
+#include "TTitleScreen.h"
+#include "TUtil.h"
+#include "Table.h"
+#include "TempDir.h"
+#include "TextCodes.h"
+
+using namespace vellora;
+using vellora::testing::LessonSession;
+using vellora::testing::ScriptedDialogs;
+using vellora::testing::TempDir;
+
+namespace {
+
+QString lessonDir(const TempDir& tmp, const char* name) { return tmp.file(QStringLiteral("workspac/") + QLatin1String(name)); }
+
+// The lesson row as another connection sees it: what was really written.
+struct StoredLesson {
+    std::unique_ptr<Database> db;
+    std::unique_ptr<Table> t;
+    StoredLesson(const TempDir& tmp, qint64 number) {
+        db = std::make_unique<Database>(tmp.file(QStringLiteral("db")), Database::Mode::ReadOnly);
+        t = std::make_unique<Table>(*db, TableId::Lesn, true);
+        found = t->findKey(number);
+    }
+    bool found = false;
+    qint64 i(const char* f) const { return t->asInteger(QLatin1String(f)); }
+    QString s(const char* f) const { return t->asString(QLatin1String(f)); }
+};
+
+int rowsWith(Database& db, TableId id, const char* field, qint64 value) {
+    return Query(db, id, QLatin1String(field), value).recordCount();
+}
+
+qint64 addPage(TMainForm& f, qint64 lesson, int number, int type, int words, int choices) {
+    f.PageTable->append();
+    f.PageTable->setInteger(QStringLiteral("LesnRegNum"), lesson);
+    f.PageTable->setInteger(QStringLiteral("PageNumber"), number);
+    f.PageTable->setInteger(QStringLiteral("PageType"), type);
+    f.PageTable->post();
+    const qint64 key = f.PageTable->key();
+    for (int w = 1; w <= words; ++w) {
+        f.WurdTable->append();
+        f.WurdTable->setInteger(QStringLiteral("PageRegNum"), key);
+        f.WurdTable->setInteger(QStringLiteral("WurdNumber"), w);
+        f.WurdTable->setString(QStringLiteral("WText"), QStringLiteral("word"));
+        f.WurdTable->post();
+    }
+    for (int c = 1; c <= choices; ++c) {
+        f.ChoiceTable->append();
+        f.ChoiceTable->setInteger(QStringLiteral("PageRegNum"), key);
+        f.ChoiceTable->post();
+    }
+    return key;
+}
+
+void typeInto(QWidget* w, const QString& text) {
+    w->setFocus();
+    QTest::keyClick(w, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(w, text);
+}
+
+// Answers the open dialog with lesson `number`, checking what it shows.
+std::function<int(QObject*)> chooseLesson(qint64 number) {
+    return [number](QObject* o) {
+        auto* dlg = qobject_cast<TDlgOpenLesson*>(o);
+        EXPECT_NE(dlg, nullptr);
+        EXPECT_TRUE(dlg->selectLesson(number));
+        EXPECT_EQ(dlg->LRegNum->text(), QString::number(number));
+        return int(QDialog::Accepted);
+    };
+}
+
+}  // namespace
+
+TEST(FilePathRule, PadsToEightCharactersAndNeverCuts) {
+    struct Case {
+        const char *prefix, *number, *extension, *expected;
+    };
+    const Case cases[] = {
+        {"L", "123", ".wav", "L0000123.wav"},     {"", "123", "", "00000123"},
+        {"W", "1234567", ".wav", "W1234567.wav"}, {"W", "12345678", ".wav", "W12345678.wav"},
+        {"", "123456789", "", "123456789"},       {"", "12345678", "", "12345678"},
+        {"P", "45", ".BMP", "P0000045.BMP"},      {"LONGPREFIX", "1", ".X", "LONGPREFIX1.X"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(local::FilePath(QLatin1String(c.prefix), QLatin1String(c.number), QLatin1String(c.extension)),
+                  QLatin1String(c.expected));
+}
+
+TEST(LessonCaption, JoinsTwoLinesUpTo45Characters) {
+    const QString line1 = QStringLiteral("The Travels of a Very Small Boat");  // 32
+    struct Case {
+        QString title, caption;
+    };
+    const QString second12 = QStringLiteral("down a river");   // joined: 32 + 1 + 12 = 45
+    const QString second13 = QStringLiteral("down a rivers");  // joined: 46
+    const Case cases[] = {
+        {line1 + QLatin1Char('\n') + second12, line1 + QLatin1Char(' ') + second12},
+        {line1 + QLatin1Char('\n') + second13, line1},
+        {line1 + QStringLiteral("\r\n") + second12, line1 + QLatin1Char(' ') + second12},
+        {line1, line1},
+        {QString(), QString()},
+        {QStringLiteral("A\nB\nC"), QStringLiteral("A B")},
+    };
+    ASSERT_EQ((line1 + QLatin1Char(' ') + second12).size(), 45);
+    for (const auto& c : cases) EXPECT_EQ(LessonLifecycle::LessonCaption(c.title), c.caption) << c.title.toStdString();
+}
+
+TEST(FileNew, MakesLessonOneWithItsDirectoryAndEveryDefault) {
+    TempDir tmp;
+    LessonSession s(tmp.path());
+    TMainForm& f = s.form();
+    TTitleScreen& t = s.title();
+    s.life().FileNewItem->trigger();
+
+    EXPECT_TRUE(s.state().LessonOpen);
+    EXPECT_EQ(s.state().LesnRegNum, 1);
+    EXPECT_TRUE(QFileInfo(lessonDir(tmp, "00000001")).isDir());
+    EXPECT_EQ(s.state().DirPath, lessonDir(tmp, "00000001"));
+    EXPECT_EQ(s.state().CurrentDomain, 2);
+    EXPECT_EQ(f.editDomain->text(), QStringLiteral("Title"));
+    EXPECT_TRUE(t.isVisible());
+    EXPECT_EQ(f.editPage->text(), QStringLiteral("0"));
+    EXPECT_EQ(f.editPages->text(), QStringLiteral("0"));
+    EXPECT_EQ(s.state().PageCount, 0);
+    EXPECT_EQ(s.state().LastReadingPage, -1);
+    EXPECT_EQ(s.state().LastQuestionPage, -1);
+
+    const QString year = QString::number(QDate::currentDate().year());
+    const std::pair<const char*, QString> texts[] = {
+        {"Title", QStringLiteral("Untitled")},          {"AuthorFirst", QStringLiteral("First")},
+        {"AuthorMiddle", QStringLiteral("M.")},         {"AuthorLast", QStringLiteral("Last")},
+        {"CopyRYear", year},                            {"CopyRHolder", QStringLiteral("Copyright Holder")},
+        {"CopyRLocation", QStringLiteral("City, Country")}, {"Objective", QStringLiteral("Lesn")},
+    };
+    for (const auto& [field, text] : texts) EXPECT_EQ(t.fieldText(QLatin1String(field)), text) << field;
+
+    EXPECT_EQ(t.memTitle->font().family(), QStringLiteral("Arial"));
+    EXPECT_EQ(t.memTitle->font().pointSize(), 22);
+    EXPECT_EQ(t.memTitle->palette().color(QPalette::Text), ColorOfCode(kColorNavy));
+    EXPECT_FALSE(t.memTitle->font().bold());
+    EXPECT_EQ(t.memTitle->palette().color(QPalette::Base), ColorOfCode(kColorWhite));
+    for (QLineEdit* e : {t.DBeditFirst, t.DBeditMiddle, t.DBeditLast}) {
+        EXPECT_EQ(e->font().family(), QStringLiteral("arial"));
+        EXPECT_EQ(e->font().pointSize(), 20);  // the design size: a new lesson leaves it
+        EXPECT_EQ(e->palette().color(QPalette::Text), ColorOfCode(kColorNavy));
+        EXPECT_EQ(e->palette().color(QPalette::Base), ColorOfCode(kColorSilver));
+    }
+    QLabel* def = s.app->Util()->DefaultFont;
+    EXPECT_EQ(def->font().family(), QStringLiteral("arial"));
+    EXPECT_EQ(def->font().pointSize(), 15);
+    EXPECT_EQ(def->palette().color(QPalette::WindowText), ColorOfCode(kColorBlack));
+    // The machine has no Arial: the closest installed font draws it.
+    EXPECT_FALSE(QFontInfo(t.memTitle->font()).family().isEmpty());
+
+    StoredLesson r(tmp, 1);
+    ASSERT_TRUE(r.found);
+    EXPECT_EQ(r.i("DataVersion"), 12);
+    EXPECT_EQ(r.i("Pages"), 0);
+    for (const auto& [field, text] : texts) EXPECT_EQ(r.s(field), text) << field;
+    EXPECT_EQ(r.s("TitleFontName"), QStringLiteral("Arial"));
+    EXPECT_EQ(r.i("TitleFontSize"), 22);
+    EXPECT_EQ(r.i("TitleFontColor"), 4);
+    EXPECT_EQ(r.i("TitleFontStyle"), 0);
+    EXPECT_EQ(r.s("NameFontName"), QStringLiteral("arial"));
+    EXPECT_EQ(r.i("NameFontSize"), 20);
+    EXPECT_EQ(r.i("NameFontColor"), 4);
+    EXPECT_EQ(r.s("LDefaultFontName"), QStringLiteral("arial"));
+    EXPECT_EQ(r.i("LDefaultFontSize"), 15);
+    EXPECT_EQ(r.i("LDefaultFontColor"), 0);
+    EXPECT_EQ(r.i("LDefaultFontStyle"), 0);
+    EXPECT_EQ(r.i("Background"), 0);
+    EXPECT_EQ(r.i("LessonSoundFile"), 0);
+    EXPECT_EQ(r.s("DirPath"), lessonDir(tmp, "00000001"));
+
+    // A second new lesson saves the first and takes the next number.
+    typeInto(t.memTitle, QStringLiteral("First book"));
+    s.life().FileNewClick();
+    EXPECT_EQ(s.state().LesnRegNum, 2);
+    EXPECT_TRUE(QFileInfo(lessonDir(tmp, "00000002")).isDir());
+    EXPECT_EQ(t.fieldText(QStringLiteral("Title")), QStringLiteral("Untitled"));
+    EXPECT_EQ(StoredLesson(tmp, 1).s("Title"), QStringLiteral("First book"));
+}
+
+TEST(FileNew, ADirectoryThatCannotBeMadeLeavesNoLessonBehind) {
+    TempDir tmp;
+    LessonSession s(tmp.path());
+    s.form().FormActivate();
+    {  // a plain file where the lesson store should be
+        QFile block(tmp.file(QStringLiteral("workspac")));
+        ASSERT_TRUE(block.open(QIODevice::WriteOnly));
+    }
+    s.dialogs.expectContaining(MsgKind::Error, QStringLiteral("could not be made"));
+    s.life().FileNewClick();
+    EXPECT_FALSE(s.state().LessonOpen);
+    EXPECT_EQ(s.state().LesnRegNum, 0);
+    EXPECT_TRUE(s.state().DirPath.isEmpty());
+    EXPECT_EQ(s.form().LesnTable->recordCount(), 0);
+    EXPECT_EQ(s.state().CurrentDomain, 0);
+    EXPECT_FALSE(s.title().isVisible());
+
+    // Once the way is clear, making a lesson works; numbers are never reused.
+    QFile::remove(tmp.file(QStringLiteral("workspac")));
+    s.life().FileNewClick();
+    EXPECT_TRUE(s.state().LessonOpen);
+    EXPECT_EQ(s.state().LesnRegNum, 2);
+    EXPECT_TRUE(QFileInfo(lessonDir(tmp, "00000002")).isDir());
+    EXPECT_EQ(s.form().LesnTable->recordCount(), 1);
+}
+
+TEST(FileSave, TypedTextsSurviveSaveClosingAndReopening) {
+    TempDir tmp;
+    {
+        LessonSession s(tmp.path());
+        s.life().FileNewClick();
+        TTitleScreen& t = s.title();
+        typeInto(t.memTitle, QStringLiteral("Rivers"));
+        QTest::keyClick(t.memTitle, Qt::Key_Return);
+        QTest::keyClicks(t.memTitle, QStringLiteral("and Seas"));
+        typeInto(t.DBeditFirst, QStringLiteral("Ada"));
+        typeInto(t.DBeditMiddle, QString());
+        QTest::keyClick(t.DBeditMiddle, Qt::Key_Backspace);
+        typeInto(t.DBeditLast, QStringLiteral("Lovelace"));
+        typeInto(t.DBeditYear, QStringLiteral("18x43"));  // only digits get in
+        typeInto(t.DBEditHolder, QStringLiteral("The Analytical Society"));
+        typeInto(t.DBEditLocation, QStringLiteral("London, England"));
+        typeInto(t.Objective, QStringLiteral("Learn the rivers"));
+        // The names field keeps no more than its 20 characters.
+        typeInto(t.DBeditFirst, QStringLiteral("Adaaaaaaaaaaaaaaaaaaaaaaaaaaa"));
+        EXPECT_EQ(t.DBeditFirst->text().size(), 20);
+        typeInto(t.DBeditFirst, QStringLiteral("Ada"));
+
+        // Typing edits the open record at once; the save writes it.
+        EXPECT_EQ(s.form().LesnTable->asString(QStringLiteral("AuthorLast")), QStringLiteral("Lovelace"));
+        EXPECT_EQ(s.form().LesnTable->state(), Table::State::Edit);
+        EXPECT_EQ(StoredLesson(tmp, 1).s("AuthorLast"), QStringLiteral("Last"));
+        EXPECT_EQ(s.title().windowTitle(), QStringLiteral("Rivers and Seas"));
+
+        s.life().FileSaveItem->trigger();
+        StoredLesson r(tmp, 1);
+        EXPECT_EQ(r.s("Title"), QStringLiteral("Rivers\nand Seas"));
+        EXPECT_EQ(r.s("AuthorFirst"), QStringLiteral("Ada"));
+        EXPECT_EQ(r.s("AuthorMiddle"), QString());
+        EXPECT_EQ(r.s("AuthorLast"), QStringLiteral("Lovelace"));
+        EXPECT_EQ(r.i("CopyRYear"), 1843);
+        EXPECT_EQ(r.s("CopyRHolder"), QStringLiteral("The Analytical Society"));
+        EXPECT_EQ(r.s("CopyRLocation"), QStringLiteral("London, England"));
+        EXPECT_EQ(r.s("Objective"), QStringLiteral("Learn the rivers"));
+        // Still editable after saving.
+        EXPECT_EQ(s.form().LesnTable->state(), Table::State::Edit);
+    }
+    LessonSession s(tmp.path());
+    s.form().FormActivate();
+    s.dialogs.expectDialog(QStringLiteral("DlgOpenLesson"), [](QObject* o) {
+        auto* dlg = qobject_cast<TDlgOpenLesson*>(o);
+        EXPECT_EQ(dlg->LRegNum->text(), QStringLiteral("1"));  // the first lesson is chosen
+        EXPECT_EQ(dlg->DBMemoTitle->toPlainText(), QStringLiteral("Rivers\nand Seas"));
+        EXPECT_EQ(dlg->DBMemoObjective->toPlainText(), QStringLiteral("Learn the rivers"));
+        EXPECT_EQ(dlg->dbPages->text(), QStringLiteral("0"));
+        EXPECT_EQ(dlg->editAuthor->text(), QStringLiteral("Ada  Lovelace"));
+        return int(QDialog::Accepted);
+    });
+    s.life().FileOpenItem->trigger();
+    EXPECT_TRUE(s.state().LessonOpen);
+    EXPECT_EQ(s.state().CurrentDomain, 2);
+    EXPECT_TRUE(s.title().isVisible());
+    EXPECT_EQ(s.title().fieldText(QStringLiteral("Title")), QStringLiteral("Rivers\nand Seas"));
+    EXPECT_EQ(s.title().fieldText(QStringLiteral("AuthorFirst")), QStringLiteral("Ada"));
+    EXPECT_EQ(s.title().fieldText(QStringLiteral("CopyRYear")), QStringLiteral("1843"));
+    EXPECT_EQ(s.title().fieldText(QStringLiteral("CopyRHolder")), QStringLiteral("The Analytical Society"));
+    EXPECT_EQ(s.title().windowTitle(), QStringLiteral("Rivers and Seas"));
+    EXPECT_EQ(s.form().windowTitle(), QStringLiteral("Rivers and Seas - Vellora (Beta 0.80)"));
+}
+
+TEST(FileSave, RefusedWhileSavingIsSuspended) {
+    TempDir tmp;
+    LessonSession s(tmp.path());
+    s.life().FileNewClick();
+    typeInto(s.title().memTitle, QStringLiteral("Changed"));
+    s.state().SavingSuspended = true;
+    EXPECT_FALSE(s.life().SaveLesnRecord());
+    EXPECT_EQ(StoredLesson(tmp, 1).s("Title"), QStringLiteral("Untitled"));
+    s.state().SavingSuspended = false;
+    EXPECT_TRUE(s.life().SaveLesnRecord());
+    EXPECT_EQ(StoredLesson(tmp, 1).s("Title"), QStringLiteral("Changed"));
+}
+
+TEST(TextAttributesOfALesson, BoldUnderlinedTealTitleSavesAndReloads) {
+    TempDir tmp;
+    {
+        LessonSession s(tmp.path());
+        s.life().FileNewClick();
+        TMainForm& f = s.form();
+        s.attributes().btnStyleClick();
+        ASSERT_TRUE(f.pnlSetStyle->isVisible());
+        QTest::mouseClick(f.Bold, Qt::LeftButton, {}, QPoint(5, f.Bold->height() / 2));
+        QTest::mouseClick(f.Underline, Qt::LeftButton, {}, QPoint(5, f.Underline->height() / 2));
+        EXPECT_TRUE(s.title().memTitle->font().bold());
+        EXPECT_TRUE(s.title().memTitle->font().underline());
+        s.attributes().btnColor1Click();
+        ASSERT_TRUE(f.pnlColor->isVisible());
+        QTest::mouseClick(f.ColorGrid1, Qt::LeftButton, {}, f.ColorGrid1->cellRect(kColorTeal).center());
+        EXPECT_EQ(s.title().memTitle->palette().color(QPalette::Text), QColor(0, 128, 128));
+        s.life().FileSaveClick();
+        StoredLesson r(tmp, 1);
+        EXPECT_EQ(r.i("TitleFontStyle"), 101);
+        EXPECT_EQ(r.i("TitleFontColor"), 6);
+        // Saving reads the styles without touching the style boxes.
+        EXPECT_TRUE(f.Bold->isChecked());
+        EXPECT_TRUE(f.Underline->isChecked());
+    }
+    LessonSession s(tmp.path());
+    s.form().FormActivate();
+    s.dialogs.expectDialog(QStringLiteral("DlgOpenLesson"), chooseLesson(1));
+    s.life().FileOpenClick();
+    const QFont font = s.title().memTitle->font();
+    EXPECT_TRUE(font.bold());
+    EXPECT_TRUE(font.underline());
+    EXPECT_FALSE(font.italic());
+    EXPECT_EQ(s.title().memTitle->palette().color(QPalette::Text), QColor(0, 128, 128));
+    EXPECT_EQ(font.family(), QStringLiteral("Arial"));  // the stored name, not the stand-in
+    // Entering the title domain shows its attributes in the indicator box.
+    EXPECT_TRUE(s.form().Bold->isChecked());
+    EXPECT_TRUE(s.form().Underline->isChecked());
+    EXPECT_FALSE(s.form().Italics->isChecked());
+    EXPECT_EQ(s.form().editFont->text(), QStringLiteral("Arial"));
+    EXPECT_EQ(s.form().editSizeFont->text(), QStringLiteral("22"));
+}
+
+TEST(FileOpen, DataVersionOtherThan12AsksAndOpensOnlyOnYes) {
+    struct Case {
+        int version;
+        bool asked;
+        MsgAnswer answer;
+        bool opens;
+    };
+    const Case cases[] = {
+        {12, false, MsgAnswer::Yes, true},
+        {11, true, MsgAnswer::Yes, true},
+        {11, true, MsgAnswer::No, false},
+        {13, true, MsgAnswer::No, false},
+        {0, true, MsgAnswer::Yes, true},
+    };
+    for (const auto& c : cases) {
+        TempDir tmp;
+        LessonSession s(tmp.path());
+        s.life().FileNewClick();
+        s.life().FileNewClick();  // lesson 1 is saved and closed; lesson 2 is open
+        TMainForm& f = s.form();
+        ASSERT_TRUE(f.LesnTable->findKey(qint64(1)));
+        f.LesnTable->edit();
+        f.LesnTable->setInteger(QStringLiteral("DataVersion"), c.version);
+        f.LesnTable->post();
+
+        s.dialogs.expectDialog(QStringLiteral("DlgOpenLesson"), chooseLesson(1));
+        if (c.asked)
+            s.dialogs.expect(MsgKind::Warning,
+                             QStringLiteral("Vellora version is 12 and Lesson is version %1\rLesn may not run "
+                                            "normally or at all.\rTry to run anyway?")
+                                 .arg(c.version),
+                             c.answer);
+        s.life().FileOpenClick();
+        EXPECT_EQ(s.state().LessonOpen, c.opens) << c.version;
+        if (c.opens) {
+            EXPECT_EQ(s.state().LesnRegNum, 1);
+            EXPECT_EQ(s.state().CurrentDomain, 2);
+            // Saving marks the lesson with this program's version.
+            s.life().SaveLesnRecord();
+            EXPECT_EQ(StoredLesson(tmp, 1).i("DataVersion"), 12);
+        } else {
+            EXPECT_EQ(s.state().LesnRegNum, 0);
+            EXPECT_EQ(s.state().CurrentDomain, 0);
+            EXPECT_FALSE(s.title().isVisible());
+            EXPECT_EQ(StoredLesson(tmp, 1).i("DataVersion"), c.version);
+        }
+    }
+}
+
+TEST(FileOpen, MissingLessonDirectoryShowsLessonNotFound) {
+    TempDir tmp;
+    {
+        LessonSession s(tmp.path());
+        s.life().FileNewClick();
+        s.life().FileNewClick();
+        ASSERT_TRUE(QDir(lessonDir(tmp, "00000001")).removeRecursively());
+        s.dialogs.expectDialog(QStringLiteral("DlgOpenLesson"), chooseLesson(1));
+        s.dialogs.expectDialog(QStringLiteral("LessonNotFound"), [&](QObject* o) {
+            auto* dlg = qobject_cast<TLessonNotFound*>(o);
+            EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Lesson Not Found"));
+            EXPECT_EQ(dlg->lbTheLesson->text(), QStringLiteral("The  Lesson:"));
+            EXPECT_EQ(dlg->lbTitle->text(), QStringLiteral("Untitled"));
+            EXPECT_EQ(dlg->lbNotFound->text(), QStringLiteral("Was Not Found at Path:"));
+            EXPECT_EQ(dlg->lbPath->text(), QDir::toNativeSeparators(lessonDir(tmp, "00000001")));
+            return int(QDialog::Accepted);
+        });
+        s.life().FileOpenClick();
+        EXPECT_FALSE(s.state().LessonOpen);
+        EXPECT_EQ(s.state().CurrentDomain, 0);
+        EXPECT_FALSE(s.title().isVisible());
+        // Lesson 2 was saved before the attempt.
+        EXPECT_EQ(StoredLesson(tmp, 2).i("DataVersion"), 12);
+    }
+    // The same through the command line.
+    LessonSession s(tmp.path(), QStringLiteral("1"), [](ScriptedDialogs& d) {
+        d.expectDialog(QStringLiteral("LessonNotFound"), [](QObject*) { return int(QDialog::Accepted); });
+    });
+    s.form().FormActivate();
+    EXPECT_FALSE(s.state().LessonOpen);
+    EXPECT_EQ(s.state().CurrentDomain, 0);
+}
+
+TEST(FileOpen, CommandLineLessonOpensAtItsTitlePage) {
+    TempDir tmp;
+    {
+        LessonSession s(tmp.path());
+        s.life().FileNewClick();
+        typeInto(s.title().DBeditLast, QStringLiteral("Byron"));
+        s.life().FileNewClick();
+    }
+    LessonSession s(tmp.path(), QStringLiteral("1"));
+    s.form().FormActivate();
+    EXPECT_TRUE(s.state().LessonOpen);
+    EXPECT_EQ(s.state().LesnRegNum, 1);
+    EXPECT_EQ(s.state().CurrentDomain, 2);
+    EXPECT_TRUE(s.title().isVisible());
+    EXPECT_EQ(s.title().fieldText(QStringLiteral("AuthorLast")), QStringLiteral("Byron"));
+    EXPECT_TRUE(s.state().SaveOnPageChange);
+}
+
+TEST(FileOpen, CancelledDialogChangesNothing) {
+    TempDir tmp;
+    LessonSession s(tmp.path());
+    s.life().FileNewClick();
+    s.dialogs.expectDialog(QStringLiteral("DlgOpenLesson"), [](QObject*) { return int(QDialog::Rejected); });
+    s.life().FileOpenClick();
+    EXPECT_TRUE(s.state().LessonOpen);
+    EXPECT_EQ(s.state().LesnRegNum, 1);
+    EXPECT_EQ(s.state().CurrentDomain, 2);
+}
+
+TEST(OpenLessonDialog, BrowsesLessonsInBatches) {
+    TempDir tmp;
+    LessonSession s(tmp.path());
+    TMainForm& f = s.form();
+    const int count = LessonListModel::kBatch * 2 + 50;
+    {
+        Database::Transaction tx(s.db());
+        for (int i = 1; i <= count; ++i) {
+            f.LesnTable->append();
+            f.LesnTable->setString(QStringLiteral("Title"), QStringLiteral("Lesson %1\nsecond line").arg(i));
+            f.LesnTable->setString(QStringLiteral("Objective"), QStringLiteral("Objective %1").arg(i));
+            f.LesnTable->setString(QStringLiteral("AuthorFirst"), QStringLiteral("A%1").arg(i));
+            f.LesnTable->setString(QStringLiteral("AuthorMiddle"), QStringLiteral("B."));
+            f.LesnTable->setString(QStringLiteral("AuthorLast"), QStringLiteral("C"));
+            f.LesnTable->setInteger(QStringLiteral("Pages"), i % 7);
+            f.LesnTable->post();
+        }
+        tx.commit();
+    }
+    TDlgOpenLesson& dlg = *s.app->DlgOpenLesson();
+    dlg.prepare();
+    EXPECT_EQ(dlg.model->rowCount(), LessonListModel::kBatch);
+    EXPECT_EQ(dlg.LRegNum->text(), QStringLiteral("1"));
+    EXPECT_EQ(dlg.model->data(dlg.model->index(0), Qt::DisplayRole).toString(), QStringLiteral("1  Lesson 1"));
+    EXPECT_EQ(dlg.editAuthor->text(), QStringLiteral("A1 B. C"));
+    EXPECT_EQ(dlg.dbPages->text(), QStringLiteral("1"));
+    dlg.NavNext->click();
+    EXPECT_EQ(dlg.LRegNum->text(), QStringLiteral("2"));
+    EXPECT_EQ(dlg.DBMemoObjective->toPlainText(), QStringLiteral("Objective 2"));
+    dlg.NavPrior->click();
+    dlg.NavPrior->click();  // stays on the first
+    EXPECT_EQ(dlg.LRegNum->text(), QStringLiteral("1"));
+    dlg.NavLast->click();
+    EXPECT_EQ(dlg.model->rowCount(), count);
+    EXPECT_EQ(dlg.LRegNum->text(), QString::number(count));
+    dlg.NavNext->click();  // stays on the last
+    EXPECT_EQ(dlg.LRegNum->text(), QString::number(count));
+    dlg.NavFirst->click();
+    EXPECT_EQ(dlg.LRegNum->text(), QStringLiteral("1"));
+    // Stepping past the rows read so far reads the next batch.
+    dlg.prepare();
+    EXPECT_TRUE(dlg.selectLesson(LessonListModel::kBatch));
+    dlg.NavNext->click();
+    EXPECT_EQ(dlg.LRegNum->text(), QString::number(LessonListModel::kBatch + 1));
+    EXPECT_FALSE(dlg.selectLesson(count + 1));
+    // Refresh sees a lesson deleted meanwhile and keeps the choice.
+    ASSERT_TRUE(f.LesnTable->findKey(qint64(2)));
+    f.LesnTable->remove();
+    dlg.prepare(3);
+    EXPECT_EQ(dlg.LRegNum->text(), QStringLiteral("3"));
+    EXPECT_EQ(dlg.model->keyAt(1), 3);
+}
+
+TEST(OpenLessonDialog, EmptyStoreOffersNothingToOpen) {
+    TempDir tmp;
+    LessonSession s(tmp.path());
+    TDlgOpenLesson& dlg = *s.app->DlgOpenLesson();
+    dlg.prepare();
+    EXPECT_EQ(dlg.model->rowCount(), 0);
+    EXPECT_TRUE(dlg.LRegNum->text().isEmpty());
+    EXPECT_FALSE(dlg.OKBtn->isEnabled());
+    s.dialogs.expectDialog(QStringLiteral("DlgOpenLesson"), [](QObject*) { return int(QDialog::Accepted); });
+    s.life().FileOpenClick();  // OK with no lesson: nothing happens
+    EXPECT_FALSE(s.state().LessonOpen);
+}
+
+namespace {
+
+struct LessonWithPages {
+    qint64 pages[4] = {};
+    qint64 otherPage = 0;
+};
+
+// Lesson 1 with a reading page of 3 words, a question page of 4 choices and
+// a reading page without words; lesson 2 with one page of 2 words.
+LessonWithPages makeLessons(LessonSession& s) {
+    LessonWithPages l;
+    s.life().FileNewClick();
+    s.life().FileNewClick();
+    l.otherPage = addPage(s.form(), 2, 1, 0, 2, 0);
+    s.state().PageCount = 1;
+    s.life().SaveLesnRecord();
+    s.dialogs.expectDialog(QStringLiteral("DlgOpenLesson"), chooseLesson(1));
+    s.life().FileOpenClick();
+    l.pages[1] = addPage(s.form(), 1, 1, 0, 3, 0);
+    l.pages[2] = addPage(s.form(), 1, 2, 1, 0, 4);
+    l.pages[3] = addPage(s.form(), 1, 3, 0, 0, 0);
+    s.state().PageCount = 3;
+    s.form().editPages->setText(QStringLiteral("3"));
+    return l;
+}
+
+void putFiles(const QString& dir) {
+    for (const char* name : {"L0000001.WAV", "P0000003.BMP", ".hidden"}) {
+        QFile f(QDir(dir).filePath(QLatin1String(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("data");
+    }
+}
+
+int rowsOfLesson(Database& db, const LessonWithPages& l) {
+    int n = rowsWith(db, TableId::Lesn, "LesnRegNum", 1) + rowsWith(db, TableId::Page, "LesnRegNum", 1);
+    for (qint64 p : l.pages)
+        if (p) n += rowsWith(db, TableId::Wurd, "PageRegNum", p) + rowsWith(db, TableId::Choice, "PageRegNum", p);
+    return n;
+}
+
+auto confirmDelete(bool ok) {
+    return [ok](QObject* o) {
+        auto* dlg = qobject_cast<TNotifyDeleteLesson*>(o);
+        EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Delete A Lesson"));
+        EXPECT_EQ(dlg->lbAboutTo->text(), QStringLiteral("About To Delete Lesson:"));
+        EXPECT_EQ(dlg->lbTitle->text(), QStringLiteral("Untitled"));
+        return int(ok ? QDialog::Accepted : QDialog::Rejected);
+    };
+}
+
+}  // namespace
+
+TEST(FileDelete, RemovesEveryRowOfTheLessonAndItsDirectory) {
+    TempDir tmp;
+    LessonSession s(tmp.path());
+    const LessonWithPages l = makeLessons(s);
+    putFiles(lessonDir(tmp, "00000001"));
+    ASSERT_EQ(rowsOfLesson(s.db(), l), 1 + 3 + 3 + 4);
+    QSignalSpy closing(&s.life(), &LessonLifecycle::closingMedia);
+
+    s.dialogs.expectDialog(QStringLiteral("NotifyDeleteLesson"), confirmDelete(true));
+    s.life().FileDeleteItem->trigger();
+
+    EXPECT_EQ(rowsOfLesson(s.db(), l), 0);
+    EXPECT_FALSE(QFileInfo::exists(lessonDir(tmp, "00000001")));
+    EXPECT_GE(closing.count(), 1);  // the media player let go of the files first
+    EXPECT_FALSE(s.state().LessonOpen);
+    EXPECT_EQ(s.state().LesnRegNum, 0);
+    EXPECT_EQ(s.state().PageCount, 0);
+    EXPECT_EQ(s.form().editPages->text(), QStringLiteral("0"));
+    EXPECT_EQ(s.state().CurrentDomain, 0);
+    // The other lesson is untouched.
+    EXPECT_EQ(rowsWith(s.db(), TableId::Lesn, "LesnRegNum", 2), 1);
+    EXPECT_EQ(rowsWith(s.db(), TableId::Page, "LesnRegNum", 2), 1);
+    EXPECT_EQ(rowsWith(s.db(), TableId::Wurd, "PageRegNum", l.otherPage), 2);
+    EXPECT_TRUE(QFileInfo(lessonDir(tmp, "00000002")).isDir());
+}
+
+TEST(FileDelete, CancelKeepsEverything) {
+    TempDir tmp;
+    LessonSession s(tmp.path());
+    const LessonWithPages l = makeLessons(s);
+    s.dialogs.expectDialog(QStringLiteral("NotifyDeleteLesson"), confirmDelete(false));
+    s.life().FileDeleteClick();
+    EXPECT_EQ(rowsOfLesson(s.db(), l), 11);
+    EXPECT_TRUE(QFileInfo(lessonDir(tmp, "00000001")).isDir());
+    EXPECT_TRUE(s.state().LessonOpen);
+}
+
+TEST(FileDelete, LessonWithoutPagesRemovesItsDirectoryAndRecord) {
+    TempDir tmp;
+    LessonSession s(tmp.path());
+    s.life().FileNewClick();
+    s.dialogs.expectDialog(QStringLiteral("NotifyDeleteLesson"), confirmDelete(true));
+    s.life().FileDeleteClick();
+    EXPECT_EQ(s.form().LesnTable->recordCount(), 0);
+    EXPECT_FALSE(QFileInfo::exists(lessonDir(tmp, "00000001")));
+    EXPECT_TRUE(QFileInfo(tmp.file(QStringLiteral("workspac"))).isDir());
+}
+
+TEST(FileDelete, AMissingPageIsReportedAndTheRestStillGoes) {
+    TempDir tmp;
+    LessonSession s(tmp.path());
+    LessonWithPages l = makeLessons(s);
+    l.pages[0] = addPage(s.form(), 1, 9, 0, 1, 0);  // beyond the count: still the lesson's
+    s.state().PageCount = 4;                         // page 4 has no row
+    s.dialogs.expectDialog(QStringLiteral("NotifyDeleteLesson"), confirmDelete(true));
+    s.dialogs.expect(MsgKind::Information, QStringLiteral("Words from Page 4 not deleted from database"));
+    s.life().FileDeleteClick();
+    EXPECT_EQ(rowsOfLesson(s.db(), l), 0);
+}
+
+TEST(FileDelete, AFailureInTheMiddleKeepsEveryRow) {
+    TempDir tmp;
+    LessonSession s(tmp.path());
+    const LessonWithPages l = makeLessons(s);
+    s.life().setPageDeletedObserver([](int page) {
+        if (page == 2) throw StoreError(StoreError::Code::Io, QStringLiteral("disk I/O error"));
+    });
+    s.dialogs.expectDialog(QStringLiteral("NotifyDeleteLesson"), confirmDelete(true));
+    s.dialogs.expectContaining(MsgKind::Error, QStringLiteral("disk I/O error"));
+    s.life().FileDeleteClick();
+    EXPECT_EQ(rowsOfLesson(s.db(), l), 11);  // none of page 1's rows went either
+    EXPECT_FALSE(QFileInfo::exists(lessonDir(tmp, "00000001")));  // the directory went first
+    EXPECT_TRUE(s.state().LessonOpen);
+
+    // Asked again, the delete finishes the job.
+    s.life().setPageDeletedObserver(nullptr);
+    s.dialogs.expectDialog(QStringLiteral("NotifyDeleteLesson"), confirmDelete(true));
+    s.life().FileDeleteClick();
+    EXPECT_EQ(rowsOfLesson(s.db(), l), 0);
+}
+
+TEST(FileDelete, ADirectoryThatCannotBeRemovedKeepsTheRecords) {
+    TempDir tmp;
+    LessonSession s(tmp.path());
+    const LessonWithPages l = makeLessons(s);
+    ASSERT_TRUE(QDir().mkpath(lessonDir(tmp, "00000001/folder")));
+    s.dialogs.expectDialog(QStringLiteral("NotifyDeleteLesson"), confirmDelete(true));
+    s.dialogs.expectContaining(MsgKind::Error, QStringLiteral("could not be removed"));
+    s.life().FileDeleteClick();
+    EXPECT_EQ(rowsOfLesson(s.db(), l), 11);
+    EXPECT_TRUE(QFileInfo(lessonDir(tmp, "00000001/folder")).isDir());
+}
+
+TEST(FileDelete, NeverDeletesFilesOutsideTheLessonStore) {
+    TempDir tmp;
+    LessonSession s(tmp.path());
+    s.life().FileNewClick();
+    // A damaged record names a directory of other files, and the working
+    // directory when blank.
+    for (const QString& stored : {tmp.file(QStringLiteral("precious")), QString(), QStringLiteral("/")}) {
+        QDir().mkpath(tmp.file(QStringLiteral("precious")));
+        QFile keep(tmp.file(QStringLiteral("precious/keep.txt")));
+        ASSERT_TRUE(keep.open(QIODevice::WriteOnly));
+        keep.close();
+        if (!s.state().LessonOpen) s.life().FileNewClick();
+        s.state().DirPath = stored;
+        s.dialogs.expectDialog(QStringLiteral("NotifyDeleteLesson"), confirmDelete(true));
+        s.life().FileDeleteClick();
+        EXPECT_TRUE(QFile::exists(tmp.file(QStringLiteral("precious/keep.txt")))) << stored.toStdString();
+        EXPECT_EQ(s.form().LesnTable->recordCount(), 0);
+    }
+    EXPECT_TRUE(QDir(tmp.file(QStringLiteral("workspac"))).isEmpty());
+}
+
+TEST(FileDelete, NoLessonShowsLessonNotFound) {
+    TempDir tmp;
+    LessonSession s(tmp.path());
+    s.dialogs.expectDialog(QStringLiteral("LessonNotFound"), [](QObject*) { return int(QDialog::Accepted); });
+    s.life().FileDeleteClick();
+}
+
+TEST(MediaFileName, NamesEveryMediaFileOfTheLesson) {
+    TempDir tmp;
+    LessonSession s(tmp.path());
+    s.state().LesnRegNum = 12;
+    s.state().PageRegNum = 45;
+    s.life().setWurdRegNumSource([](int index) { return index == 3 ? 517 : 0; });
+    s.life().setChoiceRegNumSource([](int index) { return qint64(300 + index); });
+    const QString base = lessonDir(tmp, "00000012") + QLatin1Char('/');
+    struct Case {
+        int domain, index;
+        const char* file;
+    };
+    const Case cases[] = {
+        {1, 0, "B0000012.BMP"},  {2, 0, "L0000012.WAV"},  {9, 0, "P0000045.BMP"},  {16, 0, "P0000045.BMP"},
+        {10, 0, "V0000045.WAV"}, {17, 0, "V0000045.WAV"}, {11, 0, "T0000045.WAV"}, {13, 0, "T0000045.WAV"},
+        {18, 0, "T0000045.WAV"}, {12, 3, "W0000517.WAV"}, {20, 2, "C0000302.WAV"}, {21, 4, "R0000304.WAV"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(s.life().MediaFileName(c.domain, c.index), base + QLatin1String(c.file)) << c.domain;
+    EXPECT_TRUE(s.life().MediaFileName(12, 3).endsWith(QStringLiteral("W0000517.WAV")));
+
+    for (int domain : {0, 3, 4, 5, 6, 7, 8, 14, 15, 19, 22, 23, -1}) {
+        s.dialogs.expect(MsgKind::Information, QStringLiteral("Requested media domain is %1").arg(domain));
+        s.dialogs.expect(MsgKind::Error, QStringLiteral("Media file not made for %1, 3").arg(domain));
+        EXPECT_TRUE(s.life().MediaFileName(domain, 3).isEmpty()) << domain;
+    }
+    // A word the page does not have has no file either.
+    s.dialogs.expect(MsgKind::Error, QStringLiteral("Media file not made for 12, 7"));
+    EXPECT_TRUE(s.life().MediaFileName(12, 7).isEmpty());
+
+    // Numbers longer than 8 digits are used unchanged.
+    s.state().LesnRegNum = 123456789;
+    EXPECT_EQ(s.life().LessonDirectory(123456789), tmp.file(QStringLiteral("workspac/123456789")));
+    EXPECT_EQ(s.life().MediaFileName(2, 0), tmp.file(QStringLiteral("workspac/123456789/L123456789.WAV")));
+}
+
+TEST(PageNew, WithoutALessonOffersToMakeOne) {
+    TempDir tmp;
+    LessonSession s(tmp.path());
+    s.form().FormActivate();
+    s.dialogs.expect(MsgKind::Confirmation, QStringLiteral("No Lesn found. Create New Lesn?"), MsgAnswer::No);
+    s.dialogs.expect(MsgKind::Information,
+                     QStringLiteral("No Lesn found. Click on \"File\" to OPEN or start a NEW Lesn."));
+    s.life().New1Click();
+    EXPECT_FALSE(s.state().LessonOpen);
+
+    s.dialogs.expect(MsgKind::Confirmation, QStringLiteral("No Lesn found. Create New Lesn?"), MsgAnswer::Yes);
+    s.life().New1Click();
+    EXPECT_TRUE(s.state().LessonOpen);
+    EXPECT_EQ(s.state().CurrentDomain, 2);
+
+    // With a lesson open it asks for the page after the last.
+    s.state().PageCount = 4;
+    QSignalSpy spy(&s.life(), &LessonLifecycle::changePageRequested);
+    s.life().New1Click();
+    ASSERT_EQ(spy.count(), 1);
+    EXPECT_EQ(spy.at(0).at(0).toInt(), 5);
+    EXPECT_EQ(spy.at(0).at(1).toInt(), 9);
+}
+
+TEST(FileMenu, NewOpenSaveDeleteComeBeforeExit) {
+    TempDir tmp;
+    LessonSession s(tmp.path());
+    auto* file = s.form().findChild<QMenu*>(QStringLiteral("File1"));
+    ASSERT_NE(file, nullptr);
+    QStringList names;
+    for (QAction* a : file->actions())
+        if (!a->isSeparator()) names << a->objectName();
+    EXPECT_EQ(names, (QStringList{QStringLiteral("FileNewItem"), QStringLiteral("FileOpenItem"),
+                                  QStringLiteral("FileSaveItem"), QStringLiteral("FileDeleteItem"),
+                                  QStringLiteral("FileExitItem")}));
+    EXPECT_EQ(s.life().FileNewItem->shortcut(), QKeySequence(Qt::Key_F3));
+    EXPECT_EQ(s.life().FileOpenItem->shortcut(), QKeySequence(Qt::Key_F4));
+    EXPECT_EQ(s.life().FileDeleteItem->shortcut(), QKeySequence(Qt::Key_F6));
+    EXPECT_EQ(s.life().FileSaveItem->shortcut(), QKeySequence(Qt::Key_F7));
+}
+
+TEST(FileExit, SavesTheOpenLessonFirst) {
+    TempDir tmp;
+    LessonSession s(tmp.path());
+    s.life().FileNewClick();
+    typeInto(s.title().DBEditHolder, QStringLiteral("Kept On Exit"));
+    s.dialogs.expect(MsgKind::Confirmation, QStringLiteral("Exit Vellora?"), MsgAnswer::No);
+    s.form().ShutDown();
+    EXPECT_EQ(StoredLesson(tmp, 1).s("CopyRHolder"), QStringLiteral("Kept On Exit"));
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QTest>
+#include <memory>
+
+#include "Application.h"
+#include "HandleDataBase.h"
+#include "LessonLifecycle.h"
+#include "ScriptedDialogs.h"
+#include "ShellWindows.h"
+#include "TMainForm.h"
+#include "TextAttributes.h"
+#include "Texts.h"
+
+namespace vellora::testing {
+
+// One run of the program on a data directory: the first run in a directory
+// answers Yes to creating the database. The main window is shown, as the
+// screen switching needs.
+struct LessonSession {
+    ScriptedDialogs dialogs;
+    std::unique_ptr<Application> app;
+
+    // `script` adds the answers needed while the program starts (a lesson
+    // named on the command line opens as the window first becomes active).
+    explicit LessonSession(const QString& dataDir, const QString& lesson = QString(),
+                           const std::function<void(ScriptedDialogs&)>& script = nullptr) {
+        if (!QFile::exists(QDir(dataDir).filePath(QStringLiteral("db/VELLO002.DB"))))
+            dialogs.expect(MsgKind::Confirmation, texts::kDatabaseNotFound, MsgAnswer::Yes, texts::kInvalidDatabase);
+        if (script) script(dialogs);
+        app = std::make_unique<Application>(dataDir, dialogs);
+        EXPECT_TRUE(app->startUp(lesson));
+        app->show();
+        QApplication::setActiveWindow(app->MainForm());
+    }
+    TMainForm& form() { return *app->MainForm(); }
+    AppState& state() { return app->state(); }
+    LessonLifecycle& life() { return *app->lifecycle(); }
+    TextAttributes& attributes() { return *app->textAttributes(); }
+    TTitleScreen& title() { return *app->TitleScreen(); }
+    Database& db() { return app->database().database(); }
+};
+
+inline void saveScreenshot(QWidget* w, const QString& name) {
+    const QString dir = qEnvironmentVariable("VELLORA_SCREENSHOTS");
+    if (dir.isEmpty()) return;
+    QDir().mkpath(dir);
+    w->grab().save(QDir(dir).filePath(name));
+}
+
+}  // namespace vellora::testing
