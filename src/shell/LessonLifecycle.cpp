@@ -264,8 +264,6 @@ void LessonLifecycle::OpenLesson(qint64 number) {
         state_.SaveOnPageChange = false;
         showTitlePage();
         state_.SaveOnPageChange = true;
-        // The title screen edits the record directly from now on.
-        if (form_.LesnTable->findKey(state_.LesnRegNum)) form_.LesnTable->edit();
         return;
     }
     TLessonNotFound& dlg = *windows_.notFound;
@@ -343,6 +341,9 @@ bool LessonLifecycle::SaveLesnRecord() {
     Table& t = *form_.LesnTable;
     try {
         if (!t.findKey(state_.LesnRegNum)) return false;
+        const int fields = int(t.def().fields.size());
+        std::vector<QVariant> stored;
+        for (int i = 0; i < fields; ++i) stored.push_back(t.field(i));
         t.edit();
         t.setInteger(QStringLiteral("DataVersion"), AppState::ProgramDataVersion);
         t.setInteger(QStringLiteral("Pages"), state_.PageCount);
@@ -353,8 +354,17 @@ bool LessonLifecycle::SaveLesnRecord() {
         writeFont(t, QStringLiteral("TitleFont"), kTitleTarget);
         writeFont(t, QStringLiteral("NameFont"), kNamesTarget);
         writeTexts(t);
-        t.post();
-        t.edit();  // the title screen stays editable
+        // A record that would not change is not written again: every write
+        // waits for the disk.
+        bool changed = false;
+        for (int i = 0; i < fields && !changed; ++i) changed = t.field(i) != stored[size_t(i)];
+        if (changed)
+            t.post();
+        else
+            t.cancel();
+        // The title screen stays editable: typing puts the row back into edit
+        // mode. It is not left there meanwhile, because moving the cursor
+        // would write an unchanged row again.
         return true;
     } catch (const StoreError& e) {
         t.cancel();
@@ -393,11 +403,12 @@ void LessonLifecycle::writeTexts(Table& t) {
 
 void LessonLifecycle::fieldEdited(const QString& field, const QString& text) {
     if (field == kTitle) applyCaption(text);
+    if (!state_.LessonOpen) return;
     Table& t = *form_.LesnTable;
-    // Only the open lesson's row follows the typing; the save writes every
-    // field again in any case.
-    if (!state_.LessonOpen || !t.hasCurrent() || t.key() != state_.LesnRegNum) return;
     try {
+        // The open lesson's row follows the typing (in its row buffer; the
+        // save writes it).
+        if ((!t.hasCurrent() || t.key() != state_.LesnRegNum) && !t.findKey(state_.LesnRegNum)) return;
         t.edit();
         if (field == kCopyRYear && text.trimmed().isEmpty())
             t.clear(field);

@@ -124,24 +124,24 @@ TTitleScreen::TTitleScreen(AppState& state, TUtil& util, QWidget* parent)
 
     const QFont names = arial(kNameFontSize);
     const QColor navy(0, 0, 128);
-    DBeditFirst = edit(this, "DBeditFirst", QRect(150, 148, 90, 32), names, navy);
-    DBeditMiddle = edit(this, "DBeditMiddle", QRect(240, 148, 40, 32), names, navy);
-    DBeditLast = edit(this, "DBeditLast", QRect(280, 148, 100, 32), names, navy);
+    DBeditFirst = edit(this, "DBeditFirst", QRect(205, 148, 60, 32), names, navy);
+    DBeditMiddle = edit(this, "DBeditMiddle", QRect(265, 148, 40, 32), names, navy);
+    DBeditLast = edit(this, "DBeditLast", QRect(305, 148, 60, 32), names, navy);
     for (QLineEdit* e : {DBeditFirst, DBeditMiddle, DBeditLast}) e->setAlignment(Qt::AlignCenter);
 
     const QFont small = arial(kSmallFontSize);
-    lbCopyright = label(this, "lbCopyright", QRect(44, 262, 60, 18), QStringLiteral("Copyright"), small);
-    DBeditYear = edit(this, "DBeditYear", QRect(104, 262, 38, 18), small, Qt::black);
+    lbCopyright = label(this, "lbCopyright", QRect(44, 236, 60, 18), QStringLiteral("Copyright"), small);
+    DBeditYear = edit(this, "DBeditYear", QRect(104, 236, 38, 18), small, Qt::black);
     // The year is a whole number in the record.
     DBeditYear->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), DBeditYear));
-    lbBy2 = label(this, "lbBy2", QRect(144, 262, 18, 18), QStringLiteral("by"), small);
-    DBEditHolder = edit(this, "DBEditHolder", QRect(162, 262, 190, 18), small, Qt::black);
-    DBEditLocation = edit(this, "DBEditLocation", QRect(354, 262, 188, 18), small, Qt::black);
+    lbBy2 = label(this, "lbBy2", QRect(144, 236, 18, 18), QStringLiteral("by"), small);
+    DBEditHolder = edit(this, "DBEditHolder", QRect(162, 236, 190, 18), small, Qt::black);
+    DBEditLocation = edit(this, "DBEditLocation", QRect(354, 236, 188, 18), small, Qt::black);
 
-    lbObjective = label(this, "lbObjective", QRect(44, 288, 120, 16), QStringLiteral("Objective"), small);
+    lbObjective = label(this, "lbObjective", QRect(44, 266, 120, 16), QStringLiteral("Objective"), small);
     Objective = new QPlainTextEdit(this);
     Objective->setObjectName(QStringLiteral("Objective"));
-    Objective->setGeometry(44, 304, 499, 40);
+    Objective->setGeometry(44, 284, 499, 56);
     Objective->setFrameStyle(QFrame::NoFrame);
     Objective->setTabChangesFocus(true);
     Objective->setFont(small);

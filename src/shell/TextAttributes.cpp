@@ -109,7 +109,11 @@ TextAttributes::TextAttributes(AppState& state, TMainForm& form, TUtil& util, TT
     connect(form_.ColorGrid1, &TColorGrid::exited, this, &TextAttributes::ColorGrid1Exit);
     for (QCheckBox* box : {form_.Bold, form_.Italics, form_.Underline})
         connect(box, &QCheckBox::toggled, this, &TextAttributes::BoldClick);
-    connect(&form_, &TMainForm::domainEntered, this, [this](int domain) { DisplayFont(domain, CurrentWurd()); });
+    connect(&form_, &TMainForm::domainEntered, this, [this, sample = util.DefaultFont](int domain) {
+        // The lesson's default font sample shows exactly in domain 1.
+        sample->setVisible(domain == 1 && state_.LessonOpen);
+        DisplayFont(domain, CurrentWurd());
+    });
 }
 
 TextAttributes::~TextAttributes() = default;

@@ -263,8 +263,12 @@ TEST(FileSave, TypedTextsSurviveSaveClosingAndReopening) {
         EXPECT_EQ(r.s("CopyRHolder"), QStringLiteral("The Analytical Society"));
         EXPECT_EQ(r.s("CopyRLocation"), QStringLiteral("London, England"));
         EXPECT_EQ(r.s("Objective"), QStringLiteral("Learn the rivers"));
-        // Still editable after saving.
+        // Still editable after saving: typing goes on into the record.
+        typeInto(t.DBeditMiddle, QStringLiteral("K."));
         EXPECT_EQ(s.form().LesnTable->state(), Table::State::Edit);
+        EXPECT_EQ(s.form().LesnTable->asString(QStringLiteral("AuthorMiddle")), QStringLiteral("K."));
+        typeInto(t.DBeditMiddle, QString());
+        QTest::keyClick(t.DBeditMiddle, Qt::Key_Backspace);
     }
     LessonSession s(tmp.path());
     s.form().FormActivate();

@@ -1,0 +1,282 @@
+#include <gtest/gtest.h>
+
+#include <QHash>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "ColorGrid.h"
+#include "LessonSession.h"
+#include "Rescale.h"
+#include "TTitleScreen.h"
+#include "TUtil.h"
+#include "TempDir.h"
+#include "TextMeasurer.h"
+
+using namespace vellora;
+using vellora::testing::LessonSession;
+using vellora::testing::TempDir;
+
+namespace {
+
+// Gives each text a set width; unknown texts are 10 pixels a character.
+class FixedMeasurer : public TextMeasurer {
+public:
+    QHash<QString, int> widths;
+    int height = 31;
+    mutable QList<QFont> fonts;
+    QSize measure(const QFont& font, const QString& text) const override {
+        fonts << font;
+        return QSize(widths.value(text, int(text.size()) * 10), height);
+    }
+};
+
+}  // namespace
+
+TEST(NameMargin, ThreeQuartersOfTheAverageCharacterHalvesToEven) {
+    struct Case {
+        int width, chars, margin;
+    };
+    const Case cases[] = {
+        {48, 4, 9},   // 12 x 0.75 = 9
+        {42, 4, 8},   // 10 x 0.75 = 7.5 -> 8
+        {56, 4, 10},  // 14 x 0.75 = 10.5 -> 10
+        {36, 4, 7},   // 9 x 0.75 = 6.75 -> 7
+        {13, 4, 2},   // 3 x 0.75 = 2.25 -> 2
+        {50, 4, 9},   // the width is divided whole first: 12
+        {3, 4, 0},    {0, 0, 5},    {120, 0, 5}, {20, 1, 15},
+    };
+    for (const auto& c : cases) EXPECT_EQ(NameMargin(c.width, c.chars), c.margin) << c.width << "/" << c.chars;
+}
+
+TEST(SpaceNames, SizesTheNamesToTheirTextEdgeToEdge) {
+    TempDir tmp;
+    LessonSession s(tmp.path());
+    s.life().FileNewClick();
+    FixedMeasurer m;
+    s.app->Util()->setMeasurer(&m);
+    TTitleScreen& t = s.title();
+    const int left = t.DBeditFirst->x();
+    const int tops[] = {t.DBeditFirst->y(), t.DBeditMiddle->y(), t.DBeditLast->y()};
+
+    struct Case {
+        QString first, middle, last;
+        int firstWidth, middleWidth, lastWidth;
+        int margin;
+    };
+    const Case cases[] = {
+        {QStringLiteral("John"), QStringLiteral("Q."), QStringLiteral("Public"), 48, 20, 70, 9},
+        {QStringLiteral("Jack"), QStringLiteral("R."), QStringLiteral("Smith"), 42, 18, 55, 8},
+        {QStringLiteral("John"), QString(), QStringLiteral("Doe"), 48, 0, 33, 9},
+        {QString(), QStringLiteral("M."), QStringLiteral("Last"), 0, 17, 40, 5},
+    };
+    for (const auto& c : cases) {
+        m.widths = {{c.first, c.firstWidth}, {c.middle, c.middleWidth}, {c.last, c.lastWidth}};
+        t.DBeditFirst->setText(c.first);
+        t.DBeditMiddle->setText(c.middle);
+        t.DBeditLast->setText(c.last);
+        m.fonts.clear();
+        t.SpaceNames();
+        EXPECT_EQ(t.DBeditFirst->geometry(), QRect(left, tops[0], c.firstWidth + 2 * c.margin, 31)) << c.first.toStdString();
+        EXPECT_EQ(t.DBeditMiddle->geometry(),
+                  QRect(left + c.firstWidth + 2 * c.margin, tops[1], c.middleWidth + 2 * c.margin, 31));
+        EXPECT_EQ(t.DBeditLast->geometry(),
+                  QRect(t.DBeditMiddle->x() + t.DBeditMiddle->width(), tops[2], c.lastWidth + 2 * c.margin, 31));
+        // Measured in the names' own font, through the utility window.
+        ASSERT_EQ(m.fonts.size(), 3);
+        EXPECT_EQ(m.fonts[0].family(), t.DBeditFirst->font().family());
+        EXPECT_EQ(m.fonts[0].pointSize(), t.DBeditFirst->font().pointSize());
+        EXPECT_EQ(s.app->Util()->MeasuredWidth, c.lastWidth);
+    }
+    EXPECT_EQ(t.DBeditFirst->geometry().width(), 10);  // an empty first name: twice M = 5
+
+    // Nothing moves while the display is off or the program is closing.
+    const QRect before = t.DBeditFirst->geometry();
+    t.DBeditFirst->setText(QStringLiteral("Alexander"));
+    s.state().DisplayEnabled = false;
+    t.SpaceNames();
+    EXPECT_EQ(t.DBeditFirst->geometry(), before);
+    s.state().DisplayEnabled = true;
+    s.state().Closing = true;
+    t.SpaceNames();
+    EXPECT_EQ(t.DBeditFirst->geometry(), before);
+    s.state().Closing = false;
+    s.app->Util()->setMeasurer(nullptr);
+}
+
+TEST(TitleScreen, EnterReLaysTheNamesWithoutMovingFocusOrDomain) {
+    TempDir tmp;
+    LessonSession s(tmp.path());
+    s.life().FileNewClick();
+    FixedMeasurer m;
+    s.app->Util()->setMeasurer(&m);
+    TTitleScreen& t = s.title();
+    for (QWidget* field : {static_cast<QWidget*>(t.memTitle), static_cast<QWidget*>(t.DBeditLast),
+                           static_cast<QWidget*>(t.DBEditHolder), static_cast<QWidget*>(t.Objective)}) {
+        field->setFocus();
+        const int domain = s.state().CurrentDomain;
+        t.DBeditFirst->setText(QStringLiteral("Wilhelmina"));  // a change made elsewhere
+        m.widths = {{QStringLiteral("Wilhelmina"), 120}};
+        t.DBeditFirst->resize(10, 10);
+        QTest::keyClick(field, Qt::Key_Return);
+        EXPECT_EQ(t.DBeditFirst->width(), 120 + 2 * 9) << field->objectName().toStdString();
+        EXPECT_EQ(QApplication::focusWidget(), field);
+        EXPECT_EQ(s.state().CurrentDomain, domain);
+    }
+    // The title still takes the new line: titles have two.
+    EXPECT_EQ(t.memTitle->toPlainText().count(QLatin1Char('\n')), 1);
+    s.app->Util()->setMeasurer(nullptr);
+}
+
+TEST(TitleScreen, FocusingAFieldEntersItsDomain) {
+    TempDir tmp;
+    LessonSession s(tmp.path());
+    s.life().FileNewClick();
+    TTitleScreen& t = s.title();
+    EXPECT_EQ(QApplication::focusWidget(), t.memTitle);  // entering domain 2 focuses the title
+    struct Case {
+        QWidget* field;
+        int domain;
+        const char* name;
+    };
+    const Case cases[] = {
+        {t.DBeditFirst, 3, "Author First Name"},      {t.DBeditMiddle, 4, "Author Middle Name"},
+        {t.DBeditLast, 5, "Author Last Name"},        {t.DBEditHolder, 6, "Copyright Holder"},
+        {t.DBEditLocation, 7, "Copyright Location"},  {t.Objective, 8, "Objective"},
+        {t.memTitle, 2, "Title"},
+    };
+    for (const auto& c : cases) {
+        QTest::mouseClick(c.field, Qt::LeftButton, {}, QPoint(3, 3));
+        if (c.field == t.memTitle || c.field == t.Objective) c.field->setFocus(Qt::MouseFocusReason);
+        EXPECT_EQ(s.state().CurrentDomain, c.domain) << c.name;
+        EXPECT_EQ(s.form().editDomain->text(), QLatin1String(c.name));
+        EXPECT_EQ(QApplication::focusWidget(), c.field);
+    }
+    // The year has no domain of its own.
+    t.DBeditYear->setFocus();
+    EXPECT_EQ(s.state().CurrentDomain, 2);
+    // Entering a title domain puts the focus into its field.
+    for (const auto& c : cases) {
+        s.form().Icons(c.domain);
+        EXPECT_EQ(QApplication::focusWidget(), c.field) << c.name;
+    }
+    EXPECT_EQ(t.fieldForDomain(9), nullptr);
+    EXPECT_EQ(t.fieldForDomain(1), nullptr);
+}
+
+TEST(TitleScreen, EscapeAsksToStopAndTypingUStaysText) {
+    TempDir tmp;
+    LessonSession s(tmp.path());
+    s.life().FileNewClick();
+    TTitleScreen& t = s.title();
+    QSignalSpy help(&t, &TTitleScreen::contextHelpRequested);
+    t.DBEditLocation->setFocus();
+    QTest::keyClick(t.DBEditLocation, Qt::Key_End);
+    QTest::keyClicks(t.DBEditLocation, QStringLiteral("u"));
+    EXPECT_EQ(t.DBEditLocation->text(), QStringLiteral("City, Countryu"));
+    EXPECT_EQ(help.count(), 0);
+    QTest::keyClick(t.DBEditLocation, Qt::Key_Escape);
+    EXPECT_TRUE(s.state().StopRequested);
+    // A "u" that reaches the title screen while no field has the focus asks for help.
+    s.form().BtnNext->setFocus();
+    QKeyEvent u(QEvent::KeyPress, Qt::Key_U, Qt::NoModifier, QStringLiteral("u"));
+    EXPECT_TRUE(t.FormKeyPress(&u));
+    EXPECT_EQ(help.count(), 1);
+    QKeyEvent bigU(QEvent::KeyPress, Qt::Key_U, Qt::ShiftModifier, QStringLiteral("U"));
+    EXPECT_FALSE(t.FormKeyPress(&bigU));
+    EXPECT_EQ(help.count(), 1);
+}
+
+TEST(TitleScreen, RightButtonIsContinueAndLeftClickClosesPopups) {
+    TempDir tmp;
+    LessonSession s(tmp.path());
+    s.life().FileNewClick();
+    TTitleScreen& t = s.title();
+    QSignalSpy cont(&s.form(), &TMainForm::continueRequested);
+    QTest::mouseClick(t.memTitle->viewport(), Qt::RightButton, {}, QPoint(10, 10));
+    QTest::mouseClick(&t, Qt::RightButton, {}, QPoint(5, 200));
+    EXPECT_EQ(cont.count(), 2);
+    EXPECT_EQ(t.memTitle->toPlainText(), QStringLiteral("Untitled"));
+
+    s.form().pnlColor->show();
+    QTest::mouseClick(&t, Qt::LeftButton, {}, QPoint(5, 200));
+    EXPECT_FALSE(s.form().pnlColor->isVisible());
+    EXPECT_EQ(cont.count(), 2);
+}
+
+TEST(TitleScreen, ResizingScalesEveryControlInProportion) {
+    TempDir tmp;
+    LessonSession s(tmp.path());
+    s.life().FileNewClick();
+    TTitleScreen& t = s.title();
+    // Shown, it fits the client panel.
+    EXPECT_EQ(t.size(), s.form().ClientOfMainScreen->size());
+    EXPECT_EQ(t.baseWidth(), t.width());
+    EXPECT_EQ(t.baseHeight(), t.height());
+    const int w0 = t.width(), h0 = t.height();
+    QWidget* watched[] = {t.memTitle, t.Objective, t.DBEditHolder, t.DBEditLocation, t.lbCopyright, t.Shadow};
+    std::vector<QRect> before;
+    for (QWidget* w : watched) before.push_back(w->geometry());
+    const int nameTop = t.DBeditFirst->y();
+
+    QWidget* central = s.form().centralWidget();
+    s.form().resize(s.form().width() + central->width(), s.form().height() + central->height());
+    QApplication::processEvents();
+    ASSERT_EQ(t.width(), 2 * w0);
+    ASSERT_EQ(t.height(), 2 * h0);
+    for (size_t i = 0; i < std::size(watched); ++i)
+        EXPECT_EQ(watched[i]->geometry(), scaleRect(before[i], w0, h0, 2 * w0, 2 * h0))
+            << watched[i]->objectName().toStdString();
+    EXPECT_EQ(t.DBeditFirst->y(), scaleRect(QRect(0, nameTop, 1, 1), w0, h0, 2 * w0, 2 * h0).y());
+    EXPECT_EQ(t.baseWidth(), 2 * w0);
+    // The names were laid out again: edge to edge.
+    EXPECT_EQ(t.DBeditMiddle->x(), t.DBeditFirst->x() + t.DBeditFirst->width());
+
+    // Resizing while the program closes changes nothing.
+    const QRect title = t.memTitle->geometry();
+    s.state().Closing = true;
+    t.resize(w0, h0);
+    EXPECT_EQ(t.memTitle->geometry(), title);
+    EXPECT_EQ(t.baseWidth(), 2 * w0);
+    s.state().Closing = false;
+}
+
+TEST(TitleScreen, Screenshots) {
+    TempDir tmp;
+    LessonSession s(tmp.path());
+    s.life().FileNewClick();
+    QApplication::processEvents();
+    vellora::testing::saveScreenshot(&s.form(), QStringLiteral("title-screen-defaults.png"));
+    TTitleScreen& t = s.title();
+    auto type = [](QWidget* w, const QString& text) {
+        w->setFocus();
+        QTest::keyClick(w, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(w, text);
+    };
+    type(t.memTitle, QStringLiteral("The Travels of a Small Boat"));
+    QTest::keyClick(t.memTitle, Qt::Key_Return);
+    QTest::keyClicks(t.memTitle, QStringLiteral("down the River"));
+    type(t.DBeditFirst, QStringLiteral("Margaret"));
+    type(t.DBeditMiddle, QStringLiteral("E."));
+    type(t.DBeditLast, QStringLiteral("Wetherby"));
+    QTest::keyClick(t.DBeditLast, Qt::Key_Return);
+    type(t.DBEditHolder, QStringLiteral("Riverside School Press"));
+    type(t.DBEditLocation, QStringLiteral("Bristol, England"));
+    type(t.Objective, QStringLiteral("Read a short story about a boat and answer questions about it."));
+    s.form().Icons(2);
+    s.attributes().btnStyleClick();
+    s.form().Bold->click();
+    s.form().Italics->click();
+    s.attributes().btnColor1Click();
+    QTest::mouseClick(s.form().ColorGrid1, Qt::LeftButton, {}, s.form().ColorGrid1->cellRect(1).center());
+    QApplication::processEvents();
+    vellora::testing::saveScreenshot(&s.form(), QStringLiteral("title-screen-colour-grid.png"));
+    s.form().CleanUp();
+    QApplication::processEvents();
+    vellora::testing::saveScreenshot(&s.form(), QStringLiteral("title-screen-edited.png"));
+    s.form().resize(900, 620);
+    QApplication::processEvents();
+    vellora::testing::saveScreenshot(&s.form(), QStringLiteral("title-screen-large.png"));
+    EXPECT_EQ(t.DBeditMiddle->x(), t.DBeditFirst->x() + t.DBeditFirst->width());
+    EXPECT_TRUE(t.memTitle->font().bold());
+    EXPECT_TRUE(t.memTitle->font().italic());
+}
