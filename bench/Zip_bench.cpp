@@ -1,7 +1,7 @@
 // Times the zip components against the zip and unzip programs on a
 // lesson-sized folder and prints the figures (median of several runs).
 //
-//   zip_bench [total MiB, default 256] [runs, default 5]
+//   Zip_bench [total MiB, default 256] [runs, default 5]
 
 #include <QCoreApplication>
 #include <QDir>
