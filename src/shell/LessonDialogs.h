@@ -11,6 +11,8 @@
 #include <memory>
 #include <vector>
 
+#include "HelpTopics.h"
+
 namespace vellora {
 
 class Database;
@@ -83,7 +85,7 @@ public:
     QPushButton* CancelBtn;
     QPushButton* HelpBtn;
 
-    static constexpr int kHelpTopic = 30;
+    static constexpr int kHelpTopic = kHelpOpenLesson;
 
 signals:
     void helpRequested(int topic);
@@ -110,7 +112,7 @@ public:
     QLabel* lbPath;
     QPushButton* OKBtn;
     QPushButton* HelpBtn;
-    static constexpr int kHelpTopic = 8;
+    static constexpr int kHelpTopic = kHelpLessonNotFound;
 
 signals:
     void helpRequested(int topic);
@@ -129,7 +131,7 @@ public:
     QPushButton* OKBtn;
     QPushButton* CancelBtn;
     QPushButton* HelpBtn;
-    static constexpr int kHelpTopic = 20;
+    static constexpr int kHelpTopic = kHelpDeleteLesson;
 
 signals:
     void helpRequested(int topic);

@@ -208,8 +208,9 @@ TEST(MainWindow, CleanUpHidesEveryPopup) {
     for (QWidget* w : f.findChildren<QWidget*>())
         if (QStringList{"pnlColor", "pnlSize", "lbDomain", "pnlSetStyle", "BackPanel", "FontCombo",
                         "SelectJump1Page", "SelectJump2Page"}
-                .contains(w->objectName()))
+                .contains(w->objectName())) {
             EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
+        }
     EXPECT_FALSE(f.pnlSetStyle->isEnabled());
     EXPECT_FALSE(s.app->state().CleaningUp);
 }
