@@ -11,10 +11,8 @@
 #include "ColorGrid.h"
 #include "LessonDialogs.h"
 #include "LessonSession.h"
-#include "LessonTexts.h"
+#include "LessonTestHelpers.h"
 #include "LocalFileNames.h"
-#include "StoreError.h"
-#include "TFrame.h"
 #include "TTitleScreen.h"
 #include "TUtil.h"
 #include "Table.h"
@@ -22,72 +20,7 @@
 #include "TextCodes.h"
 
 using namespace vellora;
-using vellora::testing::LessonSession;
-using vellora::testing::ScriptedDialogs;
-using vellora::testing::TempDir;
-
-namespace {
-
-QString lessonDir(const TempDir& tmp, const char* name) { return tmp.file(QStringLiteral("workspac/") + QLatin1String(name)); }
-
-// The lesson row as another connection sees it: what was really written.
-struct StoredLesson {
-    std::unique_ptr<Database> db;
-    std::unique_ptr<Table> t;
-    StoredLesson(const TempDir& tmp, qint64 number) {
-        db = std::make_unique<Database>(tmp.file(QStringLiteral("db")), Database::Mode::ReadOnly);
-        t = std::make_unique<Table>(*db, TableId::Lesn, true);
-        found = t->findKey(number);
-    }
-    bool found = false;
-    qint64 i(const char* f) const { return t->asInteger(QLatin1String(f)); }
-    QString s(const char* f) const { return t->asString(QLatin1String(f)); }
-};
-
-int rowsWith(Database& db, TableId id, const char* field, qint64 value) {
-    return Query(db, id, QLatin1String(field), value).recordCount();
-}
-
-qint64 addPage(TMainForm& f, qint64 lesson, int number, int type, int words, int choices) {
-    f.PageTable->append();
-    f.PageTable->setInteger(QStringLiteral("LesnRegNum"), lesson);
-    f.PageTable->setInteger(QStringLiteral("PageNumber"), number);
-    f.PageTable->setInteger(QStringLiteral("PageType"), type);
-    f.PageTable->post();
-    const qint64 key = f.PageTable->key();
-    for (int w = 1; w <= words; ++w) {
-        f.WurdTable->append();
-        f.WurdTable->setInteger(QStringLiteral("PageRegNum"), key);
-        f.WurdTable->setInteger(QStringLiteral("WurdNumber"), w);
-        f.WurdTable->setString(QStringLiteral("WText"), QStringLiteral("word"));
-        f.WurdTable->post();
-    }
-    for (int c = 1; c <= choices; ++c) {
-        f.ChoiceTable->append();
-        f.ChoiceTable->setInteger(QStringLiteral("PageRegNum"), key);
-        f.ChoiceTable->post();
-    }
-    return key;
-}
-
-void typeInto(QWidget* w, const QString& text) {
-    w->setFocus();
-    QTest::keyClick(w, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(w, text);
-}
-
-// Answers the open dialog with lesson `number`, checking what it shows.
-std::function<int(QObject*)> chooseLesson(qint64 number) {
-    return [number](QObject* o) {
-        auto* dlg = qobject_cast<TDlgOpenLesson*>(o);
-        EXPECT_NE(dlg, nullptr);
-        EXPECT_TRUE(dlg->selectLesson(number));
-        EXPECT_EQ(dlg->LRegNum->text(), QString::number(number));
-        return int(QDialog::Accepted);
-    };
-}
-
-}  // namespace
+using namespace vellora::testing;
 
 TEST(FilePathRule, PadsToEightCharactersAndNeverCuts) {
     struct Case {
@@ -525,180 +458,6 @@ TEST(OpenLessonDialog, EmptyStoreOffersNothingToOpen) {
     EXPECT_FALSE(s.state().LessonOpen);
 }
 
-namespace {
-
-struct LessonWithPages {
-    qint64 pages[4] = {};
-    qint64 otherPage = 0;
-};
-
-// Lesson 1 with a reading page of 3 words, a question page of 4 choices and
-// a reading page without words; lesson 2 with one page of 2 words.
-LessonWithPages makeLessons(LessonSession& s) {
-    LessonWithPages l;
-    s.life().FileNewClick();
-    s.life().FileNewClick();
-    l.otherPage = addPage(s.form(), 2, 1, 0, 2, 0);
-    s.state().PageCount = 1;
-    s.life().SaveLesnRecord();
-    s.dialogs.expectDialog(QStringLiteral("DlgOpenLesson"), chooseLesson(1));
-    s.life().FileOpenClick();
-    l.pages[1] = addPage(s.form(), 1, 1, 0, 3, 0);
-    l.pages[2] = addPage(s.form(), 1, 2, 1, 0, 4);
-    l.pages[3] = addPage(s.form(), 1, 3, 0, 0, 0);
-    s.state().PageCount = 3;
-    s.form().editPages->setText(QStringLiteral("3"));
-    return l;
-}
-
-void putFiles(const QString& dir) {
-    for (const char* name : {"L0000001.WAV", "P0000003.BMP", ".hidden"}) {
-        QFile f(QDir(dir).filePath(QLatin1String(name)));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("data");
-    }
-}
-
-int rowsOfLesson(Database& db, const LessonWithPages& l) {
-    int n = rowsWith(db, TableId::Lesn, "LesnRegNum", 1) + rowsWith(db, TableId::Page, "LesnRegNum", 1);
-    for (qint64 p : l.pages)
-        if (p) n += rowsWith(db, TableId::Wurd, "PageRegNum", p) + rowsWith(db, TableId::Choice, "PageRegNum", p);
-    return n;
-}
-
-auto confirmDelete(bool ok) {
-    return [ok](QObject* o) {
-        auto* dlg = qobject_cast<TNotifyDeleteLesson*>(o);
-        EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Delete A Lesson"));
-        EXPECT_EQ(dlg->lbAboutTo->text(), QStringLiteral("About To Delete Lesson:"));
-        EXPECT_EQ(dlg->lbTitle->text(), QStringLiteral("Untitled"));
-        return int(ok ? QDialog::Accepted : QDialog::Rejected);
-    };
-}
-
-}  // namespace
-
-TEST(FileDelete, RemovesEveryRowOfTheLessonAndItsDirectory) {
-    TempDir tmp;
-    LessonSession s(tmp.path());
-    const LessonWithPages l = makeLessons(s);
-    putFiles(lessonDir(tmp, "00000001"));
-    ASSERT_EQ(rowsOfLesson(s.db(), l), 1 + 3 + 3 + 4);
-    QSignalSpy closing(&s.life(), &LessonLifecycle::closingMedia);
-
-    s.dialogs.expectDialog(QStringLiteral("NotifyDeleteLesson"), confirmDelete(true));
-    s.life().FileDeleteItem->trigger();
-
-    EXPECT_EQ(rowsOfLesson(s.db(), l), 0);
-    EXPECT_FALSE(QFileInfo::exists(lessonDir(tmp, "00000001")));
-    EXPECT_GE(closing.count(), 1);  // the media player let go of the files first
-    EXPECT_FALSE(s.state().LessonOpen);
-    EXPECT_EQ(s.state().LesnRegNum, 0);
-    EXPECT_EQ(s.state().PageCount, 0);
-    EXPECT_EQ(s.form().editPages->text(), QStringLiteral("0"));
-    EXPECT_EQ(s.state().CurrentDomain, 0);
-    // The other lesson is untouched.
-    EXPECT_EQ(rowsWith(s.db(), TableId::Lesn, "LesnRegNum", 2), 1);
-    EXPECT_EQ(rowsWith(s.db(), TableId::Page, "LesnRegNum", 2), 1);
-    EXPECT_EQ(rowsWith(s.db(), TableId::Wurd, "PageRegNum", l.otherPage), 2);
-    EXPECT_TRUE(QFileInfo(lessonDir(tmp, "00000002")).isDir());
-}
-
-TEST(FileDelete, CancelKeepsEverything) {
-    TempDir tmp;
-    LessonSession s(tmp.path());
-    const LessonWithPages l = makeLessons(s);
-    s.dialogs.expectDialog(QStringLiteral("NotifyDeleteLesson"), confirmDelete(false));
-    s.life().FileDeleteClick();
-    EXPECT_EQ(rowsOfLesson(s.db(), l), 11);
-    EXPECT_TRUE(QFileInfo(lessonDir(tmp, "00000001")).isDir());
-    EXPECT_TRUE(s.state().LessonOpen);
-}
-
-TEST(FileDelete, LessonWithoutPagesRemovesItsDirectoryAndRecord) {
-    TempDir tmp;
-    LessonSession s(tmp.path());
-    s.life().FileNewClick();
-    s.dialogs.expectDialog(QStringLiteral("NotifyDeleteLesson"), confirmDelete(true));
-    s.life().FileDeleteClick();
-    EXPECT_EQ(s.form().LesnTable->recordCount(), 0);
-    EXPECT_FALSE(QFileInfo::exists(lessonDir(tmp, "00000001")));
-    EXPECT_TRUE(QFileInfo(tmp.file(QStringLiteral("workspac"))).isDir());
-}
-
-TEST(FileDelete, AMissingPageIsReportedAndTheRestStillGoes) {
-    TempDir tmp;
-    LessonSession s(tmp.path());
-    LessonWithPages l = makeLessons(s);
-    l.pages[0] = addPage(s.form(), 1, 9, 0, 1, 0);  // beyond the count: still the lesson's
-    s.state().PageCount = 4;                         // page 4 has no row
-    s.dialogs.expectDialog(QStringLiteral("NotifyDeleteLesson"), confirmDelete(true));
-    s.dialogs.expect(MsgKind::Information, QStringLiteral("Words from Page 4 not deleted from database"));
-    s.life().FileDeleteClick();
-    EXPECT_EQ(rowsOfLesson(s.db(), l), 0);
-}
-
-TEST(FileDelete, AFailureInTheMiddleKeepsEveryRow) {
-    TempDir tmp;
-    LessonSession s(tmp.path());
-    const LessonWithPages l = makeLessons(s);
-    s.life().setPageDeletedObserver([](int page) {
-        if (page == 2) throw StoreError(StoreError::Code::Io, QStringLiteral("disk I/O error"));
-    });
-    s.dialogs.expectDialog(QStringLiteral("NotifyDeleteLesson"), confirmDelete(true));
-    s.dialogs.expectContaining(MsgKind::Error, QStringLiteral("disk I/O error"));
-    s.life().FileDeleteClick();
-    EXPECT_EQ(rowsOfLesson(s.db(), l), 11);  // none of page 1's rows went either
-    EXPECT_FALSE(QFileInfo::exists(lessonDir(tmp, "00000001")));  // the directory went first
-    EXPECT_TRUE(s.state().LessonOpen);
-
-    // Asked again, the delete finishes the job.
-    s.life().setPageDeletedObserver(nullptr);
-    s.dialogs.expectDialog(QStringLiteral("NotifyDeleteLesson"), confirmDelete(true));
-    s.life().FileDeleteClick();
-    EXPECT_EQ(rowsOfLesson(s.db(), l), 0);
-}
-
-TEST(FileDelete, ADirectoryThatCannotBeRemovedKeepsTheRecords) {
-    TempDir tmp;
-    LessonSession s(tmp.path());
-    const LessonWithPages l = makeLessons(s);
-    ASSERT_TRUE(QDir().mkpath(lessonDir(tmp, "00000001/folder")));
-    s.dialogs.expectDialog(QStringLiteral("NotifyDeleteLesson"), confirmDelete(true));
-    s.dialogs.expectContaining(MsgKind::Error, QStringLiteral("could not be removed"));
-    s.life().FileDeleteClick();
-    EXPECT_EQ(rowsOfLesson(s.db(), l), 11);
-    EXPECT_TRUE(QFileInfo(lessonDir(tmp, "00000001/folder")).isDir());
-}
-
-TEST(FileDelete, NeverDeletesFilesOutsideTheLessonStore) {
-    TempDir tmp;
-    LessonSession s(tmp.path());
-    s.life().FileNewClick();
-    // A damaged record names a directory of other files, and the working
-    // directory when blank.
-    for (const QString& stored : {tmp.file(QStringLiteral("precious")), QString(), QStringLiteral("/")}) {
-        QDir().mkpath(tmp.file(QStringLiteral("precious")));
-        QFile keep(tmp.file(QStringLiteral("precious/keep.txt")));
-        ASSERT_TRUE(keep.open(QIODevice::WriteOnly));
-        keep.close();
-        if (!s.state().LessonOpen) s.life().FileNewClick();
-        s.state().DirPath = stored;
-        s.dialogs.expectDialog(QStringLiteral("NotifyDeleteLesson"), confirmDelete(true));
-        s.life().FileDeleteClick();
-        EXPECT_TRUE(QFile::exists(tmp.file(QStringLiteral("precious/keep.txt")))) << stored.toStdString();
-        EXPECT_EQ(s.form().LesnTable->recordCount(), 0);
-    }
-    EXPECT_TRUE(QDir(tmp.file(QStringLiteral("workspac"))).isEmpty());
-}
-
-TEST(FileDelete, NoLessonShowsLessonNotFound) {
-    TempDir tmp;
-    LessonSession s(tmp.path());
-    s.dialogs.expectDialog(QStringLiteral("LessonNotFound"), [](QObject*) { return int(QDialog::Accepted); });
-    s.life().FileDeleteClick();
-}
-
 TEST(MediaFileName, NamesEveryMediaFileOfTheLesson) {
     TempDir tmp;
     LessonSession s(tmp.path());
@@ -784,4 +543,34 @@ TEST(FileExit, SavesTheOpenLessonFirst) {
     s.dialogs.expect(MsgKind::Confirmation, QStringLiteral("Exit Vellora?"), MsgAnswer::No);
     s.form().ShutDown();
     EXPECT_EQ(StoredLesson(tmp, 1).s("CopyRHolder"), QStringLiteral("Kept On Exit"));
+}
+
+TEST(LessonDialogs, Screenshots) {
+    TempDir tmp;
+    LessonSession s(tmp.path());
+    s.life().FileNewClick();
+    typeInto(s.title().memTitle, QStringLiteral("Rivers and Seas"));
+    typeInto(s.title().Objective, QStringLiteral("Name the great rivers of the world."));
+    s.life().FileNewClick();
+    TDlgOpenLesson& open = *s.app->DlgOpenLesson();
+    open.prepare();
+    open.show();
+    QApplication::processEvents();
+    EXPECT_EQ(open.LRegNum->text(), QStringLiteral("1"));
+    vellora::testing::saveScreenshot(&open, QStringLiteral("open-lesson-dialog.png"));
+    open.hide();
+    auto* notFound = s.form().findChild<TLessonNotFound*>(QStringLiteral("LessonNotFound"));
+    ASSERT_NE(notFound, nullptr);
+    notFound->setLesson(QStringLiteral("Rivers and Seas"), lessonDir(tmp, "00000001"));
+    notFound->show();
+    QApplication::processEvents();
+    vellora::testing::saveScreenshot(notFound, QStringLiteral("lesson-not-found.png"));
+    notFound->hide();
+    auto* del = s.form().findChild<TNotifyDeleteLesson*>(QStringLiteral("NotifyDeleteLesson"));
+    ASSERT_NE(del, nullptr);
+    del->setLesson(QStringLiteral("Rivers and Seas"));
+    del->show();
+    QApplication::processEvents();
+    vellora::testing::saveScreenshot(del, QStringLiteral("delete-lesson.png"));
+    del->hide();
 }
