@@ -19,7 +19,6 @@ class TFrame;
 class TTitleScreen;
 class TdlgDiagram;
 class TSynchro;
-class TDm;
 class TAboutBox;
 class TDirectorySelector;
 class TdlgNewPage;
@@ -60,6 +59,10 @@ public:
     TUtil* Util() const { return util_.get(); }
     TFrame* Frame() const { return frame_.get(); }
     TTitleScreen* TitleScreen() const { return titleScreen_.get(); }
+    TdlgDiagram* dlgDiagram() const { return dlgDiagram_.get(); }
+    TdlgNewPage* dlgNewPage() const { return dlgNewPage_.get(); }
+    TAboutBox* AboutBox() const { return aboutBox_.get(); }
+    TDirectorySelector* DirectorySelector() const { return directorySelector_.get(); }
 
 private:
     AppState state_;
@@ -74,7 +77,6 @@ private:
     std::unique_ptr<TTitleScreen> titleScreen_;
     std::unique_ptr<TdlgDiagram> dlgDiagram_;
     std::unique_ptr<TSynchro> synchro_;
-    std::unique_ptr<TDm> dm_;
     std::unique_ptr<TAboutBox> aboutBox_;
     std::unique_ptr<TDirectorySelector> directorySelector_;
     std::unique_ptr<TdlgNewPage> dlgNewPage_;
