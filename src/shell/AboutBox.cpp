@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "DomainTexts.h"
+#include "ShellResources.h"
 
 namespace vellora {
 namespace {
@@ -76,6 +77,7 @@ QString PhysicalMemoryText(qint64 kilobytes) {
 QString MemoryLoadText(int percent) { return QStringLiteral("%1 %").arg(percent); }
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
+    initShellResources();
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(texts::kAboutCaption);
     setModal(true);

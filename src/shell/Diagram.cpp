@@ -60,7 +60,7 @@ public:
     DiagramCanvas(const std::array<TDomainLabel*, kDomainCount>& labels, QWidget* parent)
         : QWidget(parent), labels_(labels) {
         setObjectName(QStringLiteral("DiagramCanvas"));
-        setMinimumSize(560, 330);
+        setMinimumSize(572, 330);
     }
 
 protected:
@@ -82,22 +82,35 @@ protected:
         p.drawText(QRectF(416, 16, 144, 20), Qt::AlignCenter, texts::kQuestionPage);
 
         p.setPen(QPen(QColor(0x20, 0x30, 0x70), 1.6));
-        auto down = [&](int a, int b) { join(p, bottom(a), top(b)); };
-        auto across = [&](int a, int b) { join(p, right(a), left(b)); };
-        down(0, 1);
-        down(1, 2);
-        down(2, 3);
-        across(3, 4);
-        across(4, 5);
-        join(p, bottom(5), top(6));
-        across(6, 7);
-        join(p, bottom(7), top(8));
-        across(8, 9);   // the first page may be a reading page ...
-        across(8, 16);  // ... or a question page
-        for (int d = 9; d < 15; ++d) down(d, d + 1);
-        for (int d = 16; d < 22; ++d) down(d, d + 1);
+        down(p, 0, 1);
+        down(p, 1, 2);
+        down(p, 2, 3);
+        across(p, 3, 4);
+        across(p, 4, 5);
+        down(p, 5, 6);
+        across(p, 6, 7);
+        down(p, 7, 8);
+        for (int d = 9; d < 15; ++d) down(p, d, d + 1);
+        for (int d = 16; d < 22; ++d) down(p, d, d + 1);
         loop(p, 15, 9);
         loop(p, 22, 16);
+
+        // After the objective comes the first page, of either kind: a line
+        // through the gap left of the reading page, and over the top to the
+        // gap left of the question page.
+        const qreal gap1 = (labels_[2]->geometry().right() + labels_[9]->geometry().left()) / 2.0 + 20;
+        const qreal gap2 = (labels_[9]->geometry().right() + labels_[16]->geometry().left()) / 2.0 + 10;
+        const QPointF from = right(8);
+        QPainterPath bus(from);
+        bus.lineTo(gap1, from.y());
+        bus.lineTo(gap1, 5);
+        bus.lineTo(gap2, 5);
+        bus.lineTo(gap2, left(16).y());
+        bus.lineTo(left(16));
+        p.drawPath(bus);
+        arrowHead(p, left(16), QPointF(gap2, left(16).y()));
+        p.drawLine(QPointF(gap1, left(9).y()), left(9));
+        arrowHead(p, left(9), QPointF(gap1, left(9).y()));
     }
 
 private:
@@ -121,27 +134,24 @@ private:
         p.fillPath(head, p.pen().color());
     }
 
-    // An elbow line from `a` to `b`, with an arrow head at `b`.
-    static void join(QPainter& p, QPointF a, QPointF b) {
-        QPainterPath path(a);
-        QPointF last = a;
-        if (qFuzzyCompare(a.x(), b.x()) || qFuzzyCompare(a.y(), b.y())) {
-            path.lineTo(b);
-        } else if (b.y() > a.y() + 4 && std::abs(b.x() - a.x()) < 60) {  // mostly downward
-            const qreal my = (a.y() + b.y()) / 2;
-            path.lineTo(a.x(), my);
-            path.lineTo(b.x(), my);
-            last = QPointF(b.x(), my);
-            path.lineTo(b);
-        } else {
-            const qreal mx = (a.x() + b.x()) / 2;
-            path.lineTo(mx, a.y());
-            path.lineTo(mx, b.y());
-            last = QPointF(mx, b.y());
-            path.lineTo(b);
-        }
+    // From the bottom of one label down to the top of the next.
+    void down(QPainter& p, int a, int b) const {
+        const QPointF from = bottom(a), to = top(b);
+        // Turn just below the upper label, clear of captions further down.
+        const qreal my = from.y() + std::min<qreal>(8, (to.y() - from.y()) / 2);
+        QPainterPath path(from);
+        path.lineTo(from.x(), my);
+        path.lineTo(to.x(), my);
+        path.lineTo(to);
         p.drawPath(path);
-        arrowHead(p, b, last);
+        arrowHead(p, to, QPointF(to.x(), my));
+    }
+
+    // From the right edge of one label to the left edge of the next.
+    void across(QPainter& p, int a, int b) const {
+        const QPointF from = right(a), to = left(b);
+        p.drawLine(from, to);
+        arrowHead(p, to, from);
     }
 
     // Back from the last domain of a page to its first, round the right side.
@@ -206,7 +216,7 @@ TdlgDiagram::TdlgDiagram(AppState& state, QWidget* parent) : QDialog(parent), st
         labels_[d] = l;
     }
     lbTitleScreen = caption(canvas, "lbTitleScreen", QStringLiteral("Title Page"),
-                            QStringLiteral("Title & Author of the Lesn"), 22, 106);
+                            QStringLiteral("Title & Author of the Lesn"), 110, 106);
     lbAuthor = caption(canvas, "lbAuthor", QStringLiteral("Author"), QStringLiteral("Author of the lesson"), 32, 166);
     lbCopyright = caption(canvas, "lbCopyright", QStringLiteral("Copyright"), QStringLiteral("Owner of the Lesn"), 32,
                           220);
@@ -231,8 +241,10 @@ TdlgDiagram::TdlgDiagram(AppState& state, QWidget* parent) : QDialog(parent), st
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setReadOnly(true);
     Memo1->setFocusPolicy(Qt::NoFocus);
-    Memo1->setFixedHeight(Memo1->fontMetrics().lineSpacing() * 2 + 12);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setFixedHeight(Memo1->fontMetrics().lineSpacing() * 2 + 18);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     OKBtn = new QPushButton(QStringLiteral("&OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
@@ -251,7 +263,7 @@ TdlgDiagram::TdlgDiagram(AppState& state, QWidget* parent) : QDialog(parent), st
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(sbDiagram, 1);
     layout->addLayout(bottom);
-    resize(600, 460);
+    resize(620, 470);
     rbViewOrActivateClick();
 }
 

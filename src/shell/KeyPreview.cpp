@@ -1,7 +1,7 @@
 #include "KeyPreview.h"
 
 #include <QAbstractSpinBox>
-#include <QApplication>
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -39,10 +39,10 @@ bool KeyPreview::eventFilter(QObject* watched, QEvent* event) {
     }
     lastEvent_ = event;
     lastReceiver_ = w;
-    return route(static_cast<QKeyEvent*>(event));
+    return route(static_cast<QKeyEvent*>(event), w);
 }
 
-bool KeyPreview::route(QKeyEvent* key) {
+bool KeyPreview::route(QKeyEvent* key, QWidget* receiver) {
     if (key->key() == Qt::Key_F1) {
         form_.ContextHelp();
         return true;
@@ -56,7 +56,7 @@ bool KeyPreview::route(QKeyEvent* key) {
     const QString text = key->text();
     if (text.isEmpty()) return false;
     // The letter u asks for help, except where it is being typed as text.
-    if (text == QLatin1String("u") && (frameShows || titleShows) && !isTextEntry(QApplication::focusWidget())) {
+    if (text == QLatin1String("u") && (frameShows || titleShows) && !isTextEntry(receiver)) {
         form_.ContextHelp();
         return true;
     }

@@ -23,7 +23,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    bool route(QKeyEvent* key);
+    bool route(QKeyEvent* key, QWidget* receiver);
 
     TMainForm& form_;
     const QEvent* lastEvent_ = nullptr;

@@ -6,6 +6,7 @@
 #include <QScreen>
 
 #include "DomainTexts.h"
+#include "ShellResources.h"
 #include "ShellTexts.h"
 
 namespace vellora {
@@ -14,6 +15,7 @@ constexpr int kBevel = 8;
 }
 
 TSplashScreen::TSplashScreen(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
+    initShellResources();
     setObjectName(QStringLiteral("SplashScreen"));
     setWindowTitle(texts::kApplicationTitle);
     setFixedSize(kWidth, kHeight);

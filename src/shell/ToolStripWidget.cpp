@@ -3,6 +3,7 @@
 #include <QIcon>
 
 #include "DomainTexts.h"
+#include "ShellResources.h"
 
 namespace vellora {
 namespace {
@@ -52,6 +53,7 @@ QString TToolStrip::hint(Tool t) { return QString::fromUtf8(kTools[kToolIndex(t)
 const char* TToolStrip::name(Tool t) { return kTools[kToolIndex(t)].name; }
 
 TToolStrip::TToolStrip(QWidget* parent) : QFrame(parent) {
+    initShellResources();
     setObjectName(QStringLiteral("Slider"));
     setFrameStyle(QFrame::NoFrame);
     setAutoFillBackground(true);

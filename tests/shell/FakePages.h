@@ -17,16 +17,17 @@ namespace vellora::testing {
 class FakePages : public PageOperations {
 public:
     struct Page {
-        QString kind = QStringLiteral("r");
-        int wurds = 0;
-        int lastStop = 0;
+        QString kind;
+        int wurds;
+        int lastStop;
     };
+    static Page reading() { return Page{QStringLiteral("r"), 0, 0}; }
 
     FakePages(TMainForm& form, AppState& state) : form_(form), st_(state) { form.setPageOperations(this); }
     ~FakePages() override { form_.setPageOperations(nullptr); }
 
     // Pages 1..n of one kind; the lesson is open.
-    void makeLesson(int count, const Page& page = Page()) {
+    void makeLesson(int count, const Page& page = reading()) {
         pages.assign(count + 1, page);
         st_.PageCount = count;
         st_.LessonOpen = true;
@@ -78,7 +79,7 @@ public:
     }
     void MakeNewPage(int n) override {
         made.push_back(n);
-        Page p;
+        Page p = reading();
         p.kind = st_.NewPageKind == QLatin1String("q") ? QStringLiteral("q") : QStringLiteral("r");
         pages.resize(n + 1);
         pages[n] = p;
