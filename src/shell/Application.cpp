@@ -10,6 +10,7 @@
 #include "Dialogs.h"
 #include "DirectorySelector.h"
 #include "HandleDataBase.h"
+#include "HelpWindow.h"
 #include "ShellTexts.h"
 #include "NewPageDialog.h"
 #include "ShellWindows.h"
@@ -75,6 +76,8 @@ bool Application::startUp(const QString& commandLineLesson) {
     directorySelector_ = std::make_unique<TDirectorySelector>(mainForm_.get());
     dlgNewPage_ = std::make_unique<TdlgNewPage>(state_, mainForm_.get());
     mainForm_->attachShellDialogs(dlgDiagram_.get(), dlgNewPage_.get(), aboutBox_.get());
+    helpWindow_ = createHelpWindow(mainForm_.get());
+    mainForm_->setHelpViewer(helpWindow_);
     QObject::connect(directorySelector_.get(), &TDirectorySelector::helpRequested, mainForm_.get(),
                      &TMainForm::showHelpTopic);
     media_ = std::make_unique<TMedia>(mainForm_.get());

@@ -10,6 +10,7 @@ namespace vellora {
 
 class Dialogs;
 class HandleDataBase;
+class HelpWindow;
 class TMainForm;
 class TSplashScreen;
 class TNotifyDeleteLesson;
@@ -63,6 +64,7 @@ public:
     TdlgNewPage* dlgNewPage() const { return dlgNewPage_.get(); }
     TAboutBox* AboutBox() const { return aboutBox_.get(); }
     TDirectorySelector* DirectorySelector() const { return directorySelector_.get(); }
+    HelpWindow* Help() const { return helpWindow_; }
 
 private:
     AppState state_;
@@ -82,6 +84,7 @@ private:
     std::unique_ptr<TdlgNewPage> dlgNewPage_;
     std::unique_ptr<TMedia> media_;
     std::unique_ptr<TDlgOpenLesson> dlgOpenLesson_;
+    HelpWindow* helpWindow_ = nullptr;  // owned by the main window
 };
 
 }  // namespace vellora

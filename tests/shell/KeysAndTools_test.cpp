@@ -10,6 +10,7 @@
 #include "Diagram.h"
 #include "DomainTexts.h"
 #include "FakePages.h"
+#include "HelpWindow.h"
 #include "KeyPreview.h"
 #include "MainMenu.h"
 #include "Navigation.h"
@@ -41,6 +42,19 @@ TEST(Keys, F1OpensTheTopicOfTheCurrentDomain) {
     EXPECT_EQ(help.topics, (std::vector<int>{400, 422, 407}));
     EXPECT_EQ(f.HelpContext(), 407);
     EXPECT_TRUE(edit->text().isEmpty());
+}
+
+TEST(Keys, F1ShowsTheDomainsTopicInTheHelpWindow) {
+    StartedApp s;
+    TMainForm& f = s.form();
+    HelpWindow* help = s.app->Help();
+    ASSERT_NE(help, nullptr);
+    FakePages pages(f, s.state());
+    pages.makeLesson(0);
+    f.Icons(5);
+    QTest::keyClick(f.BtnNext, Qt::Key_F1);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->currentTopic(), 405);
 }
 
 TEST(Keys, LetterUAsksForHelpUnlessItIsTyped) {

@@ -343,7 +343,9 @@ TEST(MainWindow, CommandLineLessonIsOpenedOnceWhenItExists) {
         f.FormActivate();
         f.FormActivate();  // a dialog closing activates the window again
         EXPECT_EQ(opened, c.opens ? QList<qint64>{1} : QList<qint64>{}) << c.argument.toStdString();
-        if (!c.opens) EXPECT_EQ(f.editDomain->text(), QStringLiteral("Start"));
+        if (!c.opens) {
+            EXPECT_EQ(f.editDomain->text(), QStringLiteral("Start"));
+        }
     }
 }
 

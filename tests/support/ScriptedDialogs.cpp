@@ -53,11 +53,12 @@ MsgAnswer ScriptedDialogs::message(MsgKind kind, const QString& text, MsgButtons
     const Expected e = messages_.front();
     messages_.pop_front();
     EXPECT_EQ(kindName(e.kind), std::string(kindName(kind))) << "for message " << text.toStdString();
-    if (e.fragment)
+    if (e.fragment) {
         EXPECT_TRUE(text.contains(e.text)) << "message \"" << text.toStdString() << "\" lacks \""
                                            << e.text.toStdString() << "\"";
-    else
+    } else {
         EXPECT_EQ(e.text.toStdString(), text.toStdString());
+    }
     if (!e.title.isEmpty()) EXPECT_EQ(e.title.toStdString(), title.toStdString());
     return e.answer;
 }
