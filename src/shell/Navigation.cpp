@@ -91,10 +91,12 @@ void DomainNavigator::SetScreen(int d) {
     PageOperations& pages = form_.pages();
     pages.ShowSynchro(d == 14);
     if (pages.PageMode() == QLatin1String("r")) {
-        if (pages.TextBoxHasText()) {
+        if (pages.TextBoxHasText() && !parsingText_) {
             // Typed text becomes words before any other domain is entered.
+            parsingText_ = true;
             pages.ParseTextIntoWurds(d);
             Icons(12);
+            parsingText_ = false;
         }
         if (d == 11 || d == 12) pages.ToggleScrollTextBox(d);
     }

@@ -42,6 +42,7 @@ private:
 
     TMainForm& form_;
     TDm dm_;
+    bool parsingText_ = false;  // the nested entry of the Words domain runs
 };
 
 }  // namespace vellora

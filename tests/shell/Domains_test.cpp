@@ -317,6 +317,13 @@ TEST(DomainEntry, StepsOfEnteringADomain) {
     EXPECT_EQ(pages.parsedFor, std::vector<int>{10});
     EXPECT_EQ(fontShown, (std::vector<int>{12, 10}));
     EXPECT_EQ(st.CurrentDomain, 10);
+    // A parse that leaves text behind does not enter the Words domain forever.
+    pages.textInBox = true;
+    pages.clearOnParse = false;
+    f.Icons(13);
+    EXPECT_EQ(pages.parsedFor, (std::vector<int>{10, 13}));
+    EXPECT_EQ(st.CurrentDomain, 13);
+    pages.textInBox = false;
     f.Icons(11);
     EXPECT_EQ(pages.toggled.back(), 11);
     EXPECT_EQ(pages.questionParts.back(), 11);

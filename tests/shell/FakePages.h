@@ -32,9 +32,9 @@ public:
         st_.PageCount = count;
         st_.LessonOpen = true;
     }
-    // Shows page n as if it had been loaded, without entering a domain.
+    // Shows page n as if it had been loaded after a page of the same kind,
+    // without entering a domain.
     void load(int n) {
-        previousMode = mode;
         mode = pages.at(n).kind;
         previousMode = mode;
         loaded = n;
@@ -93,7 +93,7 @@ public:
     bool TextBoxHasText() const override { return textInBox; }
     void ParseTextIntoWurds(int domain) override {
         parsedFor.push_back(domain);
-        textInBox = false;
+        textInBox = !clearOnParse;
         pages.at(loaded).wurds = 5;
     }
     void ToggleScrollTextBox(int domain) override { toggled.push_back(domain); }
@@ -112,6 +112,7 @@ public:
     int choiceCount = 2;
     bool videoControl = false;
     bool textInBox = false;
+    bool clearOnParse = true;  // false: a parse that leaves the text box full
     QString wallpaper;
     std::vector<std::pair<int, int>> changes;
     std::vector<int> made, leftDomains, parsedFor, toggled, questionParts;
