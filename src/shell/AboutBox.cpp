@@ -169,20 +169,19 @@ void TAboutBox::AboutImageDblClick() {
 }
 
 bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == AboutImage) {
-        auto* me = static_cast<QMouseEvent*>(event);
-        if (event->type() == QEvent::MouseButtonPress && me->button() == Qt::LeftButton) {
+    const bool press = event->type() == QEvent::MouseButtonPress;
+    const bool release = event->type() == QEvent::MouseButtonRelease;
+    if (watched == AboutImage && (press || release) && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        if (press) {
             // A pressed-button look while the mouse is down.
             Shape1->hide();
             Shape2->hide();
             return true;
         }
-        if (event->type() == QEvent::MouseButtonRelease && me->button() == Qt::LeftButton) {
-            Shape1->show();
-            Shape2->show();
-            AboutImageDblClick();
-            return true;
-        }
+        Shape1->show();
+        Shape2->show();
+        AboutImageDblClick();
+        return true;
     }
     return QDialog::eventFilter(watched, event);
 }
