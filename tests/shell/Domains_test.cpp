@@ -45,8 +45,8 @@ const Row kTransitions[] = {
     {20, "21", "19"},       {21, "22", "20"},       {22, "16", "21"},
 };
 
-QString pick(const char* spec, int variant, int page) {
-    QString s = QString::fromLatin1(spec);
+QString pick(const char* outcomes, int variant, int page) {
+    QString s = QString::fromLatin1(outcomes);
     if (s.contains(QLatin1Char('|'))) s = s.split(QLatin1Char('|'))[page == 1 ? 0 : 1];
     if (s.contains(QLatin1Char('/'))) s = s.split(QLatin1Char('/'))[variant];
     return s;
