@@ -109,8 +109,4 @@ bool DeleteDirectory(const QString& directory, StatusLine& status, Dialogs& dial
 bool RenameDirectory(const QString& oldPath, const QString& newPath,
                      const FileSystem& fs = FileSystem::real());
 
-// True when `name` matches the wildcard `pattern` without regard to case
-// ("*.*" matches every name, also one without a dot).
-bool WildcardMatch(const QString& pattern, const QString& name);
-
 }  // namespace vellora

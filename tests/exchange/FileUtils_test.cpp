@@ -12,6 +12,7 @@
 #include "ScriptedDialogs.h"
 #include "StatusLine.h"
 #include "TempDir.h"
+#include "Wildcard.h"
 
 using namespace vellora;
 using vellora::testing::ScriptedDialogs;

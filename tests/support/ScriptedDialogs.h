@@ -18,6 +18,7 @@ public:
         QString text;
         MsgAnswer answer;
         QString title;  // checked when not empty
+        bool fragment = false;  // text need only be contained in the message
     };
     struct Shown {
         MsgKind kind;
@@ -29,6 +30,8 @@ public:
 
     ScriptedDialogs& expect(MsgKind kind, const QString& text, MsgAnswer answer = MsgAnswer::Ok,
                             const QString& title = QString());
+    // A message whose text contains `fragment` (for texts that carry a path).
+    ScriptedDialogs& expectContaining(MsgKind kind, const QString& fragment, MsgAnswer answer = MsgAnswer::Ok);
     // A file or directory dialog answering `path` (empty = cancelled).
     ScriptedDialogs& expectFile(const QString& path);
     // One of the program's own modal dialogs: `handler` gets the dialog (to fill

@@ -1,0 +1,349 @@
+#include "IUnzip.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zip.h>
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "ZipSupport.h"
+#include "ZipTexts.h"
+
+namespace vellora {
+
+namespace {
+
+using zipsupport::Printer;
+
+// Temporary names start with this; entries may not take such a name.
+constexpr char kTempPrefix[] = ".vellora-unzip-";
+constexpr qsizetype kMaxFileNameBytes = 255;
+
+struct Entry {
+    zip_uint64_t index = 0;
+    QString entryName;  // as the archive gives it
+    QString fileName;   // where it lands in Dest
+    zip_uint64_t size = 0;
+    time_t mtime = 0;
+    bool deflated = false;
+};
+
+QString systemError(int code) {
+    return qt_error_string(code);
+}
+
+struct FdCloser {
+    int fd = -1;
+    explicit FdCloser(int f) : fd(f) {}
+    ~FdCloser() {
+        if (fd >= 0) ::close(fd);
+    }
+    FdCloser(const FdCloser&) = delete;
+    FdCloser& operator=(const FdCloser&) = delete;
+};
+
+struct ZipDiscard {
+    void operator()(zip_t* archive) const { zip_discard(archive); }
+};
+
+struct ZipFileClose {
+    void operator()(zip_file_t* file) const { zip_fclose(file); }
+};
+
+// Files written under temporary names in Dest. Whatever has not taken its
+// own name when this goes away is removed, so a failure leaves nothing behind.
+class Staging {
+  public:
+    explicit Staging(int dirFd) : dirFd_(dirFd) {}
+    ~Staging() {
+        for (std::size_t i = next_; i < files_.size(); ++i)
+            ::unlinkat(dirFd_, files_[i].temp.constData(), 0);
+    }
+    Staging(const Staging&) = delete;
+    Staging& operator=(const Staging&) = delete;
+
+    // Creates a new empty temporary file; never opens an existing name or a link.
+    int create(QByteArray& tempName) {
+        for (;;) {
+            tempName = QByteArray(kTempPrefix) + QByteArray::number(::getpid()) + '-' +
+                       QByteArray::number(++counter_) + ".part";
+            const int fd = ::openat(dirFd_, tempName.constData(),
+                                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+            if (fd >= 0 || errno != EEXIST) return fd;
+        }
+    }
+    void add(const QByteArray& temp, const QByteArray& final, bool replace) {
+        files_.push_back({temp, final, replace});
+    }
+    // Gives every staged file its own name; answers the error of the first
+    // that fails, 0 when all did.
+    int commit(QByteArray& failedName) {
+        for (; next_ < files_.size(); ++next_) {
+            const Staged& s = files_[next_];
+            if (place(s) == 0) continue;
+            const int error = errno;
+            if (error != EEXIST) {
+                failedName = s.final;
+                return error;
+            }
+            // A file that appeared meanwhile under the name is kept.
+            ::unlinkat(dirFd_, s.temp.constData(), 0);
+        }
+        return 0;
+    }
+
+  private:
+    struct Staged {
+        QByteArray temp, final;
+        bool replace;
+    };
+
+    int place(const Staged& s) {
+        if (s.replace) return ::renameat(dirFd_, s.temp.constData(), dirFd_, s.final.constData());
+        if (::renameat2(dirFd_, s.temp.constData(), dirFd_, s.final.constData(),
+                        RENAME_NOREPLACE) == 0)
+            return 0;
+        if (errno != EINVAL && errno != ENOSYS) return -1;
+        // File systems without an exclusive rename.
+        struct stat sb;
+        if (::fstatat(dirFd_, s.final.constData(), &sb, AT_SYMLINK_NOFOLLOW) == 0) {
+            errno = EEXIST;
+            return -1;
+        }
+        return ::renameat(dirFd_, s.temp.constData(), dirFd_, s.final.constData());
+    }
+
+    int dirFd_;
+    unsigned counter_ = 0;
+    std::vector<Staged> files_;
+    std::size_t next_ = 0;  // files before it have taken their names
+};
+
+bool writeAll(int fd, const char* data, qsizetype length) {
+    while (length > 0) {
+        const ssize_t n = ::write(fd, data, size_t(length));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += n;
+        length -= n;
+    }
+    return true;
+}
+
+void refuseUnsupported(const TIUnzip& u) {
+    if (u.CreateDirectorys)
+        throw EInfoZipException(texts::optionNotSupported(QStringLiteral("CreateDirectorys")));
+    if (u.CRLF) throw EInfoZipException(texts::optionNotSupported(QStringLiteral("CRLF")));
+}
+
+std::unique_ptr<zip_t, ZipDiscard> openArchive(const QString& path) {
+    // libzip takes an empty file for an empty archive; for us it is no archive.
+    const QFileInfo info(path);
+    if (info.isFile() && info.size() == 0) throw EInfoZipException(texts::unzipNotAZip(path));
+    int error = 0;
+    zip_t* archive =
+        zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    if (archive) return std::unique_ptr<zip_t, ZipDiscard>(archive);
+    switch (error) {
+        case ZIP_ER_NOENT:
+        case ZIP_ER_OPEN:
+        case ZIP_ER_MEMORY:
+            throw EInfoZipException(texts::unzipCannotOpen(path, zipsupport::errorText(error)));
+        case ZIP_ER_NOZIP:
+            throw EInfoZipException(texts::unzipNotAZip(path));
+        default:
+            throw EInfoZipException(texts::unzipDamaged(path));
+    }
+}
+
+bool isDirectoryName(const QString& name) {
+    return name.endsWith(QLatin1Char('/')) || name.endsWith(QLatin1Char('\\'));
+}
+
+}  // namespace
+
+QString ZipEntryFileName(const QString& entryName) {
+    QString name = entryName;
+    name.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    name = name.mid(name.lastIndexOf(QLatin1Char('/')) + 1);
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")) return {};
+    for (QChar c : name)
+        if (c == QLatin1Char(':') || c.unicode() < 0x20 || c.unicode() == 0x7f) return {};
+    if (QFile::encodeName(name).size() > kMaxFileNameBytes) return {};
+    return name;
+}
+
+namespace {
+
+// Looks at every entry before anything is written: for an extraction, the
+// whole archive is refused when one entry could not be placed safely.
+std::vector<Entry> planEntries(zip_t* za, const TIUnzip& u, const Printer& print) {
+    const bool extracting = !u.TestZip && !u.Listing;
+    const zip_int64_t count = zip_get_num_entries(za, 0);
+    std::vector<Entry> entries;
+    QSet<QString> names;
+    for (zip_uint64_t i = 0; i < zip_uint64_t(count); ++i) {
+        zip_stat_t st;
+        if (zip_stat_index(za, i, 0, &st) != 0)
+            throw EInfoZipException(texts::unzipDamaged(u.FileName));
+        const QString entryName = QString::fromUtf8(st.name);
+        if (u.Listing) {
+            const QString when = QDateTime::fromSecsSinceEpoch(st.mtime).toString(
+                QStringLiteral("yyyy-MM-dd hh:mm"));
+            print.line(QStringLiteral("%1  %2   %3").arg(st.size, 10).arg(when, entryName));
+            continue;
+        }
+        zip_uint8_t opsys = 0;
+        zip_uint32_t attributes = 0;
+        zip_file_get_external_attributes(za, i, 0, &opsys, &attributes);
+        const mode_t type = opsys == ZIP_OPSYS_UNIX ? mode_t(attributes >> 16) & S_IFMT : 0;
+        if (isDirectoryName(entryName) || type == S_IFDIR) continue;  // extraction is flat
+        Entry entry{i, entryName, entryName, st.size, st.mtime, st.comp_method != ZIP_CM_STORE};
+        if (extracting) {
+            if (type != 0 && type != S_IFREG)
+                throw EInfoZipException(texts::unzipLinkEntry(entryName));
+            entry.fileName = ZipEntryFileName(entryName);
+            if (entry.fileName.isEmpty() || entry.fileName.startsWith(QLatin1String(kTempPrefix)))
+                throw EInfoZipException(texts::unzipUnsafeName(entryName));
+            if (names.contains(entry.fileName))
+                throw EInfoZipException(texts::unzipDuplicateName(entry.fileName));
+            names.insert(entry.fileName);
+            if (st.encryption_method != ZIP_EM_NONE)
+                throw EInfoZipException(texts::unzipEncrypted(entryName));
+            if (!zip_compression_method_supported(st.comp_method, 0))
+                throw EInfoZipException(texts::unzipUnsupportedMethod(entryName));
+        }
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+// Why an entry is not extracted over an existing file, or null when it is.
+const char* skipReason(const TIUnzip& u, const Entry& entry, const struct stat& existing,
+                       const struct stat& archive) {
+    if (existing.st_dev == archive.st_dev && existing.st_ino == archive.st_ino)
+        return " (the archive itself)";
+    if (!u.OverWrite && !u.ExtractNewer) return " (already exists)";
+    if (!u.OverWrite && entry.mtime <= existing.st_mtime) return " (not newer)";
+    return nullptr;
+}
+
+// Reads one entry whole into `fd` (or only checks it when fd < 0). The
+// declared size is only a claim: it is checked as the data comes, and libzip
+// checks size and CRC at the end of the entry.
+void copyEntry(zip_t* za, const Entry& entry, int fd, char* buffer, const QString& shownPath) {
+    std::unique_ptr<zip_file_t, ZipFileClose> in(zip_fopen_index(za, entry.index, 0));
+    if (!in)
+        throw EInfoZipException(
+            texts::unzipEntryDamaged(entry.entryName, zipsupport::errorText(zip_get_error(za))));
+    auto damaged = [&](zip_error_t* error) {
+        return EInfoZipException(
+            texts::unzipEntryDamaged(entry.entryName, zipsupport::errorText(error)));
+    };
+    zip_uint64_t total = 0;
+    for (;;) {
+        const zip_int64_t n = zip_fread(in.get(), buffer, zip_uint64_t(zipsupport::kBlockSize));
+        if (n < 0) throw damaged(zip_file_get_error(in.get()));
+        if (n == 0) break;
+        total += zip_uint64_t(n);
+        if (total > entry.size)
+            throw EInfoZipException(
+                texts::unzipEntryDamaged(entry.entryName, zipsupport::errorText(ZIP_ER_INCONS)));
+        if (fd >= 0 && !writeAll(fd, buffer, qsizetype(n)))
+            throw EInfoZipException(texts::unzipCannotWrite(shownPath, systemError(errno)));
+    }
+    if (zip_fclose(in.release()) != 0 || total != entry.size)
+        throw EInfoZipException(
+            texts::unzipEntryDamaged(entry.entryName, zipsupport::errorText(ZIP_ER_INCONS)));
+}
+
+}  // namespace
+
+void TIUnzip::Execute() {
+    if (FileName.isEmpty()) return;
+    refuseUnsupported(*this);
+    zipsupport::ExclusiveRun exclusive;
+    const Printer print(this, OnPrint, Quiet);
+    const bool extracting = !TestZip && !Listing;
+
+    int dirFd = -1;
+    if (extracting) {
+        if (!QFileInfo(Dest).isDir()) throw EInfoZipException(texts::unzipDestMissing(Dest));
+        // Every name below is a single part taken relative to this handle, so
+        // nothing can be created outside Dest.
+        dirFd = ::open(QFile::encodeName(Dest).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dirFd < 0) throw EInfoZipException(texts::unzipDestMissing(Dest));
+    }
+    const FdCloser dirCloser(dirFd);
+
+    auto archive = openArchive(FileName);
+    zip_t* za = archive.get();
+    struct stat archiveStat {};
+    ::stat(QFile::encodeName(FileName).constData(), &archiveStat);
+
+    if (ZipComment) {
+        int length = 0;
+        if (const char* comment = zip_get_archive_comment(za, &length, 0))
+            for (const QByteArray& line : QByteArray(comment, length).split('\n'))
+                print.raw(line + '\n');
+    }
+
+    const std::vector<Entry> entries = planEntries(za, *this, print);
+    if (Listing) return;
+
+    Staging staging(dirFd);
+    std::unique_ptr<char[]> buffer(new char[zipsupport::kBlockSize]);
+    for (const Entry& entry : entries) {
+        const QByteArray finalName = QFile::encodeName(entry.fileName);
+        const QString shownPath = Dest + QLatin1Char('/') + entry.fileName;
+        bool replace = false;
+        struct stat existing;
+        if (extracting &&
+            ::fstatat(dirFd, finalName.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+            if (const char* why = skipReason(*this, entry, existing, archiveStat)) {
+                print.line(QStringLiteral("  skipping: ") + entry.fileName + QLatin1String(why));
+                continue;
+            }
+            if (S_ISDIR(existing.st_mode))
+                throw EInfoZipException(texts::unzipIsDirectory(shownPath));
+            replace = true;
+        }
+        print.line((TestZip          ? QStringLiteral("    testing: ")
+                    : entry.deflated ? QStringLiteral("  inflating: ")
+                                     : QStringLiteral(" extracting: ")) +
+                   entry.fileName);
+        if (!extracting) {
+            copyEntry(za, entry, -1, buffer.get(), shownPath);
+            continue;
+        }
+        QByteArray tempName;
+        FdCloser out(staging.create(tempName));
+        if (out.fd < 0)
+            throw EInfoZipException(texts::unzipCannotWrite(shownPath, systemError(errno)));
+        staging.add(tempName, finalName, replace);
+        copyEntry(za, entry, out.fd, buffer.get(), shownPath);
+        const struct timespec times[2] = {{0, UTIME_NOW}, {entry.mtime, 0}};
+        ::futimens(out.fd, times);
+        if (::close(std::exchange(out.fd, -1)) != 0)
+            throw EInfoZipException(texts::unzipCannotWrite(shownPath, systemError(errno)));
+    }
+
+    // Every entry was read whole and checked: now the files take their names.
+    QByteArray failedName;
+    if (const int error = staging.commit(failedName))
+        throw EInfoZipException(texts::unzipCannotWrite(
+            Dest + QLatin1Char('/') + QFile::decodeName(failedName), systemError(error)));
+}
+
+}  // namespace vellora

@@ -1,0 +1,63 @@
+#pragma once
+
+// Pieces shared by TInfoZip and TIUnzip; not for use outside them.
+
+#include <QByteArray>
+#include <QString>
+#include <exception>
+#include <utility>
+
+#include "InfoZip.h"
+
+typedef struct zip_error zip_error_t;
+
+namespace vellora::zipsupport {
+
+// Copy block for archive data: large enough that system calls are a small
+// part of the cost, small enough to stay in cache.
+inline constexpr qsizetype kBlockSize = qsizetype(1) << 20;
+
+// Only one zip or unzip operation runs at a time in the process; an OnPrint
+// handler that processes window messages must not start a second one.
+class ExclusiveRun {
+  public:
+    ExclusiveRun();
+    ~ExclusiveRun();
+    ExclusiveRun(const ExclusiveRun&) = delete;
+    ExclusiveRun& operator=(const ExclusiveRun&) = delete;
+};
+
+// Hands progress lines to a component's OnPrint handler.
+class Printer {
+  public:
+    Printer(QObject* sender, const TInfoZipPrint& handler, bool quiet)
+        : sender_(sender), handler_(handler), quiet_(quiet) {}
+
+    // `text` is one line of output with its line end, as a library writes it.
+    void raw(const QByteArray& text) const {
+        if (!quiet_ && handler_) handler_(sender_, InfoZipPrintLine(text));
+    }
+    // One line of our own; control characters (which a file name may hold)
+    // are shown as "?" so that every event stays one line.
+    void line(const QString& text) const;
+
+  private:
+    QObject* sender_;
+    TInfoZipPrint handler_;  // a copy: a handler may replace OnPrint while it runs
+    bool quiet_;
+};
+
+// libzip's description of an error.
+QString errorText(zip_error_t* error);
+QString errorText(int zipErrorCode);
+
+// Exceptions must not pass through libzip's C frames: callbacks park them here
+// and the component throws them again once libzip has returned.
+struct PendingError {
+    std::exception_ptr error;
+    void rethrowIfAny() {
+        if (error) std::rethrow_exception(std::exchange(error, nullptr));
+    }
+};
+
+}  // namespace vellora::zipsupport

@@ -1,0 +1,105 @@
+#include "Application.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QStandardPaths>
+
+#include "Dialogs.h"
+#include "HandleDataBase.h"
+#include "ShellTexts.h"
+#include "ShellWindows.h"
+#include "StoreError.h"
+#include "TFrame.h"
+#include "TMainForm.h"
+
+namespace vellora {
+
+CommandLine parseCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    QCommandLineOption dataDir(QStringLiteral("data-dir"), QStringLiteral("Keep lessons and settings in DIR."),
+                               QStringLiteral("DIR"));
+    parser.addOption(dataDir);
+    parser.addPositionalArgument(QStringLiteral("lesson"), QStringLiteral("Number of a lesson to open."));
+    CommandLine result;
+    if (!parser.parse(arguments)) {
+        result.error = parser.errorText();
+        return result;
+    }
+    result.dataDir = parser.value(dataDir);
+    if (parser.isSet(dataDir) && result.dataDir.isEmpty()) result.error = QStringLiteral("--data-dir needs a directory");
+    const QStringList rest = parser.positionalArguments();
+    if (!rest.isEmpty()) result.lesson = rest.first();
+    return result;
+}
+
+QString defaultProgramDir(const QString& dataDir) {
+    if (!dataDir.isEmpty()) return QDir::cleanPath(QDir(dataDir).absolutePath());
+    return QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+}
+
+Application::Application(const QString& programDir, Dialogs& dialogs) : dialogs_(dialogs) {
+    state_.ProgramDir = QDir::cleanPath(programDir);
+}
+
+Application::~Application() {
+    if (mainForm_) mainForm_->releaseWindows();
+}
+
+bool Application::startUp(const QString& commandLineLesson) {
+    QDir().mkpath(state_.ProgramDir);
+    mainForm_ = std::make_unique<TMainForm>(state_, dialogs_);
+    handleDataBase_ = std::make_unique<HandleDataBase>(state_.ProgramDir, dialogs_, *mainForm_);
+    QApplication::setApplicationDisplayName(texts::kApplicationTitle);
+
+    // The splash stays on screen while the other windows are made; it closes
+    // when the main window first becomes active.
+    splash_ = std::make_unique<TSplashScreen>();
+    splash_->show();
+    splash_->repaint();
+    QObject::connect(mainForm_.get(), &TMainForm::activated, splash_.get(), &QWidget::close);
+
+    notifyDeleteLesson_ = std::make_unique<TNotifyDeleteLesson>(mainForm_.get());
+    lessonNotFound_ = std::make_unique<TLessonNotFound>(mainForm_.get());
+    util_ = std::make_unique<TUtil>();
+    frame_ = std::make_unique<TFrame>();
+    titleScreen_ = std::make_unique<TTitleScreen>();
+    dlgDiagram_ = std::make_unique<TdlgDiagram>(mainForm_.get());
+    synchro_ = std::make_unique<TSynchro>(mainForm_.get());
+    dm_ = std::make_unique<TDm>();
+    aboutBox_ = std::make_unique<TAboutBox>(mainForm_.get());
+    directorySelector_ = std::make_unique<TDirectorySelector>(mainForm_.get());
+    dlgNewPage_ = std::make_unique<TdlgNewPage>(mainForm_.get());
+    media_ = std::make_unique<TMedia>(mainForm_.get());
+    dlgOpenLesson_ = std::make_unique<TDlgOpenLesson>(mainForm_.get());
+
+    try {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        struct RestoreCursor {
+            ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
+        } restore;
+        handleDataBase_->OpenDataBase();
+        mainForm_->attachDatabase(handleDataBase_->database());
+    } catch (const HDDBExeption& e) {
+        splash_->close();
+        dialogs_.error(e.message());
+        return false;
+    } catch (const StoreError& e) {
+        splash_->close();
+        dialogs_.error(texts::kStartupFailed.arg(e.message()));
+        return false;
+    }
+
+    mainForm_->hostWindows(titleScreen_.get(), util_.get(), frame_.get());
+    mainForm_->setCommandLineLesson(commandLineLesson);
+    return true;
+}
+
+void Application::show() { mainForm_->show(); }
+
+void Application::finish() {
+    if (mainForm_) mainForm_->releaseWindows();
+    handleDataBase_.reset();
+}
+
+}  // namespace vellora

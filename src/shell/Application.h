@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+#include "AppState.h"
+
+namespace vellora {
+
+class Dialogs;
+class HandleDataBase;
+class TMainForm;
+class TSplashScreen;
+class TNotifyDeleteLesson;
+class TLessonNotFound;
+class TUtil;
+class TFrame;
+class TTitleScreen;
+class TdlgDiagram;
+class TSynchro;
+class TDm;
+class TAboutBox;
+class TDirectorySelector;
+class TdlgNewPage;
+class TMedia;
+class TDlgOpenLesson;
+
+// What the command line asks for.
+struct CommandLine {
+    QString dataDir;  // empty: the per-user data directory
+    QString lesson;   // the lesson number to open, as typed
+    QString error;    // set when the arguments make no sense
+};
+
+CommandLine parseCommandLine(const QStringList& arguments);
+
+// The data root: `dataDir` when given, else the per-user data directory.
+QString defaultProgramDir(const QString& dataDir);
+
+// The program: the database handler, the main window and every other window,
+// created once at start-up and freed at the end.
+class Application {
+public:
+    Application(const QString& programDir, Dialogs& dialogs);
+    ~Application();
+
+    // Runs the start-up sequence up to the message loop. Answers false, after
+    // telling the user why, when the program cannot start.
+    bool startUp(const QString& commandLineLesson = QString());
+    // Shows the main window (the message loop then runs in main()).
+    void show();
+    // The steps after the message loop has ended.
+    void finish();
+
+    AppState& state() { return state_; }
+    HandleDataBase& database() { return *handleDataBase_; }
+    TMainForm* MainForm() const { return mainForm_.get(); }
+    TSplashScreen* SplashScreen() const { return splash_.get(); }
+    TUtil* Util() const { return util_.get(); }
+    TFrame* Frame() const { return frame_.get(); }
+    TTitleScreen* TitleScreen() const { return titleScreen_.get(); }
+
+private:
+    AppState state_;
+    Dialogs& dialogs_;
+    std::unique_ptr<HandleDataBase> handleDataBase_;
+    std::unique_ptr<TMainForm> mainForm_;
+    std::unique_ptr<TSplashScreen> splash_;
+    std::unique_ptr<TNotifyDeleteLesson> notifyDeleteLesson_;
+    std::unique_ptr<TLessonNotFound> lessonNotFound_;
+    std::unique_ptr<TUtil> util_;
+    std::unique_ptr<TFrame> frame_;
+    std::unique_ptr<TTitleScreen> titleScreen_;
+    std::unique_ptr<TdlgDiagram> dlgDiagram_;
+    std::unique_ptr<TSynchro> synchro_;
+    std::unique_ptr<TDm> dm_;
+    std::unique_ptr<TAboutBox> aboutBox_;
+    std::unique_ptr<TDirectorySelector> directorySelector_;
+    std::unique_ptr<TdlgNewPage> dlgNewPage_;
+    std::unique_ptr<TMedia> media_;
+    std::unique_ptr<TDlgOpenLesson> dlgOpenLesson_;
+};
+
+}  // namespace vellora

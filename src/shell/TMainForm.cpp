@@ -1,0 +1,417 @@
+#include "TMainForm.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFontDatabase>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "Controls.h"
+#include "Database.h"
+#include "Dialogs.h"
+#include "DomainTable.h"
+#include "Rescale.h"
+#include "ShellTexts.h"
+#include "ShellWindows.h"
+#include "TFrame.h"
+#include "Table.h"
+
+namespace vellora {
+namespace {
+
+template <typename W>
+W* make(QWidget* parent, const char* name, const QRect& geometry) {
+    auto* w = new W(parent);
+    w->setObjectName(QLatin1String(name));
+    w->setGeometry(geometry);
+    return w;
+}
+
+QLineEdit* indicator(QWidget* parent, const char* name, const QRect& geometry, const QString& text = QString(),
+                     const QString& hint = QString()) {
+    auto* e = make<QLineEdit>(parent, name, geometry);
+    e->setReadOnly(true);
+    e->setFrame(false);
+    e->setFocusPolicy(Qt::NoFocus);
+    e->setText(text);
+    e->setToolTip(hint);
+    e->setStyleSheet(QStringLiteral("background: transparent; padding: 0px;"));
+    return e;
+}
+
+QFrame* panel(QWidget* parent, const char* name, const QRect& geometry, QFrame::Shadow shadow = QFrame::Raised) {
+    auto* p = make<QFrame>(parent, name, geometry);
+    p->setFrameStyle(QFrame::Panel | shadow);
+    p->setAutoFillBackground(true);
+    return p;
+}
+
+}  // namespace
+
+TMainForm::TMainForm(AppState& state, Dialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent), state_(state), dialogs_(dialogs), central_(new QWidget(this)) {
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(texts::kApplicationTitle);
+    QFont designFont(QStringLiteral("Arial"));
+    designFont.setPixelSize(13);
+    setFont(designFont);
+
+    central_->setObjectName(QStringLiteral("MainClient"));
+    setCentralWidget(central_);
+    menuBar()->setObjectName(QStringLiteral("MainMenu1"));
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("File1"));
+    QAction* exit = file->addAction(QStringLiteral("E&xit"));
+    exit->setObjectName(QStringLiteral("FileExitItem"));
+    connect(exit, &QAction::triggered, this, &TMainForm::ShutDown);
+
+    buildIndicatorBox(central_);
+    ClientOfMainScreen = panel(central_, "ClientOfMainScreen", QRect(0, 35, kDesignWidth, kDesignHeight - 35 - 32),
+                               QFrame::Plain);
+    ClientOfMainScreen->setFrameStyle(QFrame::NoFrame);
+    buildBottom(central_);
+    buildPopups(central_);
+
+    central_->installEventFilter(this);
+    ClientOfMainScreen->installEventFilter(this);
+
+    // The registers and indicators start at zero.
+    state_.PageRegNum = state_.LesnRegNum = state_.WurdRegNum = state_.ChoiceRegNum = 0;
+    editPages->setText(QStringLiteral("0"));
+    SetCurrentPage(0);
+    state_.BaseWidth = kDesignWidth;
+    state_.BaseHeight = kDesignHeight;
+
+    central_->setMinimumSize(1, 1);
+    resize(kDesignWidth, kDesignHeight + menuBar()->sizeHint().height());
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::buildIndicatorBox(QWidget* central) {
+    Panel1 = panel(central, "Panel1", QRect(0, 0, kDesignWidth, 35));
+    Panel7 = panel(Panel1, "Panel7", QRect(0, 0, 190, 35), QFrame::Sunken);
+    editPageLabel = indicator(Panel7, "editPageLabel", QRect(3, 2, 32, 15), texts::kPageLabel);
+    editPage = indicator(Panel7, "editPage", QRect(35, 2, 26, 15), QString(), texts::kHintPage);
+    Edit9 = indicator(Panel7, "Edit9", QRect(61, 2, 8, 15), texts::kPageSeparator);
+    editPages = indicator(Panel7, "editPages", QRect(69, 2, 26, 15), QString(), texts::kHintPages);
+    SpinButton3 = make<TSpinButton>(Panel7, "SpinButton3", QRect(96, 2, 13, 31));
+    editFont = indicator(Panel7, "editFont", QRect(111, 2, 56, 15), QString(), texts::kHintFont);
+    editSizeFont = indicator(Panel7, "editSizeFont", QRect(167, 2, 20, 15), QString(), texts::kHintFontSize);
+    editDomainLabel = indicator(Panel7, "editDomainLabel", QRect(3, 18, 45, 15), texts::kDomainLabel);
+    editDomain = indicator(Panel7, "editDomain", QRect(48, 18, 122, 15), QString(), texts::kHintDomain);
+    BitBtn1 = make<QToolButton>(Panel7, "BitBtn1", QRect(171, 18, 16, 15));
+    BitBtn1->setArrowType(Qt::DownArrow);
+    BitBtn1->setFocusPolicy(Qt::NoFocus);
+
+    Panel2 = panel(Panel1, "Panel2", QRect(190, 0, 32, 35));
+    IconsLeft = make<QToolButton>(Panel2, "IconsLeft", QRect(1, 2, 15, 31));
+    IconsLeft->setArrowType(Qt::LeftArrow);
+    IconsRight = make<QToolButton>(Panel2, "IconsRight", QRect(16, 2, 15, 31));
+    IconsRight->setArrowType(Qt::RightArrow);
+    IconsLeft->setEnabled(false);
+    IconsRight->setEnabled(false);
+
+    Slider = panel(Panel1, "Slider", QRect(222, 0, kDesignWidth - 222, 35));
+}
+
+void TMainForm::buildBottom(QWidget* central) {
+    pnlBottom = panel(central, "pnlBottom", QRect(0, kDesignHeight - 32, kDesignWidth, 32));
+    BtnBack = make<QPushButton>(pnlBottom, "BtnBack", QRect(4, 4, 60, 24));
+    BtnBack->setText(texts::kBack);
+    BtnBack->setToolTip(texts::kHintBack);
+    Panel4 = panel(pnlBottom, "Panel4", QRect(68, 4, kDesignWidth - 136, 24), QFrame::Sunken);
+    pnlStatus = make<QLabel>(Panel4, "pnlStatus", QRect(3, 1, Panel4->width() - 30, 22));
+    pnlStatus->setTextFormat(Qt::PlainText);
+    Gauge1 = make<TGauge>(Panel4, "Gauge1", QRect(Panel4->width() - 25, 1, 22, 22));
+    Gauge1->hide();
+    BtnNext = make<QPushButton>(pnlBottom, "BtnNext", QRect(kDesignWidth - 64, 4, 60, 24));
+    BtnNext->setText(texts::kNext);
+    BtnNext->setToolTip(texts::kHintNext);
+}
+
+void TMainForm::buildPopups(QWidget* central) {
+    pnlColor = panel(central, "pnlColor", QRect(222, 35, 130, 70));
+    ColorGrid1 = make<QWidget>(pnlColor, "ColorGrid1", QRect(3, 3, 124, 64));
+
+    pnlSetStyle = panel(central, "pnlSetStyle", QRect(222, 35, 100, 70));
+    Bold = make<QCheckBox>(pnlSetStyle, "Bold", QRect(6, 3, 90, 20));
+    Bold->setText(QStringLiteral("Bold"));
+    Italics = make<QCheckBox>(pnlSetStyle, "Italics", QRect(6, 25, 90, 20));
+    Italics->setText(QStringLiteral("Italics"));
+    Underline = make<QCheckBox>(pnlSetStyle, "Underline", QRect(6, 47, 90, 20));
+    Underline->setText(QStringLiteral("Underline"));
+
+    pnlSize = panel(central, "pnlSize", QRect(222, 35, 60, 30));
+    editSize = make<QLineEdit>(pnlSize, "editSize", QRect(3, 3, 38, 24));
+    SpinButton2 = make<TSpinButton>(pnlSize, "SpinButton2", QRect(42, 3, 15, 24));
+
+    FontCombo = make<QComboBox>(central, "FontCombo", QRect(222, 35, 180, 24));
+    QStringList families = QFontDatabase::families();
+    families.sort(Qt::CaseInsensitive);
+    FontCombo->addItems(families);
+
+    BackPanel = panel(central, "BackPanel", QRect(222, 35, 200, 150));
+    Background = make<QGroupBox>(BackPanel, "Background", QRect(4, 4, 192, 142));
+    Background->setTitle(QStringLiteral("Background"));
+    rgBackground = make<QGroupBox>(Background, "rgBackground", QRect(6, 18, 90, 80));
+    rbPlain = make<QRadioButton>(rgBackground, "rbPlain", QRect(4, 4, 84, 20));
+    rbPlain->setText(texts::kBackgroundPlain);
+    rbGradient = make<QRadioButton>(rgBackground, "rbGradient", QRect(4, 28, 84, 20));
+    rbGradient->setText(texts::kBackgroundGradient);
+    rbWallpaper = make<QRadioButton>(rgBackground, "rbWallpaper", QRect(4, 52, 84, 20));
+    rbWallpaper->setText(texts::kBackgroundWallpaper);
+    Browse = make<QPushButton>(Background, "Browse", QRect(6, 106, 90, 26));
+    Browse->setText(QStringLiteral("Browse"));
+    imWallPaper = make<QLabel>(Background, "imWallPaper", QRect(102, 18, 84, 114));
+    imWallPaper->setScaledContents(true);
+
+    lbDomain = make<QListWidget>(central, "lbDomain", QRect(48, 35, 150, 250));
+    for (int d = 0; d < kDomainCount; ++d) lbDomain->addItem(DomainName(d));
+
+    for (QWidget* w : {static_cast<QWidget*>(pnlColor), static_cast<QWidget*>(pnlSetStyle),
+                       static_cast<QWidget*>(pnlSize), static_cast<QWidget*>(FontCombo),
+                       static_cast<QWidget*>(BackPanel), static_cast<QWidget*>(lbDomain)})
+        w->hide();
+}
+
+void TMainForm::hostWindows(TTitleScreen* title, TUtil* util, TFrame* frame) {
+    TitleScreen = title;
+    Util = util;
+    Frame = frame;
+    for (QWidget* w : {static_cast<QWidget*>(title), static_cast<QWidget*>(util), static_cast<QWidget*>(frame)}) {
+        w->setParent(ClientOfMainScreen);
+        w->setWindowFlags(Qt::Widget);
+        w->setGeometry(0, 0, ClientOfMainScreen->width(), ClientOfMainScreen->height());
+        w->hide();
+    }
+    util->show();
+    connect(util, &TUtil::clicked, this, &TMainForm::FormClick);
+    connect(util, &TUtil::rightPressed, this, &TMainForm::continueRequested);
+    connect(title, &TTitleScreen::rightPressed, this, &TMainForm::continueRequested);
+}
+
+void TMainForm::releaseWindows() {
+    state_.AppEnded = true;
+    for (QWidget* w : {static_cast<QWidget*>(TitleScreen), static_cast<QWidget*>(Util), static_cast<QWidget*>(Frame)})
+        if (w) w->setParent(nullptr);
+}
+
+void TMainForm::attachDatabase(Database& db) {
+    LesnTable = std::make_unique<Table>(db, QStringLiteral("VELLO002.DB"));
+    PageTable = std::make_unique<Table>(db, QStringLiteral("Bpgqu002.db"));
+    WurdTable = std::make_unique<Table>(db, QStringLiteral("Bkwrd002.DB"));
+    ChoiceTable = std::make_unique<Table>(db, QStringLiteral("bkcho002.db"));
+}
+
+void TMainForm::SetCurrentPage(int n) {
+    state_.CurrentPage = n;
+    editPage->setText(QString::number(n));
+}
+
+void TMainForm::TitleOn() {
+    if (!state_.DisplayEnabled) return;
+    if (!state_.TitleShown) SetCurrentPage(0);
+    if (TitleScreen) TitleScreen->show();
+    if (Util) Util->hide();
+    if (Frame) Frame->hide();
+    state_.TitleShown = true;
+    state_.FrameShown = false;
+}
+
+void TMainForm::FrameOn() {
+    if (!state_.DisplayEnabled) return;
+    if (Frame) Frame->show();
+    if (TitleScreen) TitleScreen->hide();
+    if (Util) Util->hide();
+    state_.FrameShown = true;
+    state_.TitleShown = false;
+}
+
+void TMainForm::ClearDisplay() {
+    if (!state_.DisplayEnabled) return;
+    if (Util) Util->show();
+    if (TitleScreen) TitleScreen->hide();
+    if (Frame) Frame->hide();
+    SetCurrentPage(0);
+    state_.TitleShown = false;
+    state_.FrameShown = false;
+}
+
+void TMainForm::CleanUp() {
+    state_.CleaningUp = true;
+    pnlColor->hide();
+    pnlSize->hide();
+    lbDomain->hide();
+    lbDomain->setEnabled(false);
+    pnlSetStyle->hide();
+    pnlSetStyle->setEnabled(false);
+    BackPanel->hide();
+    FontCombo->hide();
+    if (Frame) {
+        Frame->SelectJump1Page->hide();
+        Frame->SelectJump2Page->hide();
+    }
+    state_.CleaningUp = false;
+}
+
+void TMainForm::Icons(int domain) {
+    const int group = DomainGroup(domain);
+    if (group < 0) return;
+    state_.CurrentDomain = domain;
+    editDomain->setText(DomainName(domain));
+    if (group == 0) {
+        if (state_.TitleShown || state_.FrameShown) ClearDisplay();
+    } else if (group == 1) {
+        TitleOn();
+    } else {
+        FrameOn();
+    }
+    setStatusText(statusString(domain + 1));
+    state_.ForceDomainRefresh = false;
+    if (!state_.ResizeEnabled) {
+        state_.ResizeEnabled = true;
+        // The window may have changed size before the first domain: catch up.
+        FormResize();
+    }
+}
+
+void TMainForm::FormActivate() {
+    if (activatedOnce_) return;
+    // The command-line lesson is opened once, when the program starts: opening
+    // it again on every activation would throw the author back to the title
+    // page each time a dialog closes.
+    activatedOnce_ = true;
+    if (!commandLineLesson_.isEmpty() && LesnTable && LesnTable->findKey(commandLineLesson_)) {
+        emit openLessonRequested(LesnTable->key());
+        return;
+    }
+    if (!state_.LessonOpen) Icons(0);
+}
+
+bool TMainForm::SaveAll() {
+    if (!state_.LessonOpen) return true;
+    for (const auto& save : savers_)
+        if (!save()) return false;
+    return true;
+}
+
+void TMainForm::ShutDown() {
+    if (SaveAll()) {
+        state_.DisplayEnabled = false;
+        if (dialogs_.confirm(texts::kExitVellora)) terminate();
+    } else if (dialogs_.confirm(texts::kNotSaved)) {
+        terminate();
+    }
+}
+
+void TMainForm::terminate() {
+    state_.Closing = true;
+    emit terminated();
+    close();
+    QCoreApplication::quit();
+}
+
+void TMainForm::setStatusText(const QString& text) {
+    pnlStatus->setText(text);
+    pnlStatus->repaint();
+}
+
+void TMainForm::ShowProgress(bool visible, int percent) {
+    Gauge1->setVisible(visible);
+    Gauge1->setProgress(percent);
+}
+
+bool TMainForm::isHosted(const QWidget* w) const {
+    for (; w; w = w->parentWidget())
+        if (w == TitleScreen || w == Util || w == Frame) return true;
+    return false;
+}
+
+void TMainForm::FormResize() {
+    if (!state_.ResizeEnabled || state_.Closing) return;
+    const int newWidth = central_->width();
+    const int newHeight = central_->height();
+    if (newWidth <= 0 || newHeight <= 0 || state_.BaseWidth <= 0 || state_.BaseHeight <= 0) return;
+
+    const int size = StatusFontSize(newHeight);
+    for (QWidget* w : {static_cast<QWidget*>(editPage), static_cast<QWidget*>(editPages),
+                       static_cast<QWidget*>(editPageLabel), static_cast<QWidget*>(Edit9),
+                       static_cast<QWidget*>(editFont), static_cast<QWidget*>(editDomainLabel),
+                       static_cast<QWidget*>(editDomain), static_cast<QWidget*>(editSizeFont),
+                       static_cast<QWidget*>(BtnBack), static_cast<QWidget*>(BtnNext)}) {
+        QFont f = w->font();
+        f.setPointSize(size);
+        w->setFont(f);
+    }
+    // Every control of the main window; the hosted windows size themselves
+    // to the client panel.
+    const auto controls = central_->findChildren<QWidget*>();
+    for (QWidget* w : controls) {
+        if (isHosted(w)) continue;
+        w->setGeometry(scaleRect(w->geometry(), state_.BaseWidth, state_.BaseHeight, newWidth, newHeight));
+    }
+    state_.BaseWidth = newWidth;
+    state_.BaseHeight = newHeight;
+}
+
+void TMainForm::ClientOfMainScreenResize() {
+    if (state_.AppEnded) return;
+    for (QWidget* w : {static_cast<QWidget*>(TitleScreen), static_cast<QWidget*>(Util), static_cast<QWidget*>(Frame)})
+        if (w) w->setGeometry(0, 0, ClientOfMainScreen->width(), ClientOfMainScreen->height());
+}
+
+void TMainForm::FormClick() {
+    state_.DisplayEnabled = true;
+    if (Frame) Frame->Timer1->stop();
+    CleanUp();
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize) {
+        if (watched == central_) FormResize();
+        if (watched == ClientOfMainScreen) ClientOfMainScreenResize();
+    } else if (event->type() == QEvent::MouseButtonPress && (watched == central_ || watched == ClientOfMainScreen)) {
+        auto* me = static_cast<QMouseEvent*>(event);
+        if (me->button() == Qt::RightButton) {
+            emit continueRequested();
+            return true;
+        }
+        FormClick();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TMainForm::event(QEvent* event) {
+    if (event->type() == QEvent::Show) {
+        state_.DisplayEnabled = true;
+        state_.ForceDomainRefresh = true;
+    } else if (event->type() == QEvent::WindowActivate) {
+        emit activated();
+        FormActivate();
+    }
+    return QMainWindow::event(event);
+}
+
+void TMainForm::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton)
+        emit continueRequested();
+    else
+        FormClick();
+    QMainWindow::mousePressEvent(event);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    // Closing through the window frame goes through the exit dialogue too, so
+    // that nothing unsaved is lost on the way out.
+    if (!state_.Closing) ShutDown();
+    if (state_.Closing)
+        event->accept();
+    else
+        event->ignore();
+}
+
+}  // namespace vellora

@@ -1,0 +1,460 @@
+#include "IUnzip.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <csignal>
+
+#include "InfoZip.h"
+#include "TempDir.h"
+#include "ZipSupport.h"
+#include "ZipTestSupport.h"
+#include "ZipTexts.h"
+
+using namespace vellora;
+using namespace vellora::testing;
+
+namespace {
+
+// root/archive.zip is read into root/dest; root/work is the current directory
+// during the run, so a write relative to it would show too.
+struct Scene {
+    TempDir tmp;
+    QString root = tmp.path();
+    QString archive = tmp.file(QStringLiteral("archive.zip"));
+    QString dest = tmp.file(QStringLiteral("dest"));
+    QString work = tmp.file(QStringLiteral("work"));
+    QStringList lines;
+
+    Scene() {
+        QDir().mkpath(dest);
+        QDir().mkpath(work);
+    }
+
+    void prepare(TIUnzip& u) {
+        u.FileName = archive;
+        u.Dest = dest;
+        u.OnPrint = [this](QObject*, const QString& line) { lines << line; };
+    }
+
+    // Runs the unzip; answers the exception's message, or empty.
+    QString run(TIUnzip& u) {
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(work);
+        QString message;
+        try {
+            u.Execute();
+        } catch (const EInfoZipException& e) {
+            message = e.message();
+        }
+        EXPECT_EQ(QDir::currentPath(), QDir(work).canonicalPath());
+        QDir::setCurrent(previous);
+        return message;
+    }
+    QString run() {
+        TIUnzip u;
+        prepare(u);
+        return run(u);
+    }
+    QStringList tree() const { return treeOf(root); }
+};
+
+RawEntry stored(const char* name, const QByteArray& data) {
+    return {name, data, ZIP_CM_STORE, {}};
+}
+
+}  // namespace
+
+TEST(ZipEntryFileName, KeepsOnlyASafeLastPart) {
+    const struct {
+        const char* entry;
+        const char* file;
+    } cases[] = {
+        {"VELLO002.DB", "VELLO002.DB"},
+        {"L0000001/P0000002.BMP", "P0000002.BMP"},
+        {"../evil", "evil"},
+        {"/abs/evil", "evil"},
+        {"C:\\evil", "evil"},
+        {"sub/../../evil", "evil"},
+        {"..\\..\\evil", "evil"},
+        {"", ""},
+        {".", ""},
+        {"..", ""},
+        {"sub/..", ""},
+        {"sub\\..", ""},
+        {"C:evil", ""},
+        {"evil:stream", ""},
+        {"line\nbreak", ""},
+        {"...", "..."},
+        {".hidden", ".hidden"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ZipEntryFileName(QString::fromUtf8(c.entry)), QString::fromUtf8(c.file))
+            << c.entry;
+    EXPECT_EQ(ZipEntryFileName(QString(256, QLatin1Char('x'))), QString());
+    EXPECT_EQ(ZipEntryFileName(QString(255, QLatin1Char('x'))), QString(255, QLatin1Char('x')));
+}
+
+TEST(TIUnzip, RoundTripKeepsEveryByteAndStoresAtLevelZero) {
+    const qsizetype block = zipsupport::kBlockSize;
+    const std::vector<std::pair<QString, qsizetype>> files = {
+        {"empty.txt", 0},
+        {"one.bin", 1},
+        {"VELLO002.DB", 20000},
+        {"exact.WAV", 3 * block},
+        {"longer.AVI", 2 * block + 12345},
+        {"edge.bmp", block - 1},
+    };
+    for (int level : {0, 6}) {
+        TempDir tmp;
+        const QString source = tmp.file(QStringLiteral("L0000007"));
+        QDir().mkpath(source);
+        for (std::size_t i = 0; i < files.size(); ++i)
+            writeFile(source + '/' + files[i].first, patternBytes(files[i].second, int(i)));
+
+        TInfoZip zip;
+        zip.Level = level;
+        zip.NoDirEntries = true;
+        zip.NameOfZipFile = source + QStringLiteral("/LESN.ZIP");
+        zip.FileList << source + QStringLiteral("/*.*");
+        zip.Execute();
+
+        const auto entries = entriesOf(zip.NameOfZipFile);
+        ASSERT_EQ(entries.size(), files.size());
+        for (const EntryInfo& e : entries) {
+            if (level == 0) {
+                EXPECT_EQ(e.method, ZIP_CM_STORE) << e.name.toStdString();
+            }
+        }
+
+        const QString dest = tmp.file(QStringLiteral("tempLESN"));
+        QDir().mkpath(dest);
+        QStringList lines;
+        TIUnzip unzip;
+        unzip.FileName = zip.NameOfZipFile;
+        unzip.Dest = dest;
+        unzip.OnPrint = [&](QObject* sender, const QString& line) {
+            EXPECT_EQ(sender, &unzip);
+            lines << line;
+        };
+        unzip.Execute();
+
+        EXPECT_EQ(lines.size(), qsizetype(files.size()));  // one line per file
+        for (const QString& line : lines) {
+            EXPECT_FALSE(line.endsWith('\n') || line.endsWith('\r'));
+            EXPECT_TRUE(line.startsWith(level == 0 ? " extracting: " : "  inflating: ") ||
+                        line.startsWith(" extracting: empty.txt"))
+                << line.toStdString();
+        }
+        QStringList expected;
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            expected << files[i].first;
+            EXPECT_EQ(readFile(dest + '/' + files[i].first), patternBytes(files[i].second, int(i)))
+                << files[i].first.toStdString();
+        }
+        expected.sort();
+        EXPECT_EQ(treeOf(dest), expected);
+        EXPECT_EQ(
+            QFileInfo(dest + QStringLiteral("/VELLO002.DB")).lastModified().toSecsSinceEpoch() / 2,
+            QFileInfo(source + QStringLiteral("/VELLO002.DB")).lastModified().toSecsSinceEpoch() /
+                2);
+    }
+}
+
+TEST(TIUnzip, EveryEntryLandsDirectlyInDest) {
+    Scene s;
+    buildZip(s.archive, {stored("sub/", {}), stored("sub/deeper/P0000002.BMP", "picture"),
+                         stored("VELLO002.DB", "table"), stored("other\\W0000003.WAV", "sound")});
+    EXPECT_EQ(s.run(), QString());
+    EXPECT_EQ(treeOf(s.dest), (QStringList{"P0000002.BMP", "VELLO002.DB", "W0000003.WAV"}));
+    EXPECT_EQ(readFile(s.dest + QStringLiteral("/P0000002.BMP")), QByteArray("picture"));
+    EXPECT_EQ(s.lines.size(), 3);
+}
+
+TEST(TIUnzip, HostileNamesNeverLeaveDest) {
+    for (const char* name :
+         {"../evil", "/abs/evil", "C:\\evil", "sub/../../evil", "../../../../../../tmp/evil"}) {
+        Scene s;
+        buildZip(s.archive, {stored(name, "payload")});
+        EXPECT_EQ(s.run(), QString()) << name;
+        EXPECT_EQ(s.tree(), (QStringList{"archive.zip", "dest/", "dest/evil", "work/"})) << name;
+        EXPECT_EQ(readFile(s.dest + QStringLiteral("/evil")), QByteArray("payload"));
+    }
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/abs/evil")));
+}
+
+TEST(TIUnzip, UnusableArchivesAreRefusedAndDestStaysEmpty) {
+    const QByteArray good = patternBytes(5000, 9);
+    const struct {
+        const char* what;
+        std::vector<RawEntry> entries;
+        QString message;
+    } cases[] = {
+        {"dot-dot",
+         {stored("ok.db", good), stored("sub/..", "x")},
+         texts::unzipUnsafeName(QStringLiteral("sub/.."))},
+        {"dot",
+         {stored("ok.db", good), stored(".", "x")},
+         texts::unzipUnsafeName(QStringLiteral("."))},
+        {"colon", {stored("C:evil", "x")}, texts::unzipUnsafeName(QStringLiteral("C:evil"))},
+        {"temporary name",
+         {stored(".vellora-unzip-1-1.part", "x")},
+         texts::unzipUnsafeName(QStringLiteral(".vellora-unzip-1-1.part"))},
+        {"same name twice",
+         {stored("a/x.wav", "1"), stored("b/x.wav", "2")},
+         texts::unzipDuplicateName(QStringLiteral("x.wav"))},
+        {"symlink",
+         {stored("ok.db", good), {"link", "/etc/passwd", ZIP_CM_STORE, S_IFLNK | 0777}},
+         texts::unzipLinkEntry(QStringLiteral("link"))},
+        {"fifo",
+         {{"pipe", "", ZIP_CM_STORE, S_IFIFO | 0644}},
+         texts::unzipLinkEntry(QStringLiteral("pipe"))},
+    };
+    for (const auto& c : cases) {
+        Scene s;
+        buildZip(s.archive, c.entries);
+        EXPECT_EQ(s.run(), c.message) << c.what;
+        EXPECT_EQ(s.tree(), (QStringList{"archive.zip", "dest/", "work/"})) << c.what;
+    }
+}
+
+TEST(TIUnzip, DamagedOrForeignFilesGiveAClearErrorAndNoFiles) {
+    const QByteArray marker = "MARKER-" + patternBytes(40000, 5).toHex();
+    Scene model;
+    buildZip(model.archive,
+             {stored("first.db", patternBytes(3000, 1)), stored("second.wav", marker),
+              stored("third.bmp", patternBytes(100, 2))});
+    const QByteArray bytes = readFile(model.archive);
+    const qsizetype at = bytes.indexOf(marker) + 20000;
+    ASSERT_GT(at, 20000);
+    QByteArray flipped = bytes;
+    flipped[at] = char(flipped[at] ^ 0x01);
+
+    const struct {
+        const char* what;
+        QByteArray content;
+        QString message;
+    } cases[] = {
+        {"damaged byte", flipped,
+         texts::unzipEntryDamaged(QStringLiteral("second.wav"), QStringLiteral("CRC error"))},
+        {"not a zip", "This is a plain text file, not an archive.\n", texts::unzipNotAZip("%A")},
+        {"empty file", "", texts::unzipNotAZip("%A")},
+        {"cut at the end", bytes.left(bytes.size() - 1), texts::unzipNotAZip("%A")},
+        {"cut in the directory", bytes.left(bytes.size() - 60), texts::unzipNotAZip("%A")},
+        {"cut in the data", bytes.left(at), texts::unzipNotAZip("%A")},
+        {"cut after a header", bytes.left(40), texts::unzipNotAZip("%A")},
+    };
+    for (const auto& c : cases) {
+        Scene s;
+        writeFile(s.archive, c.content);
+        QString expected = c.message;
+        expected.replace(QStringLiteral("%A"), s.archive);
+        EXPECT_EQ(s.run(), expected) << c.what;
+        EXPECT_EQ(s.tree(), (QStringList{"archive.zip", "dest/", "work/"})) << c.what;
+    }
+}
+
+TEST(TIUnzip, TestZipChecksWithoutWritingAndFindsTheDamage) {
+    Scene s;
+    const QByteArray marker = "MARKER-" + patternBytes(1000, 5).toHex();
+    buildZip(s.archive, {stored("a.db", "aaa"), stored("b.wav", marker)});
+    TIUnzip u;
+    s.prepare(u);
+    u.TestZip = true;
+    u.Dest = s.tmp.file(QStringLiteral("nowhere"));  // not needed for a test
+    EXPECT_EQ(s.run(u), QString());
+    EXPECT_EQ(s.lines, (QStringList{"    testing: a.db", "    testing: b.wav"}));
+
+    QByteArray bytes = readFile(s.archive);
+    bytes[bytes.indexOf(marker) + 100] = 'Z';
+    writeFile(s.archive, bytes);
+    EXPECT_EQ(s.run(u),
+              texts::unzipEntryDamaged(QStringLiteral("b.wav"), QStringLiteral("CRC error")));
+    EXPECT_EQ(s.tree(), (QStringList{"archive.zip", "dest/", "work/"}));
+}
+
+TEST(TIUnzip, ExistingFilesAreKeptUnlessOverwriteOrNewer) {
+    const struct {
+        bool overwrite, newer;
+        const char* content;
+        const char* line;
+    } cases[] = {
+        {false, false, "old", "  skipping: a.db (already exists)"},
+        {true, false, "new", " extracting: a.db"},
+        {false, true, "new", " extracting: a.db"},
+    };
+    for (const auto& c : cases) {
+        Scene s;
+        buildZip(s.archive, {stored("a.db", "new")});
+        writeFile(s.dest + QStringLiteral("/a.db"), "old");
+        QFile old(s.dest + QStringLiteral("/a.db"));
+        ASSERT_TRUE(old.open(QIODevice::ReadWrite));
+        old.setFileTime(QDateTime::currentDateTime().addYears(-5),
+                        QFileDevice::FileModificationTime);
+        old.close();
+        TIUnzip u;
+        s.prepare(u);
+        u.OverWrite = c.overwrite;
+        u.ExtractNewer = c.newer;
+        EXPECT_EQ(s.run(u), QString());
+        EXPECT_EQ(readFile(s.dest + QStringLiteral("/a.db")), QByteArray(c.content));
+        EXPECT_EQ(s.lines, QStringList{QString::fromUtf8(c.line)});
+    }
+}
+
+TEST(TIUnzip, NeitherFollowsALinkInDestNorReplacesItsOwnArchive) {
+    Scene s;
+    const QString outside = s.tmp.file(QStringLiteral("outside.txt"));
+    writeFile(outside, "precious");
+    ASSERT_TRUE(QFile::link(outside, s.dest + QStringLiteral("/victim")));
+    // The archive lies in Dest and holds an entry of its own name, as an
+    // import's scratch directory would.
+    const QString inside = s.dest + QStringLiteral("/LESN.ZIP");
+    buildZip(inside, {stored("victim", "overwritten?"), stored("LESN.ZIP", "not an archive")});
+    const QByteArray archiveBytes = readFile(inside);
+    TIUnzip u;
+    s.prepare(u);
+    u.FileName = inside;
+    u.OverWrite = true;
+    EXPECT_EQ(s.run(u), QString());
+    EXPECT_EQ(readFile(outside), QByteArray("precious"));
+    EXPECT_FALSE(QFileInfo(s.dest + QStringLiteral("/victim")).isSymLink());
+    EXPECT_EQ(readFile(s.dest + QStringLiteral("/victim")), QByteArray("overwritten?"));
+    EXPECT_EQ(readFile(inside), archiveBytes);
+    EXPECT_TRUE(s.lines.contains(QStringLiteral("  skipping: LESN.ZIP (the archive itself)")));
+}
+
+TEST(TIUnzip, BadDestOrArchivePathsAreReported) {
+    Scene s;
+    buildZip(s.archive, {stored("a.db", "a")});
+    TIUnzip u;
+    s.prepare(u);
+    u.Dest = s.tmp.file(QStringLiteral("missing"));
+    EXPECT_EQ(s.run(u), texts::unzipDestMissing(u.Dest));
+    u.Dest = s.archive;  // a file, not a directory
+    EXPECT_EQ(s.run(u), texts::unzipDestMissing(u.Dest));
+    u.Dest = s.dest;
+    u.FileName = s.tmp.file(QStringLiteral("nothing.zip"));
+    EXPECT_TRUE(s.run(u).startsWith(texts::unzipCannotOpen(u.FileName, QString())));
+    EXPECT_EQ(s.tree(), (QStringList{"archive.zip", "dest/", "work/"}));
+
+    // An empty FileName does nothing at all, whatever Dest is.
+    u.FileName.clear();
+    u.Dest = s.tmp.file(QStringLiteral("missing"));
+    EXPECT_EQ(s.run(u), QString());
+    EXPECT_TRUE(s.lines.isEmpty());
+}
+
+TEST(TIUnzip, ListingAndCommentOnlyReport) {
+    Scene s;
+    buildZip(s.archive, {stored("a.db", "abc"), stored("sub/", {})}, "made for\r\nthe test");
+    TIUnzip u;
+    s.prepare(u);
+    u.Listing = true;
+    u.ZipComment = true;
+    EXPECT_EQ(s.run(u), QString());
+    ASSERT_EQ(s.lines.size(), 4);
+    EXPECT_EQ(s.lines[0], QStringLiteral("made for\r"));  // only the LF goes
+    EXPECT_EQ(s.lines[1], QStringLiteral("the test"));
+    EXPECT_TRUE(s.lines[2].startsWith(QStringLiteral("         3  ")));
+    EXPECT_TRUE(s.lines[2].endsWith(QStringLiteral("   a.db")));
+    EXPECT_TRUE(s.lines[3].endsWith(QStringLiteral("   sub/")));
+    EXPECT_EQ(treeOf(s.dest), QStringList{});
+
+    u.Listing = false;
+    u.CreateDirectorys = true;
+    EXPECT_EQ(s.run(u), QStringLiteral("CreateDirectorys not supported yet"));
+}
+
+TEST(TIUnzip, AnErrorInTheHandlerLeavesNoFiles) {
+    Scene s;
+    buildZip(s.archive, {stored("a.db", "a"), stored("b.db", "b"), stored("c.db", "c")});
+    TIUnzip u;
+    s.prepare(u);
+    int calls = 0;
+    u.OnPrint = [&](QObject*, const QString&) {
+        if (++calls == 3) throw std::runtime_error("stop");
+    };
+    EXPECT_THROW(u.Execute(), std::runtime_error);
+    EXPECT_EQ(treeOf(s.dest), QStringList{});
+}
+
+// Archives must be standard ones: the zip and unzip programs read ours, and
+// we read theirs.
+TEST(TIUnzip, ExchangesArchivesWithTheZipPrograms) {
+    if (QStandardPaths::findExecutable(QStringLiteral("zip")).isEmpty() ||
+        QStandardPaths::findExecutable(QStringLiteral("unzip")).isEmpty())
+        GTEST_SKIP() << "zip or unzip not installed";
+    TempDir tmp;
+    const QString source = tmp.file(QStringLiteral("src"));
+    QDir().mkpath(source + QStringLiteral("/sub"));
+    writeFile(source + QStringLiteral("/a.db"), patternBytes(70000, 1));
+    writeFile(source + QStringLiteral("/sub/b.wav"), patternBytes(1234, 2));
+    writeFile(source + QStringLiteral("/empty"), {});
+
+    TInfoZip zip;
+    zip.NameOfZipFile = tmp.file(QStringLiteral("ours.zip"));
+    zip.Recurse = true;
+    zip.FileList << source + QStringLiteral("/*.*");
+    zip.Execute();
+    QProcess test;
+    test.start(QStringLiteral("unzip"), {QStringLiteral("-tq"), zip.NameOfZipFile});
+    ASSERT_TRUE(test.waitForFinished());
+    EXPECT_EQ(test.exitCode(), 0) << test.readAllStandardOutput().toStdString();
+
+    const QString theirs = tmp.file(QStringLiteral("theirs.zip"));
+    QProcess make;
+    make.setWorkingDirectory(source);
+    make.start(QStringLiteral("zip"), {QStringLiteral("-qr"), theirs, QStringLiteral(".")});
+    ASSERT_TRUE(make.waitForFinished());
+    ASSERT_EQ(make.exitCode(), 0);
+    const QString dest = tmp.file(QStringLiteral("dest"));
+    QDir().mkpath(dest);
+    TIUnzip unzip;
+    unzip.FileName = theirs;
+    unzip.Dest = dest;
+    unzip.Execute();
+    EXPECT_EQ(treeOf(dest), (QStringList{"a.db", "b.wav", "empty"}));
+    EXPECT_EQ(readFile(dest + QStringLiteral("/a.db")), patternBytes(70000, 1));
+    EXPECT_EQ(readFile(dest + QStringLiteral("/b.wav")), patternBytes(1234, 2));
+}
+
+// A disk that fills up: both components report it and leave no partial file.
+TEST(TIUnzip, AFullDiskLeavesNoPartialFiles) {
+    Scene s;
+    const QByteArray big = patternBytes(3 << 20, 7);
+    buildZip(s.archive, {stored("small.db", "s"), stored("big.avi", big)});
+    writeFile(s.work + QStringLiteral("/big.avi"), big);
+
+    struct rlimit old;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 1 << 20;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+
+    const QString unzipMessage = s.run();
+    TInfoZip zip;
+    zip.NameOfZipFile = s.tmp.file(QStringLiteral("new.zip"));
+    zip.FileList << s.work + QStringLiteral("/*.avi");
+    QString zipMessage;
+    try {
+        zip.Execute();
+    } catch (const EInfoZipException& e) {
+        zipMessage = e.message();
+    }
+
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_TRUE(unzipMessage.startsWith(
+        texts::unzipCannotWrite(s.dest + QStringLiteral("/big.avi"), QString())))
+        << unzipMessage.toStdString();
+    EXPECT_TRUE(zipMessage.startsWith(texts::zipCannotWrite(zip.NameOfZipFile, QString())))
+        << zipMessage.toStdString();
+    EXPECT_EQ(s.tree(), (QStringList{"archive.zip", "dest/", "work/", "work/big.avi"}));
+}

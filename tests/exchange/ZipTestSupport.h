@@ -1,0 +1,122 @@
+#pragma once
+
+// Helpers for the zip component tests: files with known content and archives
+// built directly with libzip, including ones our own writer would never make.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <zip.h>
+
+#include <QByteArray>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+namespace vellora::testing {
+
+// Content that differs at every position, so a shifted or repeated block shows.
+inline QByteArray patternBytes(qsizetype size, int seed) {
+    QByteArray data(size, Qt::Uninitialized);
+    quint32 x = 2166136261u ^ quint32(seed);
+    for (qsizetype i = 0; i < size; ++i) {
+        x = x * 1664525u + 1013904223u;
+        data[i] = char(x >> 24);
+    }
+    return data;
+}
+
+inline void writeFile(const QString& path, const QByteArray& data) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+    ASSERT_EQ(f.write(data), data.size());
+}
+
+inline QByteArray readFile(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return QByteArray("<missing>");
+    return f.readAll();
+}
+
+// Every path below `root`, relative to it, sorted; directories end in "/".
+inline QStringList treeOf(const QString& root) {
+    QStringList found;
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        found << QDir(root).relativeFilePath(info.filePath()) +
+                     (info.isDir() && !info.isSymLink() ? QStringLiteral("/") : QString());
+    }
+    found.sort();
+    return found;
+}
+
+struct RawEntry {
+    QByteArray name;
+    QByteArray data;
+    zip_int32_t method = ZIP_CM_STORE;
+    std::optional<quint32> unixMode;  // e.g. S_IFLNK | 0777
+};
+
+// Builds an archive with libzip exactly as told, names unchecked.
+inline void buildZip(const QString& path, const std::vector<RawEntry>& entries,
+                     const QByteArray& comment = {}) {
+    int error = 0;
+    zip_t* za = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    ASSERT_NE(za, nullptr) << error;
+    for (const RawEntry& e : entries) {
+        zip_source_t* src =
+            zip_source_buffer(za, e.data.constData(), zip_uint64_t(e.data.size()), 0);
+        ASSERT_NE(src, nullptr);
+        const zip_int64_t index = zip_file_add(za, e.name.constData(), src, ZIP_FL_ENC_RAW);
+        ASSERT_GE(index, 0) << zip_strerror(za) << " " << e.name.constData();
+        ASSERT_EQ(zip_set_file_compression(za, zip_uint64_t(index), e.method, 0), 0);
+        if (e.unixMode) {
+            ASSERT_EQ(zip_file_set_external_attributes(za, zip_uint64_t(index), 0, ZIP_OPSYS_UNIX,
+                                                       *e.unixMode << 16),
+                      0);
+        }
+    }
+    if (!comment.isEmpty()) {
+        ASSERT_EQ(zip_set_archive_comment(za, comment.constData(), zip_uint16_t(comment.size())),
+                  0);
+    }
+    ASSERT_EQ(zip_close(za), 0) << zip_strerror(za);
+}
+
+struct EntryInfo {
+    QString name;
+    zip_uint64_t size;
+    zip_uint16_t method;
+};
+
+// The entries of an archive as libzip reads them.
+inline std::vector<EntryInfo> entriesOf(const QString& path) {
+    std::vector<EntryInfo> result;
+    int error = 0;
+    zip_t* za = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    if (!za) {
+        ADD_FAILURE() << "cannot open " << path.toStdString() << ": " << error;
+        return result;
+    }
+    for (zip_int64_t i = 0; i < zip_get_num_entries(za, 0); ++i) {
+        zip_stat_t st;
+        zip_stat_index(za, zip_uint64_t(i), 0, &st);
+        result.push_back({QString::fromUtf8(st.name), st.size, st.comp_method});
+    }
+    zip_discard(za);
+    return result;
+}
+
+inline QStringList namesOf(const QString& path) {
+    QStringList names;
+    for (const EntryInfo& e : entriesOf(path)) names << e.name;
+    names.sort();
+    return names;
+}
+
+}  // namespace vellora::testing

@@ -1,0 +1,377 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMenuBar>
+#include <QTest>
+
+#include "Application.h"
+#include "Controls.h"
+#include "HandleDataBase.h"
+#include "Rescale.h"
+#include "ScriptedDialogs.h"
+#include "ShellTexts.h"
+#include "ShellWindows.h"
+#include "StoreError.h"
+#include "TFrame.h"
+#include "TMainForm.h"
+#include "Table.h"
+#include "TempDir.h"
+#include "Texts.h"
+
+using namespace vellora;
+using vellora::testing::ScriptedDialogs;
+using vellora::testing::TempDir;
+
+namespace {
+
+void saveScreenshot(QWidget* w, const QString& name) {
+    const QString dir = qEnvironmentVariable("VELLORA_SCREENSHOTS");
+    if (dir.isEmpty()) return;
+    QDir().mkpath(dir);
+    w->grab().save(QDir(dir).filePath(name));
+}
+
+// Starts the program in a fresh data directory, answering Yes to creating the
+// database.
+struct Started {
+    TempDir tmp;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<Application> app;
+    explicit Started(const QString& lesson = QString()) {
+        dialogs.expect(MsgKind::Confirmation, texts::kDatabaseNotFound, MsgAnswer::Yes, texts::kInvalidDatabase);
+        app = std::make_unique<Application>(tmp.path(), dialogs);
+        EXPECT_TRUE(app->startUp(lesson));
+    }
+    TMainForm& form() { return *app->MainForm(); }
+};
+
+}  // namespace
+
+TEST(StartUp, FreshDataDirectoryGetsDatabaseAndEveryNamedControl) {
+    Started s;
+    EXPECT_TRUE(s.app->database().DataBaseOpen());
+    for (const char* table : {"VELLO002.DB", "BPGQU002.DB", "BKWRD002.DB", "BKCHO002.DB"})
+        EXPECT_TRUE(QFile::exists(QDir(s.tmp.path()).filePath(QStringLiteral("db/") + QLatin1String(table)))) << table;
+    EXPECT_TRUE(QFile::exists(s.tmp.file(QStringLiteral("aliases.ini"))));
+
+    TMainForm& f = s.form();
+    const char* names[] = {"Panel1", "Panel7", "editPageLabel", "editPage", "Edit9", "editPages", "SpinButton3",
+                           "editFont", "editSizeFont", "editDomainLabel", "editDomain", "BitBtn1", "Panel2",
+                           "IconsLeft", "IconsRight", "Slider", "ClientOfMainScreen", "pnlBottom", "BtnBack",
+                           "Panel4", "pnlStatus", "Gauge1", "BtnNext", "pnlColor", "ColorGrid1", "pnlSetStyle",
+                           "Bold", "Italics", "Underline", "pnlSize", "editSize", "SpinButton2", "FontCombo",
+                           "BackPanel", "Background", "rgBackground", "Browse", "imWallPaper", "lbDomain",
+                           "TitleScreen", "Util", "Frame"};
+    for (const char* n : names) EXPECT_NE(f.findChild<QWidget*>(QLatin1String(n)), nullptr) << n;
+    EXPECT_EQ(f.findChild<QWidget*>(QStringLiteral("MainMenu1")), static_cast<QWidget*>(f.menuBar()));
+
+    EXPECT_EQ(f.editPage->text(), QStringLiteral("0"));
+    EXPECT_EQ(f.editPages->text(), QStringLiteral("0"));
+    EXPECT_EQ(f.BtnBack->text(), texts::kBack);
+    EXPECT_EQ(f.BtnNext->toolTip(), texts::kHintNext);
+    EXPECT_EQ(f.editPages->toolTip(), texts::kHintPages);
+    EXPECT_FALSE(f.Gauge1->isVisibleTo(&f));
+    for (QWidget* popup : {static_cast<QWidget*>(f.pnlColor), static_cast<QWidget*>(f.pnlSize),
+                           static_cast<QWidget*>(f.FontCombo), static_cast<QWidget*>(f.BackPanel),
+                           static_cast<QWidget*>(f.lbDomain), static_cast<QWidget*>(f.pnlSetStyle)})
+        EXPECT_FALSE(popup->isVisibleTo(&f)) << popup->objectName().toStdString();
+    EXPECT_GT(f.FontCombo->count(), 0);
+    EXPECT_EQ(f.lbDomain->count(), 23);
+    EXPECT_EQ(f.windowTitle(), texts::kApplicationTitle);
+
+    // The hosted windows live in the client panel and fill it.
+    EXPECT_EQ(f.Util->parentWidget(), f.ClientOfMainScreen);
+    EXPECT_EQ(f.Frame->size(), f.ClientOfMainScreen->size());
+
+    s.app->show();
+    QApplication::setActiveWindow(&f);
+    QTest::qWait(20);
+    f.FormActivate();
+    EXPECT_EQ(s.app->state().CurrentDomain, 0);
+    EXPECT_EQ(f.editDomain->text(), QStringLiteral("Start"));
+    EXPECT_EQ(f.pnlStatus->text(), QStringLiteral("Click on File to Open an existing LESN or start a New LESN"));
+    saveScreenshot(&f, QStringLiteral("main-window-start.png"));
+}
+
+TEST(StartUp, SecondStartFindsTheDatabaseWithoutQuestions) {
+    TempDir tmp;
+    {
+        ScriptedDialogs d;
+        d.expect(MsgKind::Confirmation, texts::kDatabaseNotFound, MsgAnswer::Yes, texts::kInvalidDatabase);
+        Application a(tmp.path(), d);
+        ASSERT_TRUE(a.startUp());
+    }
+    ScriptedDialogs d;  // no message expected
+    Application a(tmp.path(), d);
+    EXPECT_TRUE(a.startUp());
+}
+
+TEST(StartUp, DecliningToCreateTheDatabaseEndsStartUpWithItsMessage) {
+    TempDir tmp;
+    ScriptedDialogs d;
+    d.expect(MsgKind::Confirmation, texts::kDatabaseNotFound, MsgAnswer::No, texts::kInvalidDatabase);
+    d.expect(MsgKind::Error, texts::kCodeNotDone);
+    Application a(tmp.path(), d);
+    EXPECT_FALSE(a.startUp());
+    EXPECT_FALSE(QFile::exists(tmp.file(QStringLiteral("db/VELLO002.DB"))));
+}
+
+TEST(StartUp, DamagedTableFileIsReportedAndKept) {
+    TempDir tmp;
+    {
+        ScriptedDialogs d;
+        d.expect(MsgKind::Confirmation, texts::kDatabaseNotFound, MsgAnswer::Yes, texts::kInvalidDatabase);
+        Application a(tmp.path(), d);
+        ASSERT_TRUE(a.startUp());
+    }
+    const QString page = tmp.file(QStringLiteral("db/BPGQU002.DB"));
+    struct Damage {
+        const char* what;
+        std::function<void(QFile&)> apply;
+    };
+    QFile original(page);
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    const QByteArray good = original.readAll();
+    original.close();
+    const Damage damages[] = {
+        {"text file", [](QFile& f) { f.write("this is not a database\n"); }},
+        {"truncated", [&](QFile& f) { f.write(good.left(good.size() / 2 + 100)); }},
+        {"empty", [](QFile&) {}},
+    };
+    for (const auto& dmg : damages) {
+        QFile f(page);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        dmg.apply(f);
+        f.close();
+        QFile before(page);
+        before.open(QIODevice::ReadOnly);
+        const QByteArray bytes = before.readAll();
+        before.close();
+
+        ScriptedDialogs d;
+        d.expectContaining(MsgKind::Error, QStringLiteral("BPGQU002.DB is damaged or is not a lesson table"));
+        Application a(tmp.path(), d);
+        EXPECT_FALSE(a.startUp()) << dmg.what;
+        QFile after(page);
+        after.open(QIODevice::ReadOnly);
+        EXPECT_EQ(after.readAll(), bytes) << dmg.what << ": the damaged file was changed";
+    }
+}
+
+TEST(MainWindow, ScreenSwitchingFollowsTheDomainGroups) {
+    Started s;
+    TMainForm& f = s.form();
+    AppState& st = s.app->state();
+    s.app->show();
+    ASSERT_TRUE(st.DisplayEnabled);
+
+    f.Icons(2);
+    EXPECT_TRUE(st.TitleShown);
+    EXPECT_TRUE(f.TitleScreen->isVisible());
+    EXPECT_FALSE(f.Util->isVisible());
+    f.SetCurrentPage(3);
+    f.Icons(9);
+    EXPECT_TRUE(st.FrameShown);
+    EXPECT_FALSE(st.TitleShown);
+    EXPECT_TRUE(f.Frame->isVisible());
+    EXPECT_EQ(st.CurrentPage, 3);
+    f.Icons(3);  // title turned on again: page number becomes 0
+    EXPECT_EQ(f.editPage->text(), QStringLiteral("0"));
+    f.SetCurrentPage(2);
+    f.Icons(4);  // already shown: the page number stays
+    EXPECT_EQ(st.CurrentPage, 2);
+    f.Icons(0);
+    EXPECT_FALSE(st.TitleShown);
+    EXPECT_FALSE(st.FrameShown);
+    EXPECT_TRUE(f.Util->isVisible());
+    EXPECT_EQ(st.CurrentPage, 0);
+
+    // Nothing switches while the display is disabled.
+    st.DisplayEnabled = false;
+    f.Icons(9);
+    EXPECT_FALSE(st.FrameShown);
+}
+
+TEST(MainWindow, CleanUpHidesEveryPopup) {
+    Started s;
+    TMainForm& f = s.form();
+    s.app->show();
+    for (QWidget* w : {static_cast<QWidget*>(f.pnlColor), static_cast<QWidget*>(f.pnlSize),
+                       static_cast<QWidget*>(f.lbDomain), static_cast<QWidget*>(f.pnlSetStyle),
+                       static_cast<QWidget*>(f.BackPanel), static_cast<QWidget*>(f.FontCombo),
+                       static_cast<QWidget*>(f.Frame->SelectJump1Page), static_cast<QWidget*>(f.Frame->SelectJump2Page)})
+        w->show();
+    f.CleanUp();
+    for (QWidget* w : f.findChildren<QWidget*>())
+        if (QStringList{"pnlColor", "pnlSize", "lbDomain", "pnlSetStyle", "BackPanel", "FontCombo",
+                        "SelectJump1Page", "SelectJump2Page"}
+                .contains(w->objectName()))
+            EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
+    EXPECT_FALSE(f.pnlSetStyle->isEnabled());
+    EXPECT_FALSE(s.app->state().CleaningUp);
+}
+
+TEST(MainWindow, ResizeScalesControlsOnlyAfterTheFirstDomain) {
+    Started s;
+    TMainForm& f = s.form();
+    QWidget* central = f.centralWidget();
+    const QRect before = f.BtnNext->geometry();
+    f.resize(f.width() * 2, f.height());
+    QApplication::processEvents();
+    EXPECT_FALSE(s.app->state().ResizeEnabled);
+    EXPECT_EQ(f.BtnNext->geometry(), before);  // no domain entered yet
+
+    s.app->show();
+    f.FormActivate();  // enters the first domain; the layout catches up with the wider window
+    EXPECT_TRUE(s.app->state().ResizeEnabled);
+    EXPECT_EQ(f.BtnNext->geometry(), scaleRect(before, TMainForm::kDesignWidth, TMainForm::kDesignHeight,
+                                               central->width(), central->height()));
+    const int w0 = central->width(), h0 = central->height();
+    const QRect next = f.BtnNext->geometry();
+    f.resize(f.width() + w0, f.height() + h0);  // twice the client size
+    QApplication::processEvents();
+    EXPECT_EQ(central->width(), 2 * w0);
+    EXPECT_EQ(f.BtnNext->geometry(), scaleRect(next, w0, h0, 2 * w0, 2 * h0));
+    EXPECT_EQ(f.Frame->size(), f.ClientOfMainScreen->size());
+    EXPECT_EQ(s.app->state().BaseWidth, 2 * w0);
+    EXPECT_EQ(f.editDomain->font().pointSize(), StatusFontSize(2 * h0));
+
+    f.resize(40, 60);  // a tiny window still gives readable status text
+    QApplication::processEvents();
+    EXPECT_EQ(f.BtnBack->font().pointSize(), 5);
+}
+
+TEST(MainWindow, StatusLineAndGauge) {
+    Started s;
+    TMainForm& f = s.form();
+    f.Status(QStringLiteral("Spanning:"), QStringLiteral("LESN.ZIP"), 27);
+    EXPECT_EQ(f.pnlStatus->text(), QStringLiteral("Spanning: Zipping file \" LESN.ZIP"));
+    f.Status(QStringLiteral("Printing page 3."), QString(), 40);  // an id without text
+    EXPECT_EQ(f.pnlStatus->text(), QStringLiteral("Printing page 3.  "));
+    f.ShowProgress(true, 40);
+    EXPECT_TRUE(f.Gauge1->isVisibleTo(&f));
+    EXPECT_EQ(f.Gauge1->progress(), 40);
+    f.ShowProgress(true, 140);
+    EXPECT_EQ(f.Gauge1->progress(), 100);
+    f.ShowProgress(false, 0);
+    EXPECT_FALSE(f.Gauge1->isVisibleTo(&f));
+}
+
+TEST(MainWindow, ShutDownAsksAndSavesFirst) {
+    struct Case {
+        bool lessonOpen;
+        bool saveSucceeds;
+        const QString* question;
+        MsgAnswer answer;
+        bool closes;
+    };
+    const Case cases[] = {
+        {false, true, &texts::kExitVellora, MsgAnswer::Yes, true},
+        {false, true, &texts::kExitVellora, MsgAnswer::No, false},
+        {true, true, &texts::kExitVellora, MsgAnswer::Yes, true},
+        {true, false, &texts::kNotSaved, MsgAnswer::Yes, true},
+        {true, false, &texts::kNotSaved, MsgAnswer::No, false},
+    };
+    for (const auto& c : cases) {
+        Started s;
+        TMainForm& f = s.form();
+        s.app->show();
+        int saves = 0;
+        f.addSaver([&] {
+            ++saves;
+            return c.saveSucceeds;
+        });
+        s.app->state().LessonOpen = c.lessonOpen;
+        bool terminated = false;
+        QObject::connect(&f, &TMainForm::terminated, [&] { terminated = true; });
+        s.dialogs.expect(MsgKind::Confirmation, *c.question, c.answer);
+        f.ShutDown();
+        EXPECT_EQ(terminated, c.closes);
+        EXPECT_EQ(s.app->state().Closing, c.closes);
+        EXPECT_EQ(saves, c.lessonOpen ? 1 : 0);
+        if (!c.closes && c.question == &texts::kExitVellora) {
+            // Declining leaves the screen switching off until the next click.
+            EXPECT_FALSE(s.app->state().DisplayEnabled);
+            QTest::mouseClick(f.centralWidget(), Qt::LeftButton, {}, QPoint(300, 5));
+            EXPECT_TRUE(s.app->state().DisplayEnabled);
+        }
+    }
+}
+
+TEST(MainWindow, ClosingTheWindowGoesThroughTheExitDialogue) {
+    Started s;
+    TMainForm& f = s.form();
+    s.app->show();
+    s.dialogs.expect(MsgKind::Confirmation, texts::kExitVellora, MsgAnswer::No);
+    f.close();
+    EXPECT_TRUE(f.isVisible());
+    s.dialogs.expect(MsgKind::Confirmation, texts::kExitVellora, MsgAnswer::Yes);
+    f.close();
+    EXPECT_FALSE(f.isVisible());
+}
+
+TEST(MainWindow, RightButtonActsAsContinue) {
+    Started s;
+    TMainForm& f = s.form();
+    s.app->show();
+    int continues = 0;
+    QObject::connect(&f, &TMainForm::continueRequested, [&] { ++continues; });
+    QTest::mouseClick(f.ClientOfMainScreen, Qt::RightButton, {}, QPoint(5, 5));
+    QTest::mouseClick(f.Util, Qt::RightButton, {}, QPoint(10, 10));
+    QTest::mouseClick(f.TitleScreen, Qt::RightButton, {}, QPoint(10, 10));
+    EXPECT_EQ(continues, 3);
+    QTest::mouseClick(f.Util, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(continues, 3);
+}
+
+TEST(MainWindow, CommandLineLessonIsOpenedOnceWhenItExists) {
+    struct Case {
+        QString argument;
+        bool opens;
+    };
+    for (const auto& c : {Case{QStringLiteral("1"), true}, Case{QStringLiteral("2"), false},
+                          Case{QStringLiteral("abc"), false}, Case{QString(), false}}) {
+        Started s(c.argument);
+        TMainForm& f = s.form();
+        f.LesnTable->append();
+        f.LesnTable->post();  // lesson 1
+        QList<qint64> opened;
+        QObject::connect(&f, &TMainForm::openLessonRequested, [&](qint64 n) { opened << n; });
+        s.app->show();
+        f.FormActivate();
+        f.FormActivate();  // a dialog closing activates the window again
+        EXPECT_EQ(opened, c.opens ? QList<qint64>{1} : QList<qint64>{}) << c.argument.toStdString();
+        if (!c.opens) {
+            EXPECT_EQ(f.editDomain->text(), QStringLiteral("Start"));
+        }
+    }
+}
+
+TEST(CommandLine, Parsing) {
+    auto c = parseCommandLine({QStringLiteral("vellora"), QStringLiteral("--data-dir"), QStringLiteral("/tmp/x"),
+                               QStringLiteral("12")});
+    EXPECT_EQ(c.dataDir, QStringLiteral("/tmp/x"));
+    EXPECT_EQ(c.lesson, QStringLiteral("12"));
+    EXPECT_TRUE(c.error.isEmpty());
+    c = parseCommandLine({QStringLiteral("vellora"), QStringLiteral("--bogus")});
+    EXPECT_FALSE(c.error.isEmpty());
+    EXPECT_EQ(defaultProgramDir(QStringLiteral("/tmp/a/../b/")), QStringLiteral("/tmp/b"));
+}
+
+TEST(Rescale, StatusFontSizeAndEdges) {
+    struct Case {
+        int height, size;
+    };
+    for (const auto& c : {Case{404, 8}, Case{375, 8}, Case{325, 6}, Case{425, 8}, Case{475, 10}, Case{100, 5},
+                          Case{0, 5}, Case{1000, 20}, Case{1024, 20}})
+        EXPECT_EQ(StatusFontSize(c.height), c.size) << c.height;
+    EXPECT_EQ(mulDiv(5, 3, 2), 8);    // 7.5 rounds up
+    EXPECT_EQ(mulDiv(-5, 3, 2), -8);  // and away from zero below it
+    EXPECT_EQ(mulDiv(7, 1, 0), 7);
+    // Neighbours stay flush: the right edge of one is the left of the next.
+    const QRect a(0, 0, 33, 10), b(33, 0, 34, 10);
+    const QRect sa = scaleRect(a, 591, 404, 700, 500), sb = scaleRect(b, 591, 404, 700, 500);
+    EXPECT_EQ(sa.left() + sa.width(), sb.left());
+}
