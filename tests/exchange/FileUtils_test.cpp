@@ -12,7 +12,6 @@
 #include "ScriptedDialogs.h"
 #include "StatusLine.h"
 #include "TempDir.h"
-#include "Wildcard.h"
 
 using namespace vellora;
 using vellora::testing::ScriptedDialogs;
@@ -266,32 +265,6 @@ TEST(FileUtils, FileSizeAndAttributes) {
     EXPECT_FALSE(HasAttributes(tmp.file(QStringLiteral(".hidden")), faHidden | faDirectory));
 }
 
-TEST(FileUtils, WildcardsMatchWithoutRegardToCase) {
-    struct Case {
-        const char* pattern;
-        const char* name;
-        bool match;
-    };
-    const Case cases[] = {
-        {"*.db", "VELLO002.DB", true},
-        {"*.DB", "bkwrd002.db", true},
-        {"*.db", "x.dbx", false},
-        {"*.db", "db", false},
-        {"*.*", "DiskID", true},
-        {"*.*", "LESN.ZIP", true},
-        {"*", ".hidden", true},
-        {"lesn.zip", "LESN.ZIP", true},
-        {"L000000?.wav", "L0000001.WAV", true},
-        {"L000000?.wav", "L00000012.WAV", false},
-        {"VELLO002.X*", "vello002.xg0", true},
-        {"*.px", "a.px.bak", false},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(WildcardMatch(QString::fromLatin1(c.pattern), QString::fromLatin1(c.name)),
-                  c.match)
-            << c.pattern << " " << c.name;
-}
-
 TEST(FileUtils, DeleteFilesDeletesWhatMatchesAndShowsEachPath) {
     TempDir tmp;
     for (const char* n :
@@ -317,6 +290,11 @@ TEST(FileUtils, DeleteFilesDeletesWhatMatchesAndShowsEachPath) {
     EXPECT_TRUE(DeleteFiles(tmp.file(QStringLiteral("*.val")), quiet));
     EXPECT_TRUE(DeleteFiles(tmp.file(QStringLiteral("nodir/*.*")), quiet));
     EXPECT_TRUE(quiet.texts.isEmpty());
+
+    // "*.*" takes every name, also one without a dot.
+    writeFile(tmp.file(QStringLiteral("DiskID")), "id");
+    EXPECT_TRUE(DeleteFiles(tmp.file(QStringLiteral("*.*")), status));
+    EXPECT_TRUE(namesIn(tmp.path()).isEmpty());
 }
 
 TEST(FileUtils, DeleteFilesAnswersFalseWhenAnyDeletionFails) {
