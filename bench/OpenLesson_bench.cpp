@@ -18,6 +18,7 @@
 #include "HandleDataBase.h"
 #include "LessonDialogs.h"
 #include "LessonLifecycle.h"
+#include "MainMenu.h"
 #include "ShellWindows.h"
 #include "TMainForm.h"
 #include "TTitleScreen.h"
@@ -125,7 +126,7 @@ int main(int argc, char** argv) {
     fillStore(app, tmp.path(), lessons);
     std::printf("store: %d lessons made in %.0f ms\n", lessons, double(fill.elapsed()));
 
-    QAction* open = app.lifecycle()->FileOpenItem;
+    QAction* open = app.MainForm()->MainMenu1->action(MenuItem::FileOpen);
     std::vector<double> shown, painted;
     for (int r = 0; r < rounds; ++r) {
         // Spread over the whole store: the first, the last and between.

@@ -5,11 +5,17 @@
 #include <QDir>
 #include <QStandardPaths>
 
+#include "AboutBox.h"
+#include "Diagram.h"
 #include "Dialogs.h"
+#include "DirectorySelector.h"
 #include "HandleDataBase.h"
+#include "HelpWindow.h"
 #include "LessonLifecycle.h"
 #include "ShellTexts.h"
+#include "NewPageDialog.h"
 #include "ShellWindows.h"
+#include "Splash.h"
 #include "StoreError.h"
 #include "TFrame.h"
 #include "TMainForm.h"
@@ -66,12 +72,16 @@ bool Application::startUp(const QString& commandLineLesson) {
     util_ = std::make_unique<TUtil>();
     frame_ = std::make_unique<TFrame>();
     titleScreen_ = std::make_unique<TTitleScreen>(state_, *util_);
-    dlgDiagram_ = std::make_unique<TdlgDiagram>(mainForm_.get());
+    dlgDiagram_ = std::make_unique<TdlgDiagram>(state_, mainForm_.get());
     synchro_ = std::make_unique<TSynchro>(mainForm_.get());
-    dm_ = std::make_unique<TDm>();
     aboutBox_ = std::make_unique<TAboutBox>(mainForm_.get());
     directorySelector_ = std::make_unique<TDirectorySelector>(mainForm_.get());
-    dlgNewPage_ = std::make_unique<TdlgNewPage>(mainForm_.get());
+    dlgNewPage_ = std::make_unique<TdlgNewPage>(state_, mainForm_.get());
+    mainForm_->attachShellDialogs(dlgDiagram_.get(), dlgNewPage_.get(), aboutBox_.get());
+    helpWindow_ = createHelpWindow(mainForm_.get());
+    mainForm_->setHelpViewer(helpWindow_);
+    QObject::connect(directorySelector_.get(), &TDirectorySelector::helpRequested, mainForm_.get(),
+                     &TMainForm::showHelpTopic);
     media_ = std::make_unique<TMedia>(mainForm_.get());
     dlgOpenLesson_ = std::make_unique<TDlgOpenLesson>(mainForm_.get());
 
@@ -100,11 +110,8 @@ bool Application::startUp(const QString& commandLineLesson) {
         state_, *mainForm_, handleDataBase_->database(), dialogs_, *textAttributes_,
         LessonWindows{titleScreen_.get(), util_.get(), frame_.get(), dlgOpenLesson_.get(), lessonNotFound_.get(),
                       notifyDeleteLesson_.get()});
-    // Focusing a title field enters its domain; entering a title domain
-    // focuses its field.
+    // Focusing a title field enters its domain.
     QObject::connect(titleScreen_.get(), &TTitleScreen::domainRequested, mainForm_.get(), &TMainForm::Icons);
-    QObject::connect(mainForm_.get(), &TMainForm::domainEntered, titleScreen_.get(),
-                     &TTitleScreen::focusDomainField);
     return true;
 }
 

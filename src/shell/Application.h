@@ -10,6 +10,7 @@ namespace vellora {
 
 class Dialogs;
 class HandleDataBase;
+class HelpWindow;
 class TMainForm;
 class TSplashScreen;
 class TNotifyDeleteLesson;
@@ -19,7 +20,6 @@ class TFrame;
 class TTitleScreen;
 class TdlgDiagram;
 class TSynchro;
-class TDm;
 class TAboutBox;
 class TDirectorySelector;
 class TdlgNewPage;
@@ -65,6 +65,11 @@ public:
     TDlgOpenLesson* DlgOpenLesson() const { return dlgOpenLesson_.get(); }
     TextAttributes* textAttributes() const { return textAttributes_.get(); }
     LessonLifecycle* lifecycle() const { return lifecycle_.get(); }
+    TdlgDiagram* dlgDiagram() const { return dlgDiagram_.get(); }
+    TdlgNewPage* dlgNewPage() const { return dlgNewPage_.get(); }
+    TAboutBox* AboutBox() const { return aboutBox_.get(); }
+    TDirectorySelector* DirectorySelector() const { return directorySelector_.get(); }
+    HelpWindow* Help() const { return helpWindow_; }
 
 private:
     AppState state_;
@@ -79,7 +84,6 @@ private:
     std::unique_ptr<TTitleScreen> titleScreen_;
     std::unique_ptr<TdlgDiagram> dlgDiagram_;
     std::unique_ptr<TSynchro> synchro_;
-    std::unique_ptr<TDm> dm_;
     std::unique_ptr<TAboutBox> aboutBox_;
     std::unique_ptr<TDirectorySelector> directorySelector_;
     std::unique_ptr<TdlgNewPage> dlgNewPage_;
@@ -88,6 +92,7 @@ private:
     // Collaborators of the main window; they go before the windows they use.
     std::unique_ptr<TextAttributes> textAttributes_;
     std::unique_ptr<LessonLifecycle> lifecycle_;
+    HelpWindow* helpWindow_ = nullptr;  // owned by the main window
 };
 
 }  // namespace vellora

@@ -1,12 +1,9 @@
 #include "LessonLifecycle.h"
 
-#include <QAction>
 #include <QDate>
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
-#include <QMenu>
-#include <QRadioButton>
 #include <QRegularExpression>
 #include <vector>
 
@@ -15,6 +12,7 @@
 #include "LessonDialogs.h"
 #include "LessonTexts.h"
 #include "LocalFileNames.h"
+#include "PageOperations.h"
 #include "Schema.h"
 #include "ShellTexts.h"
 #include "StoreError.h"
@@ -64,33 +62,19 @@ LessonLifecycle::LessonLifecycle(AppState& state, TMainForm& form, Database& db,
       windows_(windows) {
     setObjectName(QStringLiteral("LessonLifecycle"));
     windows_.openLesson->setDatabase(&db_);
-    installMenuItems();
+    connect(&form_, &TMainForm::newLessonRequested, this, &LessonLifecycle::FileNewClick);
+    connect(&form_, &TMainForm::new1Requested, this, &LessonLifecycle::New1Click);
+    connect(&form_, &TMainForm::fileOpenRequested, this, &LessonLifecycle::FileOpenClick);
+    connect(&form_, &TMainForm::fileDeleteRequested, this, &LessonLifecycle::FileDeleteClick);
     connect(&form_, &TMainForm::openLessonRequested, this, &LessonLifecycle::OpenLesson);
     connect(windows_.title, &TTitleScreen::fieldEdited, this, &LessonLifecycle::fieldEdited);
+    connect(windows_.openLesson, &TDlgOpenLesson::helpRequested, &form_, &TMainForm::showHelpTopic);
+    connect(windows_.notFound, &TLessonNotFound::helpRequested, &form_, &TMainForm::showHelpTopic);
+    connect(windows_.notifyDelete, &TNotifyDeleteLesson::helpRequested, &form_, &TMainForm::showHelpTopic);
     form_.addSaver([this] { return SaveLesnRecord(); });
 }
 
 LessonLifecycle::~LessonLifecycle() = default;
-
-void LessonLifecycle::installMenuItems() {
-    QMenu* file = form_.findChild<QMenu*>(QStringLiteral("File1"));
-    if (!file) return;
-    QAction* exit = form_.findChild<QAction*>(QStringLiteral("FileExitItem"));
-    auto add = [&](const QString& text, const char* name, const QKeySequence& key, void (LessonLifecycle::*slot)()) {
-        auto* a = new QAction(text, file);
-        a->setObjectName(QLatin1String(name));
-        a->setShortcut(key);
-        file->insertAction(exit, a);
-        connect(a, &QAction::triggered, this, slot);
-        return a;
-    };
-    FileNewItem = add(texts::kFileNew, "FileNewItem", QKeySequence(Qt::Key_F3), &LessonLifecycle::FileNewClick);
-    FileOpenItem = add(texts::kFileOpen, "FileOpenItem", QKeySequence(Qt::Key_F4), &LessonLifecycle::FileOpenClick);
-    FileSaveItem = add(texts::kFileSave, "FileSaveItem", QKeySequence(Qt::Key_F7), &LessonLifecycle::FileSaveClick);
-    FileDeleteItem =
-        add(texts::kFileDelete, "FileDeleteItem", QKeySequence(Qt::Key_F6), &LessonLifecycle::FileDeleteClick);
-    file->insertSeparator(exit);
-}
 
 QString LessonLifecycle::LessonStoreRoot() const { return QDir(state_.ProgramDir).filePath(kWorkspace); }
 
@@ -233,7 +217,7 @@ void LessonLifecycle::SetNewLesnValues() {
     state_.LastQuestionPage = -1;
     // A new lesson has no title sound and no wallpaper of its own yet.
     state_.cbTitleSound = false;
-    setBackgroundIndex(0);
+    form_.SetBackgroundIndex(0);
 }
 
 // ------------------------------------------------------------------- opening
@@ -274,6 +258,12 @@ void LessonLifecycle::OpenLesson(qint64 number) {
 }
 
 void LessonLifecycle::showTitlePage() {
+    // The page change to page 0 saves the page being left; with no page
+    // window attached there is none to save.
+    if (&form_.pages() != &noPageOperations()) {
+        form_.pages().ChangePage(0, 2);
+        return;
+    }
     windows_.title->SpaceNames();
     form_.SetCurrentPage(0);
     form_.Icons(2);
@@ -312,8 +302,8 @@ bool LessonLifecycle::LoadLesnRecord(qint64 number) {
         applyCaption(t.asString(kTitle));
 
         state_.LoadingLesson = true;
-        setBackgroundIndex(-1);
-        setBackgroundIndex(int(t.asInteger(QStringLiteral("Background"))));
+        form_.SetBackgroundIndex(-1);
+        form_.SetBackgroundIndex(int(t.asInteger(QStringLiteral("Background"))));
         state_.LoadingLesson = false;
         return true;
     } catch (const StoreError& e) {
@@ -348,7 +338,7 @@ bool LessonLifecycle::SaveLesnRecord() {
         t.setInteger(QStringLiteral("DataVersion"), AppState::ProgramDataVersion);
         t.setInteger(QStringLiteral("Pages"), state_.PageCount);
         t.setBoolean(QStringLiteral("LessonSoundFile"), state_.cbTitleSound);
-        t.setInteger(QStringLiteral("Background"), backgroundIndex());
+        t.setInteger(QStringLiteral("Background"), form_.BackgroundIndex());
         writeFont(t, QStringLiteral("LDefaultFont"), kDefaultTarget);
         t.setString(kDirPath, state_.DirPath);
         writeFont(t, QStringLiteral("TitleFont"), kTitleTarget);
@@ -420,26 +410,6 @@ void LessonLifecycle::fieldEdited(const QString& field, const QString& text) {
 }
 
 void LessonLifecycle::FileSaveClick() { form_.SaveAll(); }
-
-int LessonLifecycle::backgroundIndex() const {
-    if (form_.rbPlain->isChecked()) return 0;
-    if (form_.rbGradient->isChecked()) return 1;
-    if (form_.rbWallpaper->isChecked()) return 2;
-    return -1;
-}
-
-void LessonLifecycle::setBackgroundIndex(int index) {
-    QRadioButton* items[] = {form_.rbPlain, form_.rbGradient, form_.rbWallpaper};
-    if (index >= 0 && index < 3) {
-        items[index]->setChecked(true);
-        return;
-    }
-    for (QRadioButton* b : items) {
-        b->setAutoExclusive(false);
-        b->setChecked(false);
-        b->setAutoExclusive(true);
-    }
-}
 
 // ------------------------------------------------------------------ closing
 
@@ -615,7 +585,7 @@ QString LessonLifecycle::MediaFileName(int domain, int index) {
 
 void LessonLifecycle::New1Click() {
     if (state_.LessonOpen) {
-        emit changePageRequested(state_.PageCount + 1, 9);
+        form_.pages().ChangePage(state_.PageCount + 1, 9);
         return;
     }
     if (dialogs_.confirm(texts::kCreateNewLesn))

@@ -6,8 +6,6 @@
 
 #include "AppState.h"
 
-class QAction;
-
 namespace vellora {
 
 class Database;
@@ -74,15 +72,11 @@ public:
     // The path of a media file of the open lesson for `domain` (and the word
     // or choice `index`); empty, after telling the user, when there is none.
     QString MediaFileName(int domain, int index);
-    // Page > New.
+    // Page > New: the page after the last, or with no lesson the offer to
+    // make one.
     void New1Click();
     // Shows page 0, the title page, in domain 2.
     void showTitlePage();
-
-    // The background radio group's item index (0 plain, 1 gradient, 2
-    // wallpaper, -1 none).
-    int backgroundIndex() const;
-    void setBackgroundIndex(int index);
 
     // The page window's word and choice registration numbers by index.
     void setWurdRegNumSource(std::function<qint64(int)> source) { wurdRegNum_ = std::move(source); }
@@ -90,20 +84,12 @@ public:
     // Told after each page of a deleted lesson is gone (progress).
     void setPageDeletedObserver(std::function<void(int)> observer) { pageDeleted_ = std::move(observer); }
 
-    QAction* FileNewItem = nullptr;
-    QAction* FileOpenItem = nullptr;
-    QAction* FileSaveItem = nullptr;
-    QAction* FileDeleteItem = nullptr;
-
 signals:
     // Before files of the lesson directory are deleted: media players let go
     // of them.
     void closingMedia();
-    // Page > New with a lesson open asks for this page change.
-    void changePageRequested(int pageNumber, int domain);
 
 private:
-    void installMenuItems();
     void fieldEdited(const QString& field, const QString& text);
     void writeTexts(Table& table);
     void writeFont(Table& table, const QString& prefix, int target);

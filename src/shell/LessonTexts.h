@@ -39,10 +39,4 @@ inline const QString kDirectoryNotRemoved = QStringLiteral(
 inline const QString kLessonRowsNotDeleted =
     QStringLiteral("The Lesn's records could not be deleted:\r%1\rIts records were kept unchanged.");
 
-// File menu
-inline const QString kFileNew = QStringLiteral("&New");
-inline const QString kFileOpen = QStringLiteral("&Open...");
-inline const QString kFileSave = QStringLiteral("&Save");
-inline const QString kFileDelete = QStringLiteral("&Delete");
-
 }  // namespace vellora::texts

@@ -1,6 +1,5 @@
 #include "TTitleScreen.h"
 
-#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QRegularExpressionValidator>
@@ -262,24 +261,18 @@ void TTitleScreen::SpaceNames() {
     }
 }
 
-bool TTitleScreen::FormKeyPress(const QKeyEvent* event) {
+bool TTitleScreen::FormKeyPress(QKeyEvent* event) {
     switch (event->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
             SpaceNames();
             return false;  // a title may still take a new line
         case Qt::Key_Escape:
-            state_.StopRequested = true;
-            return false;
+            emit stopRequested();
+            return true;
         default:
-            break;
+            return false;
     }
-    // Typing a "u" into a field is text, not a request for help.
-    if (event->text() == QLatin1String("u") && !fieldOf(QApplication::focusWidget())) {
-        emit contextHelpRequested();
-        return true;
-    }
-    return false;
 }
 
 void TTitleScreen::FormResize() {
@@ -300,9 +293,6 @@ bool TTitleScreen::eventFilter(QObject* watched, QEvent* event) {
             if (const Field* f = fieldOf(watched); f && f->domain != 0 && !focusing_ &&
                                                    f->domain != state_.CurrentDomain)
                 emit domainRequested(f->domain);
-            break;
-        case QEvent::KeyPress:
-            if (fieldOf(watched) && FormKeyPress(static_cast<QKeyEvent*>(event))) return true;
             break;
         case QEvent::MouseButtonPress:
             if (watched == memTitle->viewport() && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {

@@ -62,9 +62,10 @@ public:
 
     // Sizes the author names to their text and places them edge to edge.
     void SpaceNames();
-    // Keys of the title screen: Enter re-lays the names, Esc asks a running
-    // play to stop, "u" opens the context help. Answers whether it used the key.
-    bool FormKeyPress(const QKeyEvent* event);
+    // Typed characters reach the title screen through the main window while
+    // it shows: Enter re-lays the names (and still reaches the field), Esc
+    // asks a running play to stop. Answers whether the key was used up here.
+    virtual bool FormKeyPress(QKeyEvent* event);
     // Rescales every control to the window's new size.
     void FormResize();
 
@@ -80,7 +81,8 @@ signals:
     void domainRequested(int domain);
     // The author changed a field.
     void fieldEdited(const QString& field, const QString& text);
-    void contextHelpRequested();
+    // Esc: stop what is playing at its next check.
+    void stopRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

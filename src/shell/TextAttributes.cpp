@@ -13,6 +13,7 @@
 #include "TTitleScreen.h"
 #include "TUtil.h"
 #include "TextCodes.h"
+#include "ToolStripWidget.h"
 
 namespace vellora {
 namespace {
@@ -109,11 +110,19 @@ TextAttributes::TextAttributes(AppState& state, TMainForm& form, TUtil& util, TT
     connect(form_.ColorGrid1, &TColorGrid::exited, this, &TextAttributes::ColorGrid1Exit);
     for (QCheckBox* box : {form_.Bold, form_.Italics, form_.Underline})
         connect(box, &QCheckBox::toggled, this, &TextAttributes::BoldClick);
-    connect(&form_, &TMainForm::domainEntered, this, [this, sample = util.DefaultFont](int domain) {
-        // The lesson's default font sample shows exactly in domain 1.
-        sample->setVisible(domain == 1 && state_.LessonOpen);
-        DisplayFont(domain, CurrentWurd());
-    });
+    connect(&form_, &TMainForm::displayFontRequested, this, [this](int domain) { DisplayFont(domain, CurrentWurd()); });
+    // The four font tools of the tool strip open the pop-ups below themselves.
+    TToolStrip* strip = form_.Slider;
+    const std::pair<Tool, void (TextAttributes::*)(const QWidget*)> tools[] = {
+        {Tool::btnFont1, &TextAttributes::btnFont1Click},
+        {Tool::btnSize1, &TextAttributes::btnSize1Click},
+        {Tool::btnColor1, &TextAttributes::btnColor1Click},
+        {Tool::btnStyle, &TextAttributes::btnStyleClick},
+    };
+    for (const auto& [tool, handler] : tools) {
+        QToolButton* button = strip->button(tool);
+        connect(button, &QToolButton::clicked, this, [this, button, handler = handler] { (this->*handler)(button); });
+    }
 }
 
 TextAttributes::~TextAttributes() = default;

@@ -77,7 +77,7 @@ TEST(FileDelete, RemovesEveryRowOfTheLessonAndItsDirectory) {
     QSignalSpy closing(&s.life(), &LessonLifecycle::closingMedia);
 
     s.dialogs.expectDialog(QStringLiteral("NotifyDeleteLesson"), confirmDelete(true));
-    s.life().FileDeleteItem->trigger();
+    s.menu(MenuItem::FileDelete)->trigger();
 
     EXPECT_EQ(rowsOfLesson(s.db(), l), 0);
     EXPECT_FALSE(QFileInfo::exists(lessonDir(tmp, "00000001")));

@@ -9,6 +9,8 @@
 #include <QTest>
 
 #include "ColorGrid.h"
+#include "FakePages.h"
+#include "HelpWindow.h"
 #include "LessonDialogs.h"
 #include "LessonSession.h"
 #include "LessonTestHelpers.h"
@@ -61,7 +63,7 @@ TEST(FileNew, MakesLessonOneWithItsDirectoryAndEveryDefault) {
     LessonSession s(tmp.path());
     TMainForm& f = s.form();
     TTitleScreen& t = s.title();
-    s.life().FileNewItem->trigger();
+    s.menu(MenuItem::FileNew)->trigger();
 
     EXPECT_TRUE(s.state().LessonOpen);
     EXPECT_EQ(s.state().LesnRegNum, 1);
@@ -186,7 +188,7 @@ TEST(FileSave, TypedTextsSurviveSaveClosingAndReopening) {
         EXPECT_EQ(StoredLesson(tmp, 1).s("AuthorLast"), QStringLiteral("Last"));
         EXPECT_EQ(s.title().windowTitle(), QStringLiteral("Rivers and Seas"));
 
-        s.life().FileSaveItem->trigger();
+        s.menu(MenuItem::FileSave)->trigger();
         StoredLesson r(tmp, 1);
         EXPECT_EQ(r.s("Title"), QStringLiteral("Rivers\nand Seas"));
         EXPECT_EQ(r.s("AuthorFirst"), QStringLiteral("Ada"));
@@ -214,7 +216,7 @@ TEST(FileSave, TypedTextsSurviveSaveClosingAndReopening) {
         EXPECT_EQ(dlg->editAuthor->text(), QStringLiteral("Ada  Lovelace"));
         return int(QDialog::Accepted);
     });
-    s.life().FileOpenItem->trigger();
+    s.menu(MenuItem::FileOpen)->trigger();
     EXPECT_TRUE(s.state().LessonOpen);
     EXPECT_EQ(s.state().CurrentDomain, 2);
     EXPECT_TRUE(s.title().isVisible());
@@ -510,29 +512,34 @@ TEST(PageNew, WithoutALessonOffersToMakeOne) {
     EXPECT_EQ(s.state().CurrentDomain, 2);
 
     // With a lesson open it asks for the page after the last.
+    FakePages pages(s.form(), s.state());
     s.state().PageCount = 4;
-    QSignalSpy spy(&s.life(), &LessonLifecycle::changePageRequested);
-    s.life().New1Click();
-    ASSERT_EQ(spy.count(), 1);
-    EXPECT_EQ(spy.at(0).at(0).toInt(), 5);
-    EXPECT_EQ(spy.at(0).at(1).toInt(), 9);
+    s.menu(MenuItem::PageNew)->trigger();
+    ASSERT_FALSE(pages.changes.empty());
+    EXPECT_EQ(pages.changes.back(), std::make_pair(5, 9));
+    EXPECT_EQ(pages.newPageOffers, 1);
 }
 
-TEST(FileMenu, NewOpenSaveDeleteComeBeforeExit) {
+TEST(FileMenu, NewSaveOpenAndDeleteReachTheLesson) {
     TempDir tmp;
     LessonSession s(tmp.path());
-    auto* file = s.form().findChild<QMenu*>(QStringLiteral("File1"));
-    ASSERT_NE(file, nullptr);
-    QStringList names;
-    for (QAction* a : file->actions())
-        if (!a->isSeparator()) names << a->objectName();
-    EXPECT_EQ(names, (QStringList{QStringLiteral("FileNewItem"), QStringLiteral("FileOpenItem"),
-                                  QStringLiteral("FileSaveItem"), QStringLiteral("FileDeleteItem"),
-                                  QStringLiteral("FileExitItem")}));
-    EXPECT_EQ(s.life().FileNewItem->shortcut(), QKeySequence(Qt::Key_F3));
-    EXPECT_EQ(s.life().FileOpenItem->shortcut(), QKeySequence(Qt::Key_F4));
-    EXPECT_EQ(s.life().FileDeleteItem->shortcut(), QKeySequence(Qt::Key_F6));
-    EXPECT_EQ(s.life().FileSaveItem->shortcut(), QKeySequence(Qt::Key_F7));
+    s.form().FormActivate();
+    s.menu(MenuItem::FileNew)->trigger();
+    EXPECT_EQ(s.state().LesnRegNum, 1);
+    typeInto(s.title().DBEditLocation, QStringLiteral("Oslo"));
+    s.menu(MenuItem::FileSave)->trigger();
+    EXPECT_EQ(StoredLesson(tmp, 1).s("CopyRLocation"), QStringLiteral("Oslo"));
+    s.menu(MenuItem::FileNew)->trigger();
+    s.dialogs.expectDialog(QStringLiteral("DlgOpenLesson"), chooseLesson(1));
+    s.menu(MenuItem::FileOpen)->trigger();
+    EXPECT_EQ(s.state().LesnRegNum, 1);
+    s.dialogs.expectDialog(QStringLiteral("NotifyDeleteLesson"), [](QObject*) { return int(QDialog::Accepted); });
+    s.menu(MenuItem::FileDelete)->trigger();
+    EXPECT_FALSE(StoredLesson(tmp, 1).found);
+    EXPECT_TRUE(StoredLesson(tmp, 2).found);
+    // The Help buttons of the lesson dialogs open their topics.
+    s.app->DlgOpenLesson()->HelpBtn->click();
+    EXPECT_EQ(s.app->Help()->currentTopic(), kHelpOpenLesson);
 }
 
 TEST(FileExit, SavesTheOpenLessonFirst) {

@@ -10,6 +10,7 @@
 #include "Application.h"
 #include "HandleDataBase.h"
 #include "LessonLifecycle.h"
+#include "MainMenu.h"
 #include "ScriptedDialogs.h"
 #include "ShellWindows.h"
 #include "TMainForm.h"
@@ -43,6 +44,7 @@ struct LessonSession {
     TextAttributes& attributes() { return *app->textAttributes(); }
     TTitleScreen& title() { return *app->TitleScreen(); }
     Database& db() { return app->database().database(); }
+    QAction* menu(MenuItem item) { return form().MainMenu1->action(item); }
 };
 
 inline void saveScreenshot(QWidget* w, const QString& name) {

@@ -10,6 +10,7 @@
 #include "Controls.h"
 #include "HandleDataBase.h"
 #include "LessonLifecycle.h"
+#include "LessonTexts.h"
 #include "Rescale.h"
 #include "ScriptedDialogs.h"
 #include "ShellTexts.h"
@@ -205,12 +206,13 @@ TEST(MainWindow, CleanUpHidesEveryPopup) {
                        static_cast<QWidget*>(f.Frame->SelectJump1Page), static_cast<QWidget*>(f.Frame->SelectJump2Page)})
         w->show();
     f.CleanUp();
-    for (QWidget* w : f.findChildren<QWidget*>())
-        if (QStringList{"pnlColor", "pnlSize", "lbDomain", "pnlSetStyle", "BackPanel", "FontCombo",
-                        "SelectJump1Page", "SelectJump2Page"}
-                .contains(w->objectName())) {
+    const QStringList popups{"pnlColor", "pnlSize", "lbDomain", "pnlSetStyle", "BackPanel", "FontCombo",
+                             "SelectJump1Page", "SelectJump2Page"};
+    for (QWidget* w : f.findChildren<QWidget*>()) {
+        if (popups.contains(w->objectName())) {
             EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
         }
+    }
     EXPECT_FALSE(f.pnlSetStyle->isEnabled());
     EXPECT_FALSE(s.app->state().CleaningUp);
 }
@@ -321,6 +323,11 @@ TEST(MainWindow, RightButtonActsAsContinue) {
     s.app->show();
     int continues = 0;
     QObject::connect(&f, &TMainForm::continueRequested, [&] { ++continues; });
+    // Continue with no lesson open offers to make one.
+    for (int i = 0; i < 3; ++i) {
+        s.dialogs.expect(MsgKind::Confirmation, texts::kCreateNewLesn, MsgAnswer::No);
+        s.dialogs.expect(MsgKind::Information, texts::kNoLesnFound);
+    }
     QTest::mouseClick(f.ClientOfMainScreen, Qt::RightButton, {}, QPoint(5, 5));
     QTest::mouseClick(f.Util, Qt::RightButton, {}, QPoint(10, 10));
     QTest::mouseClick(f.TitleScreen, Qt::RightButton, {}, QPoint(10, 10));

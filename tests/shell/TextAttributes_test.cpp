@@ -13,6 +13,7 @@
 #include "Table.h"
 #include "TempDir.h"
 #include "TextCodes.h"
+#include "ToolStripWidget.h"
 
 using namespace vellora;
 using vellora::testing::LessonSession;
@@ -300,6 +301,19 @@ TEST(Popups, OpenJustBelowTheirButton) {
     EXPECT_EQ(s.f.FontCombo->x(), buttonLeft + 2);
     s.attributes().btnSize1Click(button);
     EXPECT_EQ(s.f.pnlSize->x(), buttonLeft - 2);
+    // The font tools of the tool strip open them.
+    s.f.Icons(2);
+    const std::pair<Tool, QWidget*> tools[] = {{Tool::btnFont1, s.f.FontCombo},
+                                               {Tool::btnSize1, s.f.pnlSize},
+                                               {Tool::btnColor1, s.f.pnlColor},
+                                               {Tool::btnStyle, s.f.pnlSetStyle}};
+    for (const auto& [tool, popup] : tools) {
+        QToolButton* b = s.f.Slider->button(tool);
+        ASSERT_TRUE(b->isVisible());
+        b->click();
+        EXPECT_TRUE(popup->isVisible()) << popup->objectName().toStdString();
+        EXPECT_EQ(popup->y(), s.f.Panel1->geometry().bottom() + 1);
+    }
     // Never past the window's right edge.
     button->move(s.f.Slider->width() - 20, 2);
     s.attributes().btnStyleClick(button);
