@@ -11,7 +11,7 @@
 #include "Dialogs.h"
 #include "LessonDialogs.h"
 #include "LessonTexts.h"
-#include "LocalFileNames.h"
+#include "FileNames.h"
 #include "PageOperations.h"
 #include "Schema.h"
 #include "ShellTexts.h"
@@ -79,7 +79,7 @@ LessonLifecycle::~LessonLifecycle() = default;
 QString LessonLifecycle::LessonStoreRoot() const { return QDir(state_.ProgramDir).filePath(kWorkspace); }
 
 QString LessonLifecycle::LessonDirectory(qint64 number) const {
-    return QDir(LessonStoreRoot()).filePath(local::FilePath(QString(), QString::number(number), QString()));
+    return vellora::LessonDirectory(state_.ProgramDir, number);
 }
 
 QString LessonLifecycle::LessonCaption(const QString& title) {
@@ -429,6 +429,10 @@ void LessonLifecycle::closeLesson(bool keepNumber) {
 bool LessonLifecycle::insideLessonStore(const QString& path) const {
     const QFileInfo fi(QDir::cleanPath(path));
     if (fi.fileName().isEmpty() || fi.isSymLink()) return false;
+    // The import's scratch directory is no lesson's.
+    if (fi.absoluteFilePath().compare(QFileInfo(ScratchDirectory(state_.ProgramDir)).absoluteFilePath(),
+                                      Qt::CaseInsensitive) == 0)
+        return false;
     const QString root = QFileInfo(LessonStoreRoot()).canonicalFilePath();
     const QString parent = QFileInfo(fi.absolutePath()).canonicalFilePath();
     return !root.isEmpty() && parent == root;
@@ -546,28 +550,26 @@ bool LessonLifecycle::RemoveDirectory(const QString& directory) {
 // ------------------------------------------------------------ media and pages
 
 QString LessonLifecycle::MediaFileName(int domain, int index) {
-    const QString wav = QStringLiteral(".WAV");
-    const QString bmp = QStringLiteral(".BMP");
-    QString prefix, extension;
+    QString prefix, extension = media::kWav;
     qint64 number = 0;
     bool fromTable = false;  // word and choice numbers come from the page window
     switch (domain) {
-        case 1: prefix = QStringLiteral("B"), number = state_.LesnRegNum, extension = bmp; break;
-        case 2: prefix = QStringLiteral("L"), number = state_.LesnRegNum, extension = wav; break;
+        case 1: prefix = media::kBackground, number = state_.LesnRegNum, extension = media::kBmp; break;
+        case 2: prefix = media::kLessonSound, number = state_.LesnRegNum; break;
         case 9:
-        case 16: prefix = QStringLiteral("P"), number = state_.PageRegNum, extension = bmp; break;
+        case 16: prefix = media::kPicture, number = state_.PageRegNum, extension = media::kBmp; break;
         case 10:
-        case 17: prefix = QStringLiteral("V"), number = state_.PageRegNum, extension = wav; break;
+        case 17: prefix = media::kVideo, number = state_.PageRegNum; break;
         case 11:
         case 13:
-        case 18: prefix = QStringLiteral("T"), number = state_.PageRegNum, extension = wav; break;
+        case 18: prefix = media::kPageSound, number = state_.PageRegNum; break;
         case 12:
-            prefix = QStringLiteral("W"), extension = wav, fromTable = true;
+            prefix = media::kWurdSound, fromTable = true;
             number = wurdRegNum_ ? wurdRegNum_(index) : 0;
             break;
         case 20:
         case 21:
-            prefix = domain == 20 ? QStringLiteral("C") : QStringLiteral("R"), extension = wav, fromTable = true;
+            prefix = domain == 20 ? media::kChoiceSound : media::kResponseSound, fromTable = true;
             number = choiceRegNum_ ? choiceRegNum_(index) : 0;
             break;
         default:
@@ -579,8 +581,8 @@ QString LessonLifecycle::MediaFileName(int domain, int index) {
         dialogs_.error(texts::kMediaFileNotMade.arg(domain).arg(index));
         return QString();
     }
-    const QString base = LessonDirectory(state_.LesnRegNum);
-    return QDir(base).filePath(local::FilePath(prefix, QString::number(number), extension));
+    // Always the lesson's own directory by number, whatever DirPath says.
+    return QDir(LessonDirectory(state_.LesnRegNum)).filePath(FilePath(prefix, number, extension));
 }
 
 void LessonLifecycle::New1Click() {

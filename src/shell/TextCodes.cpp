@@ -2,38 +2,27 @@
 
 #include <array>
 
+#include "UtilRoutines.h"
+
 namespace vellora {
 namespace {
 
-struct PaletteEntry {
-    const char* name;
-    QRgb rgb;
+constexpr std::array<const char*, kColorCount> kColorNames = {
+    "black",  "maroon", "green", "olive",  "navy", "purple",  "teal", "gray",
+    "silver", "red",    "lime",  "yellow", "blue", "fuchsia", "aqua", "white",
 };
-
-constexpr std::array<PaletteEntry, kColorCount> kPalette = {{
-    {"black", 0x000000},   {"maroon", 0x800000}, {"green", 0x008000},  {"olive", 0x808000},
-    {"navy", 0x000080},    {"purple", 0x800080}, {"teal", 0x008080},   {"gray", 0x808080},
-    {"silver", 0xC0C0C0},  {"red", 0xFF0000},    {"lime", 0x00FF00},   {"yellow", 0xFFFF00},
-    {"blue", 0x0000FF},    {"fuchsia", 0xFF00FF}, {"aqua", 0x00FFFF},  {"white", 0xFFFFFF},
-}};
+static_assert(kColorCount == kPaletteSize);
 
 }  // namespace
 
-QColor ColorOfCode(qint64 code) {
-    if (code < 0 || code >= kColorCount) code = kColorBlue;
-    return QColor::fromRgb(kPalette[size_t(code)].rgb);
-}
+// The palette and its rules are the store's: the widgets see them as QColor.
+QColor ColorOfCode(qint64 code) { return QColor::fromRgb(ColorFromCode(code)); }
 
-int CodeOfColor(const QColor& color) {
-    const QRgb rgb = color.rgb() & 0xFFFFFF;
-    for (int i = 0; i < kColorCount; ++i)
-        if (kPalette[size_t(i)].rgb == rgb) return i;
-    return kColorWhite;
-}
+int CodeOfColor(const QColor& color) { return CodeFromColor(color.rgb()); }
 
 QString ColorName(int code) {
     if (code < 0 || code >= kColorCount) return QString();
-    return QLatin1String(kPalette[size_t(code)].name);
+    return QLatin1String(kColorNames[size_t(code)]);
 }
 
 int StyleCodeOf(const TextStyle& style) {

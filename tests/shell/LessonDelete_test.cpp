@@ -167,7 +167,12 @@ TEST(FileDelete, NeverDeletesFilesOutsideTheLessonStore) {
     s.life().FileNewClick();
     // A damaged record names a directory of other files, and the working
     // directory when blank.
-    for (const QString& stored : {tmp.file(QStringLiteral("precious")), QString(), QStringLiteral("/")}) {
+    QDir().mkpath(tmp.file(QStringLiteral("workspac/tempLESN")));
+    QFile scratch(tmp.file(QStringLiteral("workspac/tempLESN/LESN.ZIP")));
+    ASSERT_TRUE(scratch.open(QIODevice::WriteOnly));
+    scratch.close();
+    for (const QString& stored : {tmp.file(QStringLiteral("precious")), QString(), QStringLiteral("/"),
+                                  tmp.file(QStringLiteral("workspac/tempLESN"))}) {
         QDir().mkpath(tmp.file(QStringLiteral("precious")));
         QFile keep(tmp.file(QStringLiteral("precious/keep.txt")));
         ASSERT_TRUE(keep.open(QIODevice::WriteOnly));
@@ -177,9 +182,11 @@ TEST(FileDelete, NeverDeletesFilesOutsideTheLessonStore) {
         s.dialogs.expectDialog(QStringLiteral("NotifyDeleteLesson"), confirmDelete(true));
         s.life().FileDeleteClick();
         EXPECT_TRUE(QFile::exists(tmp.file(QStringLiteral("precious/keep.txt")))) << stored.toStdString();
+        EXPECT_TRUE(QFile::exists(tmp.file(QStringLiteral("workspac/tempLESN/LESN.ZIP")))) << stored.toStdString();
         EXPECT_EQ(s.form().LesnTable->recordCount(), 0);
     }
-    EXPECT_TRUE(QDir(tmp.file(QStringLiteral("workspac"))).isEmpty());
+    EXPECT_EQ(QDir(tmp.file(QStringLiteral("workspac"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("tempLESN")});
 }
 
 TEST(FileDelete, NoLessonShowsLessonNotFound) {

@@ -14,7 +14,6 @@
 #include "LessonDialogs.h"
 #include "LessonSession.h"
 #include "LessonTestHelpers.h"
-#include "LocalFileNames.h"
 #include "TTitleScreen.h"
 #include "TUtil.h"
 #include "Table.h"
@@ -23,21 +22,6 @@
 
 using namespace vellora;
 using namespace vellora::testing;
-
-TEST(FilePathRule, PadsToEightCharactersAndNeverCuts) {
-    struct Case {
-        const char *prefix, *number, *extension, *expected;
-    };
-    const Case cases[] = {
-        {"L", "123", ".wav", "L0000123.wav"},     {"", "123", "", "00000123"},
-        {"W", "1234567", ".wav", "W1234567.wav"}, {"W", "12345678", ".wav", "W12345678.wav"},
-        {"", "123456789", "", "123456789"},       {"", "12345678", "", "12345678"},
-        {"P", "45", ".BMP", "P0000045.BMP"},      {"LONGPREFIX", "1", ".X", "LONGPREFIX1.X"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(local::FilePath(QLatin1String(c.prefix), QLatin1String(c.number), QLatin1String(c.extension)),
-                  QLatin1String(c.expected));
-}
 
 TEST(LessonCaption, JoinsTwoLinesUpTo45Characters) {
     const QString line1 = QStringLiteral("The Travels of a Very Small Boat");  // 32
