@@ -11,4 +11,17 @@ inline const QString kDatabaseNotFound = QStringLiteral(
 inline const QString kCodeNotDone = QStringLiteral("Code not done.  Update alias");
 inline const QString kCannotCreateDirectory = QStringLiteral("Cannot create directory");
 
+// Lesson copy.
+inline const QString kSrcLesnRegNumMissing = QStringLiteral("SrcLesnRegNum does not exist");
+inline const QString kCopyPage = QStringLiteral("Page %1");
+inline const QString kCopyPageChoice = QStringLiteral("Page %1, Choice %2");
+inline const QString kCopyPageWord = QStringLiteral("Page %1, Word %2");
+inline const QString kCopyingPrefix = QStringLiteral("Copying");
+inline const QString kCopyNeedsStoreKeys =
+    QStringLiteral("Cannot copy a lesson into %1: its tables do not assign registration numbers");
+inline const QString kCopyNeedsCallerKeys =
+    QStringLiteral("Cannot export a lesson into %1: its tables assign their own registration numbers");
+inline const QString kCannotRenameMedia = QStringLiteral("Cannot rename the media file %1 to %2");
+inline const QString kCannotStageMedia = QStringLiteral("Cannot make a working directory in %1");
+
 }  // namespace vellora::texts

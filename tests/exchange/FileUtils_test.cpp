@@ -1,0 +1,372 @@
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+#include "FileUtils.h"
+#include "QtPrinters.h"
+#include "ScriptedDialogs.h"
+#include "StatusLine.h"
+#include "TempDir.h"
+
+using namespace vellora;
+using vellora::testing::ScriptedDialogs;
+using vellora::testing::TempDir;
+
+namespace {
+
+struct RecordingStatus : StatusLine {
+    QStringList texts;
+    void setStatusText(const QString& text) override { texts << text; }
+};
+
+QByteArray pattern(qint64 size) {
+    QByteArray b(size, Qt::Uninitialized);
+    for (qint64 i = 0; i < size; ++i) b[i] = char((i * 131 + i / 8192) & 0xff);
+    return b;
+}
+
+void writeFile(const QString& path, const QByteArray& content) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+    f.write(content);
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return QByteArray("<missing>");
+    return f.readAll();
+}
+
+QStringList namesIn(const QString& dir) {
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// A disk that takes only `capacity` bytes.
+class FullDiskFile : public QSaveFile {
+public:
+    FullDiskFile(const QString& path, qint64 capacity) : QSaveFile(path), left_(capacity) {}
+
+protected:
+    qint64 writeData(const char* data, qint64 len) override {
+        if (len > left_) {
+            setErrorString(QStringLiteral("No space left on device"));
+            return -1;
+        }
+        left_ -= len;
+        return QSaveFile::writeData(data, len);
+    }
+
+private:
+    qint64 left_;
+};
+
+// A source that fails after `good` bytes, like a bad sector.
+class FailingSource : public QBuffer {
+public:
+    FailingSource(const QByteArray& data, qint64 good) : data_(data), good_(good) {
+        setData(data_);
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+
+protected:
+    qint64 readData(char* out, qint64 max) override {
+        if (pos() >= good_) {
+            setErrorString(QStringLiteral("Input/output error"));
+            return -1;
+        }
+        return QBuffer::readData(out, std::min(max, good_ - pos()));
+    }
+
+private:
+    QByteArray data_;
+    qint64 good_;
+};
+
+struct FaultyFileSystem : FileSystem {
+    qint64 diskCapacity = -1;      // >= 0: writes beyond it fail
+    qint64 readableBytes = -1;     // >= 0: reads beyond it fail
+    QSet<QString> undeletable;     // files and directories that cannot be removed
+    std::unique_ptr<QIODevice> openForReading(const QString& path) const override {
+        if (readableBytes < 0) return FileSystem::openForReading(path);
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly)) return nullptr;
+        return std::make_unique<FailingSource>(f.readAll(), readableBytes);
+    }
+    std::unique_ptr<QSaveFile> create(const QString& path) const override {
+        if (diskCapacity < 0) return FileSystem::create(path);
+        auto f = std::make_unique<FullDiskFile>(path, diskCapacity);
+        if (!f->open(QIODevice::WriteOnly)) return nullptr;
+        return f;
+    }
+    bool removeFile(const QString& path) const override {
+        return !undeletable.contains(QFileInfo(path).fileName()) && FileSystem::removeFile(path);
+    }
+    bool removeDirectory(const QString& path) const override {
+        return !undeletable.contains(QFileInfo(path).fileName()) && FileSystem::removeDirectory(path);
+    }
+};
+
+template <class F>
+EFileError expectFileError(F&& f) {
+    try {
+        f();
+    } catch (const EFileError& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no file error";
+    return EFileError(EFileError::Kind::Open, QString(), QString());
+}
+
+}  // namespace
+
+TEST(FileUtils, CopyFileBlocksCopiesEverySizeAroundTheBlockSize) {
+    TempDir tmp;
+    for (qint64 size : {0, 1, 8191, 8192, 8193, 16383, 16384, 16385, 3 * 8192 + 17}) {
+        SCOPED_TRACE(size);
+        const QByteArray content = pattern(size);
+        writeFile(tmp.file(QStringLiteral("src.bin")), content);
+        CopyFileBlocks(tmp.file(QStringLiteral("src.bin")), tmp.file(QStringLiteral("dst.bin")), false);
+        EXPECT_EQ(readFile(tmp.file(QStringLiteral("dst.bin"))), content);
+        EXPECT_EQ(FileSize(tmp.file(QStringLiteral("dst.bin"))), size);
+    }
+    // Nothing but the two files: no temporary left behind.
+    EXPECT_EQ(namesIn(tmp.path()), (QStringList{QStringLiteral("dst.bin"), QStringLiteral("src.bin")}));
+}
+
+TEST(FileUtils, CopyFileBlocksIntoADirectoryTakesTheSourceName) {
+    TempDir tmp;
+    writeFile(tmp.file(QStringLiteral("L0000001.WAV")), "sound");
+    QDir(tmp.path()).mkdir(QStringLiteral("lesson"));
+    CopyFileBlocks(tmp.file(QStringLiteral("L0000001.WAV")), tmp.file(QStringLiteral("lesson")), true);
+    EXPECT_EQ(readFile(tmp.file(QStringLiteral("lesson/L0000001.WAV"))), QByteArray("sound"));
+    // A relative destination is taken from the current directory.
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(tmp.path());
+    CopyFileBlocks(QStringLiteral("L0000001.WAV"), QStringLiteral("lesson/copy.wav"), true);
+    QDir::setCurrent(cwd);
+    EXPECT_EQ(readFile(tmp.file(QStringLiteral("lesson/copy.wav"))), QByteArray("sound"));
+    // Without IntoDirectory a directory cannot be the destination.
+    const EFileError e = expectFileError(
+        [&] { CopyFileBlocks(tmp.file(QStringLiteral("L0000001.WAV")), tmp.file(QStringLiteral("lesson")), false); });
+    EXPECT_EQ(e.kind(), EFileError::Kind::Create);
+    EXPECT_EQ(e.message(), QStringLiteral("Cannot create file ") + tmp.file(QStringLiteral("lesson")));
+}
+
+TEST(FileUtils, CopyFileBlocksReportsFilesItCannotOpenOrCreate) {
+    TempDir tmp;
+    writeFile(tmp.file(QStringLiteral("src.bin")), "data");
+    writeFile(tmp.file(QStringLiteral("plain")), "a file, not a directory");
+    struct Case {
+        QString source, destination;
+        EFileError::Kind kind;
+        QString message;
+    };
+    const QString missing = tmp.file(QStringLiteral("missing.bin"));
+    const QString underFile = tmp.file(QStringLiteral("plain/out.bin"));
+    const QString noDir = tmp.file(QStringLiteral("nodir/out.bin"));
+    const Case cases[] = {
+        {missing, tmp.file(QStringLiteral("out.bin")), EFileError::Kind::Open, QStringLiteral("Cannot open file ") + missing},
+        {tmp.path(), tmp.file(QStringLiteral("out.bin")), EFileError::Kind::Open,
+         QStringLiteral("Cannot open file ") + tmp.path()},
+        {tmp.file(QStringLiteral("src.bin")), underFile, EFileError::Kind::Create,
+         QStringLiteral("Cannot create file ") + underFile},
+        {tmp.file(QStringLiteral("src.bin")), noDir, EFileError::Kind::Create, QStringLiteral("Cannot create file ") + noDir},
+    };
+    for (const Case& c : cases) {
+        const EFileError e = expectFileError([&] { CopyFileBlocks(c.source, c.destination, true); });
+        EXPECT_EQ(e.kind(), c.kind);
+        EXPECT_EQ(e.message(), c.message);
+    }
+    EXPECT_FALSE(QFileInfo::exists(tmp.file(QStringLiteral("out.bin"))));
+}
+
+TEST(FileUtils, AFullDiskOrABadSourceFailsTheCopyAndKeepsTheOldDestination) {
+    TempDir tmp;
+    const QByteArray content = pattern(5 * 8192 + 100);
+    writeFile(tmp.file(QStringLiteral("src.bin")), content);
+    for (qint64 capacity : {qint64(0), qint64(100), qint64(8192), qint64(2 * 8192), qint64(5 * 8192 + 99)}) {
+        SCOPED_TRACE(capacity);
+        writeFile(tmp.file(QStringLiteral("dst.bin")), "previous");
+        FaultyFileSystem fs;
+        fs.diskCapacity = capacity;
+        const EFileError e = expectFileError(
+            [&] { CopyFyle(tmp.file(QStringLiteral("src.bin")), tmp.file(QStringLiteral("dst.bin")), fs); });
+        EXPECT_EQ(e.kind(), EFileError::Kind::Write);
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("Cannot write file ") + tmp.file(QStringLiteral("dst.bin"))));
+        EXPECT_EQ(readFile(tmp.file(QStringLiteral("dst.bin"))), QByteArray("previous"));
+    }
+    // Exactly enough room is enough.
+    FaultyFileSystem roomy;
+    roomy.diskCapacity = content.size();
+    CopyFyle(tmp.file(QStringLiteral("src.bin")), tmp.file(QStringLiteral("dst.bin")), roomy);
+    EXPECT_EQ(readFile(tmp.file(QStringLiteral("dst.bin"))), content);
+
+    writeFile(tmp.file(QStringLiteral("dst.bin")), "previous");
+    FaultyFileSystem badSector;
+    badSector.readableBytes = 8192 + 5;
+    const EFileError e = expectFileError(
+        [&] { CopyFileBlocks(tmp.file(QStringLiteral("src.bin")), tmp.file(QStringLiteral("dst.bin")), false, badSector); });
+    EXPECT_EQ(e.kind(), EFileError::Kind::Read);
+    EXPECT_EQ(readFile(tmp.file(QStringLiteral("dst.bin"))), QByteArray("previous"));
+    EXPECT_EQ(namesIn(tmp.path()), (QStringList{QStringLiteral("dst.bin"), QStringLiteral("src.bin")}));
+}
+
+TEST(FileUtils, CopyFyleReplacesTheDestinationAndSurvivesCopyingAFileOntoItself) {
+    TempDir tmp;
+    writeFile(tmp.file(QStringLiteral("a.wav")), "new sound");
+    writeFile(tmp.file(QStringLiteral("b.wav")), "a much longer old sound");
+    CopyFyle(tmp.file(QStringLiteral("a.wav")), tmp.file(QStringLiteral("b.wav")));
+    EXPECT_EQ(readFile(tmp.file(QStringLiteral("b.wav"))), QByteArray("new sound"));
+    CopyFyle(tmp.file(QStringLiteral("a.wav")), tmp.file(QStringLiteral("a.wav")));
+    EXPECT_EQ(readFile(tmp.file(QStringLiteral("a.wav"))), QByteArray("new sound"));
+    // A failed copy leaves the destination there.
+    EXPECT_THROW(CopyFyle(tmp.file(QStringLiteral("gone.wav")), tmp.file(QStringLiteral("b.wav"))), EFileError);
+    EXPECT_EQ(readFile(tmp.file(QStringLiteral("b.wav"))), QByteArray("new sound"));
+}
+
+TEST(FileUtils, FileSizeAndAttributes) {
+    TempDir tmp;
+    writeFile(tmp.file(QStringLiteral("empty")), "");
+    writeFile(tmp.file(QStringLiteral("five")), "12345");
+    writeFile(tmp.file(QStringLiteral(".hidden")), "x");
+    EXPECT_EQ(FileSize(tmp.file(QStringLiteral("empty"))), 0);
+    EXPECT_EQ(FileSize(tmp.file(QStringLiteral("five"))), 5);
+    EXPECT_EQ(FileSize(tmp.file(QStringLiteral("none"))), -1);
+    EXPECT_EQ(FileSize(tmp.path()), -1);
+
+    EXPECT_TRUE(HasAttributes(tmp.path(), faDirectory));
+    EXPECT_FALSE(HasAttributes(tmp.file(QStringLiteral("five")), faDirectory));
+    EXPECT_FALSE(HasAttributes(tmp.file(QStringLiteral("none")), faDirectory));
+    EXPECT_FALSE(HasAttributes(tmp.file(QStringLiteral("none")), 0));
+    EXPECT_TRUE(HasAttributes(tmp.file(QStringLiteral("five")), 0));
+    EXPECT_TRUE(HasAttributes(tmp.file(QStringLiteral(".hidden")), faHidden));
+    EXPECT_FALSE(HasAttributes(tmp.file(QStringLiteral(".hidden")), faHidden | faDirectory));
+}
+
+TEST(FileUtils, WildcardsMatchWithoutRegardToCase) {
+    struct Case {
+        const char* pattern;
+        const char* name;
+        bool match;
+    };
+    const Case cases[] = {
+        {"*.db", "VELLO002.DB", true},   {"*.DB", "bkwrd002.db", true}, {"*.db", "x.dbx", false},
+        {"*.db", "db", false},           {"*.*", "DiskID", true},        {"*.*", "LESN.ZIP", true},
+        {"*", ".hidden", true},          {"lesn.zip", "LESN.ZIP", true}, {"L000000?.wav", "L0000001.WAV", true},
+        {"L000000?.wav", "L00000012.WAV", false}, {"VELLO002.X*", "vello002.xg0", true}, {"*.px", "a.px.bak", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(WildcardMatch(QString::fromLatin1(c.pattern), QString::fromLatin1(c.name)), c.match)
+            << c.pattern << " " << c.name;
+}
+
+TEST(FileUtils, DeleteFilesDeletesWhatMatchesAndShowsEachPath) {
+    TempDir tmp;
+    for (const char* n : {"VELLO002.DB", "bkwrd002.db", "BPGQU002.Db", "L0000001.WAV", "LESN.ZIP", "notes.dbx"})
+        writeFile(tmp.file(QString::fromLatin1(n)), "x");
+    RecordingStatus status;
+    EXPECT_TRUE(DeleteFiles(tmp.file(QStringLiteral("*.db")), status));
+    EXPECT_EQ(namesIn(tmp.path()),
+              (QStringList{QStringLiteral("L0000001.WAV"), QStringLiteral("LESN.ZIP"), QStringLiteral("notes.dbx")}));
+    QStringList expected;
+    for (const char* n : {"BPGQU002.Db", "VELLO002.DB", "bkwrd002.db"})
+        expected << QStringLiteral("Deleting ") + tmp.file(QString::fromLatin1(n));
+    status.texts.sort();
+    EXPECT_EQ(status.texts, expected);
+
+    // A single name, in the other case.
+    EXPECT_TRUE(DeleteFiles(tmp.file(QStringLiteral("lesn.zip")), status));
+    EXPECT_FALSE(QFileInfo::exists(tmp.file(QStringLiteral("LESN.ZIP"))));
+
+    // Nothing matched, or no such directory: true, and nothing shown.
+    RecordingStatus quiet;
+    EXPECT_TRUE(DeleteFiles(tmp.file(QStringLiteral("*.val")), quiet));
+    EXPECT_TRUE(DeleteFiles(tmp.file(QStringLiteral("nodir/*.*")), quiet));
+    EXPECT_TRUE(quiet.texts.isEmpty());
+}
+
+TEST(FileUtils, DeleteFilesAnswersFalseWhenAnyDeletionFails) {
+    TempDir tmp;
+    for (const char* n : {"a.px", "b.px", "c.px"}) writeFile(tmp.file(QString::fromLatin1(n)), "x");
+    QDir(tmp.path()).mkdir(QStringLiteral("d.px"));
+    FaultyFileSystem fs;
+    fs.undeletable.insert(QStringLiteral("b.px"));
+    RecordingStatus status;
+    EXPECT_FALSE(DeleteFiles(tmp.file(QStringLiteral("*.px")), status, fs));
+    // The others are gone all the same; the directory is not deleted as a file.
+    EXPECT_EQ(namesIn(tmp.path()), (QStringList{QStringLiteral("b.px"), QStringLiteral("d.px")}));
+}
+
+TEST(FileUtils, DeleteDirectoryRemovesEverythingInItButNothingOutside) {
+    TempDir tmp;
+    const QString dir = tmp.file(QStringLiteral("workspac/tempLESN"));
+    QDir().mkpath(dir + QStringLiteral("/sub/deeper"));
+    writeFile(dir + QStringLiteral("/LESN.ZIP"), "zip");
+    writeFile(dir + QStringLiteral("/.hidden"), "h");
+    writeFile(dir + QStringLiteral("/DiskID"), "id");
+    writeFile(dir + QStringLiteral("/sub/deeper/x.wav"), "x");
+    QDir().mkpath(tmp.file(QStringLiteral("outside")));
+    writeFile(tmp.file(QStringLiteral("outside/keep.wav")), "keep");
+    ASSERT_TRUE(QFile::link(tmp.file(QStringLiteral("outside")), dir + QStringLiteral("/link")));
+
+    ScriptedDialogs dialogs;  // no message expected
+    RecordingStatus status;
+    EXPECT_TRUE(DeleteDirectory(dir, status, dialogs));
+    EXPECT_FALSE(QFileInfo::exists(dir));
+    EXPECT_EQ(readFile(tmp.file(QStringLiteral("outside/keep.wav"))), QByteArray("keep"));
+    EXPECT_TRUE(status.texts.contains(QStringLiteral("Deleting ") + dir + QStringLiteral("/LESN.ZIP")));
+
+    // A directory that is not there: true, no message.
+    EXPECT_TRUE(DeleteDirectory(dir, status, dialogs));
+    EXPECT_TRUE(dialogs.shown().empty());
+}
+
+TEST(FileUtils, DeleteDirectoryThatCannotBeRemovedTellsTheUser) {
+    TempDir tmp;
+    const QString dir = tmp.file(QStringLiteral("tempLESN"));
+    for (const char* locked : {"tempLESN", "LESN.ZIP"}) {
+        SCOPED_TRACE(locked);
+        QDir().mkpath(dir);
+        writeFile(dir + QStringLiteral("/LESN.ZIP"), "zip");
+        writeFile(dir + QStringLiteral("/lesn.lsn"), "piece");
+        FaultyFileSystem fs;
+        fs.undeletable.insert(QString::fromLatin1(locked));
+        ScriptedDialogs dialogs;
+        dialogs.expect(MsgKind::Information,
+                       QStringLiteral("Can not delete Directory: ") + dir +
+                           QStringLiteral(" Directory is probably locked by another application. Re-start Vellora and "
+                                          "try again."));
+        RecordingStatus status;
+        EXPECT_FALSE(DeleteDirectory(dir, status, dialogs, fs));
+        EXPECT_TRUE(QFileInfo(dir).isDir());
+    }
+}
+
+TEST(FileUtils, RenameDirectoryIsOneRenameAndNeverReplacesWhatIsThere) {
+    TempDir tmp;
+    const QString from = tmp.file(QStringLiteral("tempLESN"));
+    const QString to = tmp.file(QStringLiteral("00000007"));
+    QDir().mkpath(from);
+    writeFile(from + QStringLiteral("/P0000007.BMP"), "picture");
+    EXPECT_TRUE(RenameDirectory(from, to));
+    EXPECT_FALSE(QFileInfo::exists(from));
+    EXPECT_EQ(readFile(to + QStringLiteral("/P0000007.BMP")), QByteArray("picture"));
+
+    // Missing source.
+    EXPECT_FALSE(RenameDirectory(from, tmp.file(QStringLiteral("other"))));
+    EXPECT_FALSE(QFileInfo::exists(tmp.file(QStringLiteral("other"))));
+
+    // An existing target (even an empty directory) is not success: both stay.
+    QDir().mkpath(from);
+    writeFile(from + QStringLiteral("/W0000001.WAV"), "word");
+    EXPECT_FALSE(RenameDirectory(from, to));
+    EXPECT_EQ(readFile(from + QStringLiteral("/W0000001.WAV")), QByteArray("word"));
+    EXPECT_EQ(readFile(to + QStringLiteral("/P0000007.BMP")), QByteArray("picture"));
+    QDir().mkpath(tmp.file(QStringLiteral("emptyTarget")));
+    EXPECT_FALSE(RenameDirectory(from, tmp.file(QStringLiteral("emptyTarget"))));
+    EXPECT_TRUE(QFileInfo::exists(from + QStringLiteral("/W0000001.WAV")));
+}

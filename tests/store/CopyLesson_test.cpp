@@ -1,0 +1,597 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <map>
+
+#include "CopyLesson.h"
+#include "FileNames.h"
+#include "QtPrinters.h"
+#include "HandleDataBase.h"
+#include "ScriptedDialogs.h"
+#include "StatusLine.h"
+#include "Table.h"
+#include "TempDir.h"
+#include "Texts.h"
+
+using namespace vellora;
+using vellora::testing::ScriptedDialogs;
+using vellora::testing::TempDir;
+
+namespace {
+
+using Row = std::vector<QVariant>;
+using Rows = std::map<qint64, Row>;
+
+const QString kS26 = QStringLiteral("Transferring the database to ");
+
+struct RecordingStatus : StatusLine {
+    std::vector<QString> texts;
+    QString throwOn;  // interrupts the copy when this text is shown
+    void setStatusText(const QString& text) override {
+        texts.push_back(text);
+        if (!throwOn.isEmpty() && text.endsWith(throwOn)) throw StoreError(StoreError::Code::Io, QStringLiteral("stop"));
+    }
+};
+
+std::unique_ptr<Database> makeDatabase(const QString& dir, bool autoInc) {
+    QDir().mkpath(dir);
+    Database::createTables(dir, autoInc);
+    return std::make_unique<Database>(dir);
+}
+
+// Fills every field but the key with values that differ per row and field;
+// some fields stay blank, which must survive a copy as blank.
+void fill(Table& t, int seed) {
+    const auto& fields = t.def().fields;
+    for (size_t i = 1; i < fields.size(); ++i) {
+        const FieldDef& f = fields[i];
+        if ((seed + int(i)) % 7 == 0) continue;
+        switch (f.type) {
+            case FieldType::LongInt:
+                t.setField(int(i), qint64(seed) * 1000 + qint64(i));
+                break;
+            case FieldType::Alpha:
+                t.setField(int(i), QStringLiteral("%1%2é").arg(seed).arg(QLatin1String(f.name)).left(f.size));
+                break;
+            case FieldType::Memo:
+                t.setField(int(i), QStringLiteral("line %1 of %2\nsecond line\n").arg(seed).arg(QLatin1String(f.name)));
+                break;
+            case FieldType::Logical:
+                t.setField(int(i), (seed + int(i)) % 2 == 0);
+                break;
+            case FieldType::Key:
+                break;
+        }
+    }
+}
+
+qint64 addLesson(Database& db, int seed, bool sound, qint64 background) {
+    Table t(db, TableId::Lesn);
+    t.append();
+    fill(t, seed);
+    t.setBoolean(QStringLiteral("LessonSoundFile"), sound);
+    t.setInteger(QStringLiteral("Background"), background);
+    t.post();
+    return t.key();
+}
+
+struct PageMedia {
+    bool picture = false, video = false, sound = false;
+};
+
+qint64 addPage(Database& db, qint64 lesn, int number, int type, int seed, PageMedia m = {}) {
+    Table t(db, TableId::Page);
+    t.append();
+    fill(t, seed);
+    t.setInteger(QStringLiteral("LesnRegNum"), lesn);
+    t.setInteger(QStringLiteral("PageNumber"), number);
+    t.setInteger(QStringLiteral("PageType"), type);
+    t.setBoolean(QStringLiteral("Picture"), m.picture);
+    t.setBoolean(QStringLiteral("Video"), m.video);
+    t.setBoolean(QStringLiteral("PageSoundFile"), m.sound);
+    t.post();
+    return t.key();
+}
+
+qint64 addWurd(Database& db, qint64 page, int number, int seed, bool sound) {
+    Table t(db, TableId::Wurd);
+    t.append();
+    fill(t, seed);
+    t.setInteger(QStringLiteral("PageRegNum"), page);
+    t.setInteger(QStringLiteral("WurdNumber"), number);
+    t.setBoolean(QStringLiteral("WSoundFile"), sound);
+    t.post();
+    return t.key();
+}
+
+qint64 addChoice(Database& db, qint64 page, int seed, bool choiceSound, bool responseSound) {
+    Table t(db, TableId::Choice);
+    t.append();
+    fill(t, seed);
+    t.setInteger(QStringLiteral("PageRegNum"), page);
+    t.setBoolean(QStringLiteral("ChoiceSound"), choiceSound);
+    t.setBoolean(QStringLiteral("ResponseSound"), responseSound);
+    t.post();
+    return t.key();
+}
+
+Rows dump(Database& db, TableId id) {
+    Rows rows;
+    Table t(db, id, true);
+    for (bool more = t.first(); more; more = t.next()) {
+        Row r(t.def().fields.size());
+        for (size_t i = 0; i < r.size(); ++i) r[i] = t.field(int(i));
+        rows[t.key()] = r;
+    }
+    return rows;
+}
+
+std::map<TableId, Rows> dumpAll(Database& db) {
+    std::map<TableId, Rows> all;
+    for (TableId id : kAllTables) all[id] = dump(db, id);
+    return all;
+}
+
+// Every field but those listed must be equal, blank staying blank.
+void expectSameFields(TableId id, const Row& a, const Row& b, std::initializer_list<const char*> except) {
+    const TableDef& def = tableDef(id);
+    for (size_t i = 0; i < def.fields.size(); ++i) {
+        bool skip = false;
+        for (const char* e : except) skip = skip || QLatin1String(e) == QLatin1String(def.fields[i].name);
+        if (skip) continue;
+        EXPECT_EQ(a[i].isNull(), b[i].isNull()) << def.name << "." << def.fields[i].name;
+        EXPECT_EQ(a[i], b[i]) << def.name << "." << def.fields[i].name;
+    }
+}
+
+qint64 integer(const Row& r, TableId id, const char* field) {
+    return r[size_t(fieldIndex(tableDef(id), QLatin1String(field)))].toLongLong();
+}
+
+void writeFile(const QString& path, const QByteArray& content) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+    f.write(content);
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return QByteArray("<missing>");
+    return f.readAll();
+}
+
+// name -> content of every file in a directory.
+std::map<QString, QByteArray> filesIn(const QString& dir) {
+    std::map<QString, QByteArray> files;
+    for (const QFileInfo& fi : QDir(dir).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+        files[fi.fileName()] = fi.isDir() ? QByteArray("<dir>") : readFile(fi.absoluteFilePath());
+    return files;
+}
+
+// The lesson of the examples: two reading pages of three words each and one
+// question page of four choices, with media flags on some rows.
+struct Sample {
+    qint64 lesn = 0;
+    std::vector<qint64> pages, wurds, choices;
+    qint64 strayChoice = 0, strayWurd = 0;
+
+    void build(Database& db, bool strays = false) {
+        lesn = addLesson(db, 1, true, 2);
+        pages.push_back(addPage(db, lesn, 1, 0, 11, {true, false, true}));
+        pages.push_back(addPage(db, lesn, 2, 0, 12, {true, true, true}));
+        pages.push_back(addPage(db, lesn, 3, 1, 13));
+        for (int p = 0; p < 2; ++p)
+            for (int w = 1; w <= 3; ++w) wurds.push_back(addWurd(db, pages[size_t(p)], w, 100 + p * 10 + w, true));
+        for (int c = 1; c <= 4; ++c) choices.push_back(addChoice(db, pages[2], 200 + c, true, c % 2 == 1));
+        if (strays) {
+            // Rows of the other kind than their page: never copied.
+            strayChoice = addChoice(db, pages[0], 300, true, true);
+            strayWurd = addWurd(db, pages[2], 1, 301, true);
+        }
+    }
+};
+
+// A program directory with a working database ("db") and the sample lesson
+// in a second installation, exported into the scratch directory.
+struct ImportSetup {
+    TempDir program;
+    QString programDir = program.path();
+    QString scratch = ScratchDirectory(programDir);
+    std::unique_ptr<Database> working = makeDatabase(QDir(programDir).filePath(QStringLiteral("db")), true);
+    TempDir otherProgram;
+    std::unique_ptr<Database> other = makeDatabase(otherProgram.file(QStringLiteral("db")), true);
+    std::unique_ptr<Database> package;
+    Sample sample;
+
+    explicit ImportSetup(bool strays = false) {
+        sample.build(*other, strays);
+        package = makeDatabase(scratch, false);
+        CopyLessonOptions o;
+        CopyLesson(*other, sample.lesn, *package, CopyDirection::Out, o);
+    }
+    CopyLessonOptions options(StatusLine* status = nullptr) const {
+        CopyLessonOptions o;
+        o.programDir = programDir;
+        o.status = status;
+        return o;
+    }
+};
+
+}  // namespace
+
+TEST(CopyLesson, OutCopiesEveryRowAndFieldWithKeysUnchangedAndReportsProgress) {
+    TempDir tmp;
+    auto working = makeDatabase(tmp.file(QStringLiteral("db")), true);
+    // Another lesson before it, so that the keys are not simply 1, 2, 3.
+    const qint64 otherLesn = addLesson(*working, 50, false, 0);
+    addWurd(*working, addPage(*working, otherLesn, 1, 0, 51), 1, 52, false);
+    Sample s;
+    s.build(*working);
+    const QString lessonDir = tmp.file(QStringLiteral("workspac/00000002"));
+    auto package = makeDatabase(lessonDir, false);
+
+    RecordingStatus status;
+    CopyLessonOptions o;
+    o.status = &status;
+    o.destinationName = lessonDir;
+    const CopyLessonResult r = CopyLesson(*working, s.lesn, *package, CopyDirection::Out, o);
+
+    EXPECT_EQ(r.lesnRegNum, s.lesn);
+    EXPECT_EQ(r.pages, 3);
+    EXPECT_EQ(r.wurds, 6);
+    EXPECT_EQ(r.choices, 4);
+    const auto src = dumpAll(*working);
+    const auto dst = dumpAll(*package);
+    ASSERT_EQ(dst.at(TableId::Lesn).size(), 1u);
+    ASSERT_EQ(dst.at(TableId::Page).size(), 3u);
+    ASSERT_EQ(dst.at(TableId::Wurd).size(), 6u);
+    ASSERT_EQ(dst.at(TableId::Choice).size(), 4u);
+    // Same keys, every field identical.
+    for (TableId id : kAllTables)
+        for (const auto& [key, row] : dst.at(id)) {
+            ASSERT_TRUE(src.at(id).count(key)) << tableDef(id).name << " " << key;
+            expectSameFields(id, src.at(id).at(key), row, {});
+        }
+
+    ASSERT_FALSE(status.texts.empty());
+    EXPECT_EQ(status.texts.front(), QStringLiteral(" ") + kS26 + QStringLiteral(" ") + lessonDir);
+    EXPECT_EQ(status.texts.back(), QStringLiteral(" ") + kS26 + QStringLiteral(" Page 3, Choice 4"));
+    const std::vector<QString> expected = {
+        QStringLiteral(" ") + kS26 + QStringLiteral(" ") + lessonDir,
+        QStringLiteral(" ") + kS26 + QStringLiteral(" Page 1"),
+        QStringLiteral("Copying ") + kS26 + QStringLiteral(" Page 1, Word 1"),
+        QStringLiteral("Copying ") + kS26 + QStringLiteral(" Page 1, Word 2"),
+        QStringLiteral("Copying ") + kS26 + QStringLiteral(" Page 1, Word 3"),
+        QStringLiteral(" ") + kS26 + QStringLiteral(" Page 2"),
+        QStringLiteral("Copying ") + kS26 + QStringLiteral(" Page 2, Word 1"),
+        QStringLiteral("Copying ") + kS26 + QStringLiteral(" Page 2, Word 2"),
+        QStringLiteral("Copying ") + kS26 + QStringLiteral(" Page 2, Word 3"),
+        QStringLiteral(" ") + kS26 + QStringLiteral(" Page 3"),
+        QStringLiteral(" ") + kS26 + QStringLiteral(" Page 3, Choice 1"),
+        QStringLiteral(" ") + kS26 + QStringLiteral(" Page 3, Choice 2"),
+        QStringLiteral(" ") + kS26 + QStringLiteral(" Page 3, Choice 3"),
+        QStringLiteral(" ") + kS26 + QStringLiteral(" Page 3, Choice 4"),
+    };
+    EXPECT_EQ(status.texts, expected);
+}
+
+TEST(CopyLesson, InGivesNewKeysRewritesReferencesAndRenamesMediaWithoutMixingThemUp) {
+    ImportSetup s;
+    // The working database already holds a lesson with one page, one word and
+    // four choices, so the imported rows get numbers that collide with the
+    // package's own: page 1 becomes 2 while page 2 still waits, and so on.
+    const qint64 ownLesn = addLesson(*s.working, 90, true, 2);
+    const qint64 ownPage = addPage(*s.working, ownLesn, 1, 0, 91, {true, true, true});
+    addWurd(*s.working, ownPage, 1, 92, true);
+    for (int c = 0; c < 4; ++c) addChoice(*s.working, ownPage, 93 + c, true, true);
+    const auto before = dumpAll(*s.working);
+
+    // The package's media, named by the old numbers; one written in lower case.
+    std::map<QString, QByteArray> media;
+    auto put = [&](const QString& name) {
+        const QByteArray content = "old " + name.toUpper().toLatin1();
+        writeFile(QDir(s.scratch).filePath(name), content);
+        media[name.toUpper()] = content;
+    };
+    for (const char* n : {"L0000001.WAV", "B0000001.BMP", "P0000001.BMP", "T0000001.WAV", "T0000002.WAV",
+                          "V0000002.WAV", "W0000001.WAV", "W0000002.WAV", "w0000003.wav", "W0000004.WAV",
+                          "W0000005.WAV", "W0000006.WAV", "C0000001.WAV", "C0000002.WAV", "C0000003.WAV",
+                          "C0000004.WAV", "R0000001.WAV", "R0000003.WAV"})
+        put(QString::fromLatin1(n));
+    // Page 2's picture is flagged but missing: skipped. A file no row names
+    // holds the name choice 1 is about to get: it must not pass for it.
+    writeFile(QDir(s.scratch).filePath(QStringLiteral("C0000005.WAV")), "stray");
+    writeFile(QDir(s.scratch).filePath(QStringLiteral("notes.txt")), "kept");
+
+    RecordingStatus status;
+    const CopyLessonResult r = CopyLesson(*s.package, 4711, *s.working, CopyDirection::In, s.options(&status));
+
+    const auto after = dumpAll(*s.working);
+    // Rows that were there are untouched.
+    for (TableId id : kAllTables)
+        for (const auto& [key, row] : before.at(id)) {
+            ASSERT_TRUE(after.at(id).count(key));
+            expectSameFields(id, row, after.at(id).at(key), {});
+        }
+    // Old key -> new key, in copy order.
+    const auto pkg = dumpAll(*s.package);
+    std::map<TableId, std::map<qint64, qint64>> newKey;
+    for (TableId id : kAllTables) {
+        std::vector<qint64> added;
+        for (const auto& [key, row] : after.at(id))
+            if (!before.at(id).count(key)) added.push_back(key);
+        ASSERT_EQ(added.size(), pkg.at(id).size()) << tableDef(id).name;
+        size_t i = 0;
+        for (const auto& [oldKey, row] : pkg.at(id)) {
+            EXPECT_GT(added[i], before.at(id).empty() ? 0 : before.at(id).rbegin()->first);
+            newKey[id][oldKey] = added[i++];
+        }
+    }
+    EXPECT_EQ(r.lesnRegNum, newKey[TableId::Lesn][s.sample.lesn]);
+    EXPECT_EQ(r.lesnRegNum, 2);
+    EXPECT_EQ(newKey[TableId::Page][1], 2);
+    EXPECT_EQ(newKey[TableId::Wurd][1], 2);
+    EXPECT_EQ(newKey[TableId::Choice][1], 5);
+
+    // Every reference rewritten, every other field preserved.
+    const QString dirPath = s.programDir + QStringLiteral("/workspac/00000002");
+    EXPECT_EQ(r.lessonDirectory, dirPath);
+    EXPECT_EQ(r.scratchDirectory, s.scratch);
+    const Row& lesn = after.at(TableId::Lesn).at(r.lesnRegNum);
+    EXPECT_EQ(lesn[size_t(fieldIndex(tableDef(TableId::Lesn), QStringLiteral("DirPath")))].toString(), dirPath);
+    expectSameFields(TableId::Lesn, pkg.at(TableId::Lesn).begin()->second, lesn, {"LesnRegNum", "DirPath"});
+    for (const auto& [oldKey, row] : pkg.at(TableId::Page)) {
+        const Row& copy = after.at(TableId::Page).at(newKey[TableId::Page][oldKey]);
+        EXPECT_EQ(integer(copy, TableId::Page, "LesnRegNum"), r.lesnRegNum);
+        expectSameFields(TableId::Page, row, copy, {"PageRegNum", "LesnRegNum"});
+    }
+    for (TableId id : {TableId::Wurd, TableId::Choice})
+        for (const auto& [oldKey, row] : pkg.at(id)) {
+            const Row& copy = after.at(id).at(newKey[id][oldKey]);
+            EXPECT_EQ(integer(copy, id, "PageRegNum"), newKey[TableId::Page][integer(row, id, "PageRegNum")]);
+            expectSameFields(id, row, copy, {"WurdRegNum", "ChoiceRegNum", "PageRegNum"});
+        }
+
+    // Each media file now carries its row's new number and its own content.
+    std::map<QString, QByteArray> expected;
+    auto renamed = [&](const QString& prefix, const QString& ext, TableId id, qint64 oldKey) {
+        expected[FilePath(prefix, newKey[id][oldKey], ext)] = media.at(FilePath(prefix, oldKey, ext));
+    };
+    renamed(QStringLiteral("L"), QStringLiteral(".WAV"), TableId::Lesn, 1);
+    renamed(QStringLiteral("B"), QStringLiteral(".BMP"), TableId::Lesn, 1);
+    renamed(QStringLiteral("P"), QStringLiteral(".BMP"), TableId::Page, 1);
+    renamed(QStringLiteral("T"), QStringLiteral(".WAV"), TableId::Page, 1);
+    renamed(QStringLiteral("T"), QStringLiteral(".WAV"), TableId::Page, 2);
+    renamed(QStringLiteral("V"), QStringLiteral(".WAV"), TableId::Page, 2);
+    for (qint64 w = 1; w <= 6; ++w) renamed(QStringLiteral("W"), QStringLiteral(".WAV"), TableId::Wurd, w);
+    for (qint64 c = 1; c <= 4; ++c) renamed(QStringLiteral("C"), QStringLiteral(".WAV"), TableId::Choice, c);
+    renamed(QStringLiteral("R"), QStringLiteral(".WAV"), TableId::Choice, 1);
+    renamed(QStringLiteral("R"), QStringLiteral(".WAV"), TableId::Choice, 3);
+    EXPECT_EQ(expected.at(QStringLiteral("W0000002.WAV")), QByteArray("old W0000001.WAV"));
+    EXPECT_EQ(expected.at(QStringLiteral("C0000005.WAV")), QByteArray("old C0000001.WAV"));
+    EXPECT_EQ(r.mediaRenamed, int(expected.size()));
+    expected[QStringLiteral("notes.txt")] = "kept";
+    auto files = filesIn(s.scratch);
+    for (const char* table : {"VELLO002.DB", "BPGQU002.DB", "BKWRD002.DB", "BKCHO002.DB"})
+        files.erase(QString::fromLatin1(table));
+    EXPECT_EQ(files, expected);
+    EXPECT_EQ(status.texts.back(), QStringLiteral(" ") + kS26 + QStringLiteral(" Page 3, Choice 4"));
+}
+
+TEST(CopyLesson, OnlyTheBranchOfThePageTypeIsCopiedInBothDirections) {
+    ImportSetup s(true);
+    const auto pkg = dumpAll(*s.package);
+    EXPECT_EQ(pkg.at(TableId::Wurd).size(), 6u);
+    EXPECT_EQ(pkg.at(TableId::Choice).size(), 4u);
+    EXPECT_FALSE(pkg.at(TableId::Wurd).count(s.sample.strayWurd));
+    EXPECT_FALSE(pkg.at(TableId::Choice).count(s.sample.strayChoice));
+
+    // The same lesson copied straight from the installation that holds the
+    // stray rows, the other way round.
+    const CopyLessonResult r = CopyLesson(*s.other, s.sample.lesn, *s.working, CopyDirection::In, s.options());
+    EXPECT_EQ(r.wurds, 6);
+    EXPECT_EQ(r.choices, 4);
+    const auto after = dumpAll(*s.working);
+    EXPECT_EQ(after.at(TableId::Wurd).size(), 6u);
+    EXPECT_EQ(after.at(TableId::Choice).size(), 4u);
+    const size_t wtext = size_t(fieldIndex(tableDef(TableId::Wurd), QStringLiteral("WText")));
+    for (const auto& [key, row] : after.at(TableId::Wurd))
+        EXPECT_FALSE(row[wtext].toString().startsWith(QStringLiteral("301"))) << "stray word copied";
+    for (const auto& [key, row] : after.at(TableId::Choice)) {
+        const qint64 page = integer(row, TableId::Choice, "PageRegNum");
+        EXPECT_GT(integer(after.at(TableId::Page).at(page), TableId::Page, "PageType"), 0);
+    }
+}
+
+TEST(CopyLesson, LessonWithoutPagesCopiesOnlyTheLessonRow) {
+    TempDir tmp;
+    auto working = makeDatabase(tmp.file(QStringLiteral("db")), true);
+    const qint64 lesn = addLesson(*working, 7, false, 0);
+    // Pages of another lesson are not taken along.
+    addPage(*working, addLesson(*working, 8, false, 0), 1, 0, 9);
+    auto package = makeDatabase(tmp.file(QStringLiteral("pkg")), false);
+    const CopyLessonResult out = CopyLesson(*working, lesn, *package, CopyDirection::Out, {});
+    EXPECT_EQ(out.pages, 0);
+    const auto pkg = dumpAll(*package);
+    EXPECT_EQ(pkg.at(TableId::Lesn).size(), 1u);
+    EXPECT_TRUE(pkg.at(TableId::Page).empty());
+
+    auto again = makeDatabase(tmp.file(QStringLiteral("db2")), true);
+    CopyLessonOptions o;
+    o.programDir = tmp.path();
+    const CopyLessonResult in = CopyLesson(*package, lesn, *again, CopyDirection::In, o);
+    const auto rows = dumpAll(*again);
+    EXPECT_EQ(rows.at(TableId::Lesn).size(), 1u);
+    EXPECT_TRUE(rows.at(TableId::Page).empty());
+    EXPECT_EQ(in.lessonDirectory, tmp.path() + QStringLiteral("/workspac/00000001"));
+}
+
+TEST(CopyLesson, InTakesThePackagesFirstLessonWhateverNumberIsAsked) {
+    ImportSetup s;
+    for (qint64 asked : {qint64(0), qint64(-5), qint64(1), qint64(999999)}) {
+        const CopyLessonResult r = CopyLesson(*s.package, asked, *s.working, CopyDirection::In, s.options());
+        EXPECT_EQ(r.pages, 3) << asked;
+    }
+    // Importing the same package again gives a new lesson each time.
+    EXPECT_EQ(dump(*s.working, TableId::Lesn).size(), 4u);
+}
+
+TEST(CopyLesson, MissingLessonOrUnknownDirectionRaisesAndWritesNothing) {
+    ImportSetup s;
+    auto package = makeDatabase(s.program.file(QStringLiteral("pkg")), false);
+    const auto expectMissing = [](auto&& f) {
+        try {
+            f();
+            ADD_FAILURE() << "no exception";
+        } catch (const HDDBExeption& e) {
+            EXPECT_EQ(e.message(), QStringLiteral("SrcLesnRegNum does not exist"));
+        }
+    };
+    expectMissing([&] { CopyLesson(*s.other, 77, *package, CopyDirection::Out, {}); });
+    expectMissing([&] { CopyDirectionFromText(QStringLiteral("sideways")); });
+    expectMissing([&] { CopyDirectionFromText(QStringLiteral("OUT")); });
+    // "in" from a package without any lesson.
+    auto empty = makeDatabase(s.program.file(QStringLiteral("empty")), false);
+    expectMissing([&] { CopyLesson(*empty, 1, *s.working, CopyDirection::In, s.options()); });
+    for (TableId id : kAllTables) {
+        EXPECT_TRUE(dump(*package, id).empty());
+        EXPECT_TRUE(dump(*s.working, id).empty());
+    }
+    EXPECT_EQ(CopyDirectionFromText(QStringLiteral("out")), CopyDirection::Out);
+    EXPECT_EQ(CopyDirectionFromText(QStringLiteral("in")), CopyDirection::In);
+}
+
+TEST(CopyLesson, DestinationWithTheWrongKindOfKeysIsRefused) {
+    ImportSetup s;
+    auto otherWorking = makeDatabase(s.program.file(QStringLiteral("w2")), true);
+    // "out" into tables that assign keys would renumber the lesson and break
+    // its references; "in" into caller-keyed tables has no keys to give.
+    EXPECT_THROW(CopyLesson(*s.other, s.sample.lesn, *otherWorking, CopyDirection::Out, {}), HDDBExeption);
+    auto package2 = makeDatabase(s.program.file(QStringLiteral("pkg2")), false);
+    EXPECT_THROW(CopyLesson(*s.package, 1, *package2, CopyDirection::In, s.options()), HDDBExeption);
+    EXPECT_TRUE(dump(*otherWorking, TableId::Lesn).empty());
+    EXPECT_TRUE(dump(*package2, TableId::Lesn).empty());
+}
+
+TEST(CopyLesson, OutIntoAPackageThatAlreadyHoldsTheLessonLeavesItAsItWas) {
+    ImportSetup s;
+    const auto before = dumpAll(*s.package);
+    EXPECT_THROW(CopyLesson(*s.other, s.sample.lesn, *s.package, CopyDirection::Out, {}), StoreError);
+    EXPECT_EQ(dumpAll(*s.package), before);
+}
+
+namespace {
+
+// Makes one word row of the package one the working database refuses: its
+// text is longer than the field allows. Only a crafted package holds such a row.
+void spoilWord(const QString& packageDir, qint64 wurd) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QDir(packageDir).filePath(QStringLiteral("BKWRD002.DB")).toUtf8().constData(), &db), SQLITE_OK);
+    const QByteArray sql = "PRAGMA ignore_check_constraints=ON; UPDATE BKWRD002 SET WText='" + QByteArray(30, 'x') +
+                           "' WHERE WurdRegNum=" + QByteArray::number(wurd) + ";";
+    char* err = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, sql.constData(), nullptr, nullptr, &err), SQLITE_OK) << (err ? err : "");
+    sqlite3_free(err);
+    sqlite3_close(db);
+}
+
+void putSampleMedia(const QString& dir) {
+    for (const char* n : {"L0000001.WAV", "T0000001.WAV", "T0000002.WAV", "W0000001.WAV", "W0000002.WAV",
+                          "W0000005.WAV", "C0000001.WAV"})
+        writeFile(QDir(dir).filePath(QString::fromLatin1(n)), QByteArray("content of ") + n);
+}
+
+}  // namespace
+
+TEST(CopyLesson, InThatFailsHalfWayLeavesTheWorkingDatabaseAndTheMediaAsTheyWere) {
+    enum class Failure { RefusedRow, Interrupted, RenameRefused, RenameBlocked };
+    for (Failure failure : {Failure::RefusedRow, Failure::Interrupted, Failure::RenameRefused, Failure::RenameBlocked}) {
+        SCOPED_TRACE(int(failure));
+        ImportSetup s;
+        const qint64 own = addLesson(*s.working, 90, false, 0);
+        addWurd(*s.working, addPage(*s.working, own, 1, 0, 91), 1, 92, false);
+        putSampleMedia(s.scratch);
+        RecordingStatus status;
+        CopyLessonOptions o = s.options(&status);
+        int renames = 0;
+        switch (failure) {
+            case Failure::RefusedRow:
+                spoilWord(s.scratch, s.sample.wurds[4]);  // page 2, word 2
+                break;
+            case Failure::Interrupted:
+                status.throwOn = QStringLiteral("Page 3, Choice 2");
+                break;
+            case Failure::RenameRefused:
+                // The fifth move fails: some files are already staged or renamed.
+                o.renameFile = [&](const QString& from, const QString& to) {
+                    return ++renames != 5 && QFile::rename(from, to);
+                };
+                break;
+            case Failure::RenameBlocked:
+                // A directory holds the new name of word 2's sound.
+                QDir(s.scratch).mkdir(QStringLiteral("W0000003.WAV"));
+                break;
+        }
+        const auto before = dumpAll(*s.working);
+        const auto filesBefore = filesIn(s.scratch);
+
+        EXPECT_THROW(CopyLesson(*s.package, 1, *s.working, CopyDirection::In, o), StoreError);
+
+        EXPECT_EQ(dumpAll(*s.working), before);
+        EXPECT_EQ(filesIn(s.scratch), filesBefore);
+        if (failure == Failure::RenameRefused) {
+            EXPECT_GE(renames, 5);
+        }
+
+        // The store hands out the numbers it would have given anyway: the
+        // failed copy left no trace in the key counters either.
+        if (failure != Failure::RefusedRow && failure != Failure::RenameBlocked) {
+            o.renameFile = {};
+            status.throwOn.clear();
+            const CopyLessonResult r = CopyLesson(*s.package, 1, *s.working, CopyDirection::In, o);
+            EXPECT_EQ(r.lesnRegNum, own + 1);
+            EXPECT_EQ(readFile(QDir(s.scratch).filePath(QStringLiteral("W0000003.WAV"))),
+                      QByteArray("content of W0000002.WAV"));
+        }
+    }
+}
+
+TEST(CopyLesson, NamedDatabasesUseTheOpenWorkingConnection) {
+    TempDir program;
+    ScriptedDialogs dialogs;
+    dialogs.expect(MsgKind::Confirmation, texts::kDatabaseNotFound, MsgAnswer::Yes, texts::kInvalidDatabase);
+    SilentStatusLine silent;
+    HandleDataBase hdb(program.path(), dialogs, silent);
+    hdb.OpenDataBase();
+    Sample sample;
+    sample.build(hdb.database());
+
+    const QString lessonDir = LessonDirectory(program.path(), sample.lesn);
+    QDir().mkpath(lessonDir);
+    Database::createTables(lessonDir, false);
+    // An open transaction with a write of its own on the working connection: a
+    // second connection could not read past it consistently nor write at all.
+    Database::Transaction outer(hdb.database());
+    const qint64 extra = addLesson(hdb.database(), 5, false, 0);
+    const CopyLessonResult out =
+        CopyLesson(hdb, QStringLiteral("QUES002"), sample.lesn, lessonDir, QStringLiteral("out"), nullptr);
+    EXPECT_EQ(out.pages, 3);
+
+    const QString scratch = ScratchDirectory(program.path());
+    QDir().mkpath(scratch);
+    for (const QString& f : QDir(lessonDir).entryList(QDir::Files))
+        QFile::copy(QDir(lessonDir).filePath(f), QDir(scratch).filePath(f));
+    const CopyLessonResult in =
+        CopyLesson(hdb, scratch, sample.lesn, QStringLiteral("ques002"), QStringLiteral("in"), nullptr);
+    EXPECT_EQ(in.lesnRegNum, extra + 1);
+    EXPECT_EQ(in.lessonDirectory, LessonDirectory(program.path(), extra + 1));
+    EXPECT_EQ(in.scratchDirectory, scratch);
+    outer.commit();
+    EXPECT_EQ(dump(hdb.database(), TableId::Page).size(), 6u);
+
+    EXPECT_THROW(CopyLesson(hdb, QStringLiteral("QUES002"), 1, lessonDir, QStringLiteral("across"), nullptr), HDDBExeption);
+    EXPECT_THROW(CopyLesson(hdb, QStringLiteral("NoSuchAlias"), 1, lessonDir, QStringLiteral("out"), nullptr), StoreError);
+}
