@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include "Dialogs.h"
 #include "StatusLine.h"
@@ -132,12 +131,6 @@ bool HasAttributes(const QString& path, unsigned attributes) {
 }
 
 // --------------------------------------------------------------- deletion
-
-bool WildcardMatch(const QString& pattern, const QString& name) {
-    // "*.*" names every file, with or without a dot, as users expect.
-    if (pattern == QLatin1String("*.*") || pattern == QLatin1String("*")) return true;
-    return QRegularExpression::fromWildcard(pattern, Qt::CaseInsensitive).match(name).hasMatch();
-}
 
 bool DeleteFiles(const QString& wildcardPath, StatusLine& status, const FileSystem& fs) {
     const QFileInfo where(wildcardPath);

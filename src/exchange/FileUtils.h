@@ -7,6 +7,7 @@
 
 #include "FileNames.h"
 #include "UtilRoutines.h"
+#include "Wildcard.h"
 
 class QIODevice;
 
@@ -104,9 +105,5 @@ bool DeleteDirectory(const QString& directory, StatusLine& status, Dialogs& dial
 // Moves Old to New in one rename. True when it was renamed and New exists;
 // false on any error, including a New that was already there.
 bool RenameDirectory(const QString& oldPath, const QString& newPath, const FileSystem& fs = FileSystem::real());
-
-// True when `name` matches the wildcard `pattern` without regard to case
-// ("*.*" matches every name, also one without a dot).
-bool WildcardMatch(const QString& pattern, const QString& name);
 
 }  // namespace vellora
