@@ -101,7 +101,7 @@ struct TestHost : ExchangeHost {
 struct TestDrive : DiskDrive {
     QString root;                // disk directories root/diskN when set
     qint64 capacity = -1;        // room on each disk directory; -1 = the real free space
-    qint64 lessonFree = -2;      // free space answered for any other path; -2 = the real one
+    std::map<QString, qint64> freeAt;  // free space answered for these directories
     std::vector<QString> inserted;
     size_t looks = 0;
 
@@ -125,7 +125,7 @@ struct TestDrive : DiskDrive {
             for (const QFileInfo& f : QDir(dir).entryInfoList(QDir::Files)) used += f.size();
             return capacity - used;
         }
-        if (lessonFree != -2) return lessonFree;
+        if (auto it = freeAt.find(QDir::cleanPath(dir)); it != freeAt.end()) return it->second;
         return DiskDrive::freeSpace(path);
     }
     QString driveName(const QString&) override { return QStringLiteral("A"); }
@@ -206,6 +206,7 @@ inline void writeMedia(BuiltLesson& lesson, const QString& prefix, const QString
 
 inline BuiltLesson makeLesson(DataDir& data, const LessonSpec& spec = {}) {
     Database& db = data.db();
+    Database::Transaction transaction(db);  // one commit: many fewer disk flushes
     BuiltLesson lesson;
     Table lessons(db, TableId::Lesn);
     lessons.append();
@@ -268,6 +269,7 @@ inline BuiltLesson makeLesson(DataDir& data, const LessonSpec& spec = {}) {
             }
         }
     }
+    transaction.commit();
     return lesson;
 }
 
