@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -14,6 +15,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "Database.h"
@@ -303,12 +305,47 @@ inline std::map<TableId, std::map<qint64, Row>> dumpDatabase(Database& db) {
     return all;
 }
 
+// The rows of one lesson in a database: its row, its pages, their words and choices.
+inline std::map<TableId, std::map<qint64, Row>> lessonRows(Database& db, qint64 lesson) {
+    auto all = dumpDatabase(db);
+    std::map<TableId, std::map<qint64, Row>> rows;
+    rows[TableId::Lesn][lesson] = all[TableId::Lesn][lesson];
+    std::set<qint64> pages;
+    for (const auto& [key, row] : all[TableId::Page])
+        if (row[1].toLongLong() == lesson) {
+            rows[TableId::Page][key] = row;
+            pages.insert(key);
+        }
+    for (TableId child : {TableId::Wurd, TableId::Choice})
+        for (const auto& [key, row] : all[child])
+            if (pages.count(row[1].toLongLong())) rows[child][key] = row;
+    return rows;
+}
+
 // A disk-set directory tree: every file below `root` with its content.
 inline std::map<QString, QByteArray> treeContent(const QString& root) {
     std::map<QString, QByteArray> content;
     for (const QString& rel : treeOf(root))
         if (!rel.endsWith(QLatin1Char('/'))) content[rel] = readFile(QDir(root).filePath(rel));
     return content;
+}
+
+// Every file below `root` with a digest of its content; the working
+// database's files are left out (tests compare its rows instead).
+inline std::map<QString, QByteArray> treeDigest(const QString& root) {
+    std::map<QString, QByteArray> content;
+    for (const QString& rel : treeOf(root)) {
+        if (rel.startsWith(QLatin1String("db/"))) continue;
+        const QFileInfo info(QDir(root).filePath(rel));
+        content[rel] = info.isSymLink() ? QByteArray("link")
+                       : info.isDir()   ? QByteArray("dir")
+                                        : QCryptographicHash::hash(readFile(info.filePath()), QCryptographicHash::Md5).toHex();
+    }
+    return content;
+}
+
+inline RawEntry rawEntry(const char* name, const QByteArray& data, std::optional<quint32> unixMode = std::nullopt) {
+    return RawEntry{QByteArray(name), data, ZIP_CM_STORE, unixMode};
 }
 
 // The four values of a DiskID file.

@@ -26,23 +26,6 @@ std::map<TableId, std::map<qint64, Row>> packageRows(const QString& archive, con
     return dumpDatabase(package);
 }
 
-// The rows of one lesson in a database: its row, its pages, their words and choices.
-std::map<TableId, std::map<qint64, Row>> lessonRows(Database& db, qint64 lesson) {
-    auto all = dumpDatabase(db);
-    std::map<TableId, std::map<qint64, Row>> rows;
-    rows[TableId::Lesn][lesson] = all[TableId::Lesn][lesson];
-    std::set<qint64> pages;
-    for (const auto& [key, row] : all[TableId::Page])
-        if (row[1].toLongLong() == lesson) {
-            rows[TableId::Page][key] = row;
-            pages.insert(key);
-        }
-    for (TableId child : {TableId::Wurd, TableId::Choice})
-        for (const auto& [key, row] : all[child])
-            if (pages.count(row[1].toLongLong())) rows[child][key] = row;
-    return rows;
-}
-
 struct ExportTest : ::testing::Test {
     DataDir data;
     TempDir out;
