@@ -44,10 +44,12 @@ bool writePackage(ExchangeContext& context, const QString& lessonDir, const QStr
     // A package made fresh: tables left by an interrupted export would take this
     // lesson's rows beside stale ones.
     exchangesupport::deletePackageFiles(lessonDir, packagePatterns(), context);
-    context.database.CreateNewDatabase(lessonDir, texts::kExportDatabaseName, false);
+    // The package is thrown away once zipped: it need not wait for the disk.
+    context.database.CreateNewDatabase(lessonDir, texts::kExportDatabaseName, false, false);
     context.state.PackageFileCount += kExtraFiles;
     {
         Database package(lessonDir);
+        package.setDurable(false);
         CopyLessonOptions options;
         options.programDir = context.database.programDir();
         options.status = &context.status;

@@ -1,9 +1,12 @@
 #include "Spanning.h"
 
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
 #include <filesystem>
 #include <limits>
 #include <memory>
@@ -46,11 +49,6 @@ private:
     StatusLine& status_;
 };
 
-[[noreturn]] void readError(const QFile& file) {
-    throw EFileError(EFileError::Kind::Read, file.fileName(),
-                     texts::kCannotReadFile.arg(shown(file.fileName()), file.errorString()));
-}
-
 [[noreturn]] void writeError(const QSaveFile& file) {
     throw EFileError(EFileError::Kind::Write, file.fileName(),
                      texts::kCannotWriteFile.arg(shown(file.fileName()), file.errorString()));
@@ -72,6 +70,62 @@ bool moveFile(const QString& from, const QString& to) {
                             std::filesystem::path(QFile::encodeName(to).toStdString()), error);
     return !error;
 }
+
+// Copies bytes from one open file to another: inside the kernel where the
+// file systems allow (no pass through this process), else through a buffer.
+class BlockCopier {
+public:
+    // Bytes per step: progress is shown after each.
+    static constexpr qint64 kStep = DiskSpanner::kBlockSize;
+
+    // Reads `in` from `offset` on; writes at the end of `out`.
+    BlockCopier(QFile& in, qint64 offset, QFileDevice& out) : in_(in), out_(out), offset_(offset) {}
+
+    // Copies up to `length` bytes, answering how many (0 at the end of the
+    // input). Raises EFileError on a read or write error.
+    qint64 copy(qint64 length) {
+        if (kernel_) {
+            loff_t from = loff_t(offset_);
+            const ssize_t n = ::copy_file_range(in_.handle(), &from, out_.handle(), nullptr, size_t(length), 0);
+            if (n >= 0) {
+                offset_ += n;
+                return n;
+            }
+            // Not between these files: copy through the buffer from now on.
+            if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP && errno != EBADF)
+                fail(errno);
+            kernel_ = false;
+        }
+        if (!buffer_) buffer_.reset(new char[size_t(kStep)]);
+        ssize_t n;
+        do {
+            n = ::pread(in_.handle(), buffer_.get(), size_t(qMin(length, kStep)), off_t(offset_));
+        } while (n < 0 && errno == EINTR);
+        if (n < 0)
+            throw EFileError(EFileError::Kind::Read, in_.fileName(),
+                             texts::kCannotReadFile.arg(shown(in_.fileName()), qt_error_string(errno)));
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w = ::write(out_.handle(), buffer_.get() + done, size_t(n - done));
+            if (w < 0 && errno == EINTR) continue;
+            if (w < 0) fail(errno);
+            done += w;
+        }
+        offset_ += n;
+        return n;
+    }
+
+private:
+    [[noreturn]] void fail(int error) {
+        throw EFileError(EFileError::Kind::Write, out_.fileName(),
+                         texts::kCannotWriteFile.arg(shown(out_.fileName()), qt_error_string(error)));
+    }
+
+    QFile& in_;
+    QFileDevice& out_;
+    qint64 offset_;
+    bool kernel_ = true;
+    std::unique_ptr<char[]> buffer_;
+};
 
 }  // namespace
 
@@ -192,7 +246,6 @@ bool DiskSpanner::SpanFile(const QString& source, const QString& sourceTarget, b
                        texts::kCopyingToDiskString);
     };
 
-    std::unique_ptr<char[]> buffer;
     int diskNumber = 0;
     do {
         ++diskNumber;
@@ -215,19 +268,17 @@ bool DiskSpanner::SpanFile(const QString& source, const QString& sourceTarget, b
             break;
         }
 
+        // Written whole and flushed to the disk before the user is asked for
+        // the next one.
         const std::unique_ptr<QSaveFile> out = createFile(diskTarget);
-        if (!buffer) buffer.reset(new char[kBlockSize]);
-        qint64 count = 0;
-        do {
-            count = in.read(buffer.get(), qMin(free, kBlockSize));
-            if (count < 0) readError(in);
-            if (count > 0) {
-                if (out->write(buffer.get(), count) != count) writeError(*out);
-                remaining -= count;
-                free -= count;
-                progress();
-            }
-        } while (count == kBlockSize && free > 0);
+        BlockCopier copier(in, state_.PackageSize - remaining, *out);
+        while (free > 0) {
+            const qint64 count = copier.copy(qMin(free, BlockCopier::kStep));
+            if (count == 0) break;
+            remaining -= count;
+            free -= count;
+            progress();
+        }
         if (!out->commit()) writeError(*out);
         // Room left on the disk yet bytes still to come: the source shrank.
         if (remaining > 0 && free > 0)
@@ -246,8 +297,9 @@ DiskSpanner::Joined DiskSpanner::Reassemble(const QString& source, const QString
     const qint64 total = state_.PackageSize;
     qint64 remaining = total;
 
-    std::unique_ptr<QSaveFile> out;
-    std::unique_ptr<char[]> buffer;
+    // A scratch file, read once right after: it need not be flushed to the
+    // disk as a file the user keeps would be.
+    std::unique_ptr<QFile> out;
     int diskNumber = 0;
     do {
         ++diskNumber;
@@ -258,18 +310,21 @@ DiskSpanner::Joined DiskSpanner::Reassemble(const QString& source, const QString
             joined.archive = path;
             return joined;
         }
-        if (!out) out = createFile(target);
-        if (!buffer) buffer.reset(new char[kBlockSize]);
+        if (!out) {
+            out = std::make_unique<QFile>(target);
+            if (QFileInfo(target).isDir() || !out->open(QIODevice::WriteOnly | QIODevice::Truncate))
+                throw EFileError(EFileError::Kind::Create, target, texts::kCannotCreateFile.arg(shown(target)));
+        }
         status_.ShowProgress(true, 0);
         QFile in(path);
         if (!in.open(QIODevice::ReadOnly))
             throw EFileError(EFileError::Kind::Open, path, texts::kCannotOpenFile.arg(shown(path)));
+        BlockCopier copier(in, 0, *out);
         for (;;) {
-            const qint64 count = in.read(buffer.get(), kBlockSize);
-            if (count < 0) readError(in);
+            // One byte more than is missing tells an overlong piece.
+            const qint64 count = copier.copy(qMin(BlockCopier::kStep, remaining + 1));
             if (count == 0) break;
             if (count > remaining) throw EPackageError(texts::kPackageDamaged);
-            if (out->write(buffer.get(), count) != count) writeError(*out);
             remaining -= count;
             const int percent = PercentDone(total, remaining);
             status_.ShowProgress(true, percent);
@@ -281,12 +336,11 @@ DiskSpanner::Joined DiskSpanner::Reassemble(const QString& source, const QString
 
     joined.complete = joined.copied && remaining == 0;
     if (out) {
-        if (joined.copied) {
-            if (!out->commit()) writeError(*out);
-            joined.archive = target;
-        } else {
-            out->cancelWriting();
-        }
+        out->close();
+        if (out->error() != QFileDevice::NoError)
+            throw EFileError(EFileError::Kind::Write, target,
+                             texts::kCannotWriteFile.arg(shown(target), out->errorString()));
+        if (joined.copied) joined.archive = target;
     }
     return joined;
 }

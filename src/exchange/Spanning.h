@@ -51,8 +51,8 @@ qint64 DirectorySize(const QString& directory, ExchangeState& state);
 // and joined again.
 class DiskSpanner {
 public:
-    // Unit of reading and writing pieces. Larger than a floppy's track so that
-    // system calls cost little; a disk's share is never more than its room.
+    // Unit of copying pieces, and of the progress shown. Large, so that system
+    // calls cost little; a disk's share is never more than its room.
     static constexpr qint64 kBlockSize = qint64(1) << 20;
     // Free space below this on a prepared disk asks for another disk.
     static constexpr qint64 kSmallestDisk = 2048;

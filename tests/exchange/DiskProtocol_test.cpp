@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QStorageInfo>
+#include <QTemporaryDir>
 #include <set>
 
 #include "ExchangeTestSupport.h"
@@ -460,6 +462,41 @@ TEST(ReassembleFile, FindsADiskIdSpelledInAnotherCase) {
     EXPECT_TRUE(joined.complete);
     EXPECT_FALSE(j.state.SingleFileMode);
     EXPECT_EQ(readFile(set.tmp.file(QStringLiteral("j.zip"))), set.data);
+}
+
+}  // namespace
+
+namespace {
+
+// Pieces copied between two file systems go through the buffer rather than
+// the kernel's copy; the bytes are the same either way.
+TEST(SpanFile, CopiesBetweenFileSystems) {
+    QTemporaryDir shm(QStringLiteral("/dev/shm/vellora-test-XXXXXX"));
+    TempDir tmp;
+    if (!shm.isValid() || QStorageInfo(shm.path()).device() == QStorageInfo(tmp.path()).device())
+        GTEST_SKIP() << "no second file system";
+    const QByteArray data = patternBytes(70000, 21);
+    const QString source = QDir(shm.path()).filePath(QStringLiteral("LESN.ZIP"));
+    writeFile(source, data);
+    ScriptedDialogs dialogs;
+    RecordingStatus status;
+    TestDrive drive;
+    drive.root = tmp.file(QStringLiteral("disks"));
+    drive.capacity = 40000 + DiskId::kSize;
+    ExchangeState state;
+    dialogs.expect(MsgKind::Information, prompt(1)).expect(MsgKind::Information, prompt(2));
+    DiskSpanner spanner(dialogs, status, drive, state);
+    ASSERT_TRUE(spanner.SpanFile(source, tmp.file(QStringLiteral("lesn.lsn")), true));
+    EXPECT_EQ(readFile(source), data) << "a file on another disk is copied, not moved";
+    EXPECT_EQ(readFile(tmp.file(QStringLiteral("disks/disk1/lesn.lsn"))) + readFile(tmp.file(QStringLiteral("disks/disk2/lesn.lsn"))),
+              data);
+
+    Joining j;
+    j.drive.inserted = {tmp.file(QStringLiteral("disks/disk1/lesn.lsn")), tmp.file(QStringLiteral("disks/disk1/lesn.lsn")),
+                        tmp.file(QStringLiteral("disks/disk2/lesn.lsn"))};
+    const QString joined = QDir(shm.path()).filePath(QStringLiteral("joined.zip"));
+    ASSERT_TRUE(j.spanner.ReassembleFile(tmp.file(QStringLiteral("disks/disk1/lesn.lsn")), joined));
+    EXPECT_EQ(readFile(joined), data);
 }
 
 }  // namespace
