@@ -6,11 +6,14 @@
 
 #include "Dialogs.h"
 #include "StatusLine.h"
+#include "Wildcard.h"
 
 namespace vellora {
 namespace {
 
-QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
+QString shown(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
 
 bool entryExists(const QString& path) {
     const QFileInfo info(path);
@@ -19,7 +22,8 @@ bool entryExists(const QString& path) {
 
 // Every entry of `dir`, hidden and system ones included, but never "." and "..".
 QFileInfoList entriesOf(const QDir& dir) {
-    return dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    return dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                             QDir::Name);
 }
 
 bool removeTree(const QString& directory, StatusLine& status, const FileSystem& fs) {
@@ -61,7 +65,9 @@ bool FileSystem::removeFile(const QString& path) const {
     return QFile::remove(path);
 }
 
-bool FileSystem::removeDirectory(const QString& path) const { return QDir().rmdir(path); }
+bool FileSystem::removeDirectory(const QString& path) const {
+    return QDir().rmdir(path);
+}
 
 bool FileSystem::rename(const QString& from, const QString& to) const {
     if (entryExists(to)) return false;
@@ -82,21 +88,27 @@ void CopyFyle(const QString& source, const QString& destination, const FileSyste
     CopyFileBlocks(source, destination, false, fs);
 }
 
-void CopyFileBlocks(const QString& source, const QString& destination, bool intoDirectory, const FileSystem& fs) {
+void CopyFileBlocks(const QString& source, const QString& destination, bool intoDirectory,
+                    const FileSystem& fs) {
     QString target = QFileInfo(destination).absoluteFilePath();
-    if (intoDirectory && QFileInfo(target).isDir()) target = QDir(target).filePath(QFileInfo(source).fileName());
+    if (intoDirectory && QFileInfo(target).isDir())
+        target = QDir(target).filePath(QFileInfo(source).fileName());
 
     const std::unique_ptr<QIODevice> in = fs.openForReading(source);
-    if (!in) throw EFileError(EFileError::Kind::Open, source, texts::kCannotOpenFile.arg(shown(source)));
+    if (!in)
+        throw EFileError(EFileError::Kind::Open, source, texts::kCannotOpenFile.arg(shown(source)));
     const std::unique_ptr<QSaveFile> out = fs.create(target);
-    if (!out) throw EFileError(EFileError::Kind::Create, target, texts::kCannotCreateFile.arg(shown(target)));
+    if (!out)
+        throw EFileError(EFileError::Kind::Create, target,
+                         texts::kCannotCreateFile.arg(shown(target)));
 
     char buffer[kCopyBlockSize];
     for (;;) {
         const qint64 count = in->read(buffer, kCopyBlockSize);
         if (count < 0) {
             out->cancelWriting();
-            throw EFileError(EFileError::Kind::Read, source, texts::kCannotReadFile.arg(shown(source), in->errorString()));
+            throw EFileError(EFileError::Kind::Read, source,
+                             texts::kCannotReadFile.arg(shown(source), in->errorString()));
         }
         // A short block is the last one, unless the device merely had no more
         // ready; reading on until nothing comes costs one call at the end.
@@ -104,12 +116,14 @@ void CopyFileBlocks(const QString& source, const QString& destination, bool into
         if (out->write(buffer, count) != count) {
             const QString why = out->errorString();
             out->cancelWriting();
-            throw EFileError(EFileError::Kind::Write, target, texts::kCannotWriteFile.arg(shown(target), why));
+            throw EFileError(EFileError::Kind::Write, target,
+                             texts::kCannotWriteFile.arg(shown(target), why));
         }
     }
     // Buffered bytes reach the disk here, so a full disk may only show now.
     if (!out->commit())
-        throw EFileError(EFileError::Kind::Write, target, texts::kCannotWriteFile.arg(shown(target), out->errorString()));
+        throw EFileError(EFileError::Kind::Write, target,
+                         texts::kCannotWriteFile.arg(shown(target), out->errorString()));
 }
 
 // ---------------------------------------------------------- file queries
@@ -147,9 +161,11 @@ bool DeleteFiles(const QString& wildcardPath, StatusLine& status, const FileSyst
     return ok;
 }
 
-bool DeleteDirectory(const QString& directory, StatusLine& status, Dialogs& dialogs, const FileSystem& fs) {
+bool DeleteDirectory(const QString& directory, StatusLine& status, Dialogs& dialogs,
+                     const FileSystem& fs) {
     const QFileInfo info(directory);
-    if (info.isDir() && !info.isSymLink()) removeTree(directory, status, fs);  // failures show below
+    if (info.isDir() && !info.isSymLink())
+        removeTree(directory, status, fs);  // failures show below
     if (entryExists(directory)) {
         dialogs.information(texts::kCanNotDeleteDirectory.arg(shown(directory)));
         return false;

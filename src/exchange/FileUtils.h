@@ -7,7 +7,6 @@
 
 #include "FileNames.h"
 #include "UtilRoutines.h"
-#include "Wildcard.h"
 
 class QIODevice;
 
@@ -23,13 +22,14 @@ inline const QString kCannotReadFile = QStringLiteral("Cannot read file %1: %2")
 inline const QString kCannotWriteFile = QStringLiteral("Cannot write file %1: %2");
 inline const QString kDeleting = QStringLiteral("Deleting ");
 inline const QString kCanNotDeleteDirectory = QStringLiteral(
-    "Can not delete Directory: %1 Directory is probably locked by another application. Re-start Vellora and try "
+    "Can not delete Directory: %1 Directory is probably locked by another application. Re-start "
+    "Vellora and try "
     "again.");
 }  // namespace texts
 
 // The file error of the file routines: the message names the file.
 class EFileError : public std::runtime_error {
-public:
+  public:
     enum class Kind { Open, Create, Read, Write };
     EFileError(Kind kind, const QString& path, const QString& message)
         : std::runtime_error(message.toStdString()), kind_(kind), path_(path), message_(message) {}
@@ -37,7 +37,7 @@ public:
     const QString& path() const { return path_; }
     const QString& message() const { return message_; }
 
-private:
+  private:
     Kind kind_;
     QString path_;
     QString message_;
@@ -47,7 +47,7 @@ private:
 // one; tests put in one that fails on purpose (a full disk, a file that cannot
 // be read, a directory that cannot be removed).
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
     // `path` opened for reading (others may read it too); null when it cannot be.
     virtual std::unique_ptr<QIODevice> openForReading(const QString& path) const;
@@ -65,7 +65,8 @@ public:
 
 // Copies Source over Destination. Destination is replaced only by a complete
 // copy: when the copy fails, a file that was there stays as it was.
-void CopyFyle(const QString& source, const QString& destination, const FileSystem& fs = FileSystem::real());
+void CopyFyle(const QString& source, const QString& destination,
+              const FileSystem& fs = FileSystem::real());
 
 // Copies Source to Destination in blocks of 8192 bytes. With `intoDirectory`
 // and Destination an existing directory, the copy goes into it under Source's
@@ -93,7 +94,8 @@ bool HasAttributes(const QString& path, unsigned attributes);
 // showing "Deleting " + its full path in the status line. Answers false if any
 // deletion failed (a directory that matches is not deleted and counts as a
 // failure), true otherwise, also when nothing matched.
-bool DeleteFiles(const QString& wildcardPath, StatusLine& status, const FileSystem& fs = FileSystem::real());
+bool DeleteFiles(const QString& wildcardPath, StatusLine& status,
+                 const FileSystem& fs = FileSystem::real());
 
 // Deletes `directory` with everything in it (entries in subdirectories too,
 // never following links out of it). When it still exists afterwards the user
@@ -104,6 +106,7 @@ bool DeleteDirectory(const QString& directory, StatusLine& status, Dialogs& dial
 
 // Moves Old to New in one rename. True when it was renamed and New exists;
 // false on any error, including a New that was already there.
-bool RenameDirectory(const QString& oldPath, const QString& newPath, const FileSystem& fs = FileSystem::real());
+bool RenameDirectory(const QString& oldPath, const QString& newPath,
+                     const FileSystem& fs = FileSystem::real());
 
 }  // namespace vellora

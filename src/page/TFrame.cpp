@@ -17,6 +17,16 @@ TFrame::TFrame(QWidget* parent)
     SelectJump2Page->hide();
 }
 
+bool TFrame::FormKeyDown(QKeyEvent*) { return false; }
+
+bool TFrame::FormKeyPress(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        emit stopRequested();
+        return true;
+    }
+    return false;
+}
+
 void TFrame::mousePressEvent(QMouseEvent* event) {
     event->accept();
     if (event->button() == Qt::RightButton) emit rightPressed();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QKeyEvent>
 #include <QSpinBox>
 #include <QTimer>
 #include <QWidget>
@@ -20,9 +21,16 @@ public:
     QSpinBox* SelectJump1Page;
     QSpinBox* SelectJump2Page;
 
+    // Keys reach the page window through the main window while it shows; each
+    // answers true when the key was used here.
+    virtual bool FormKeyDown(QKeyEvent* event);
+    virtual bool FormKeyPress(QKeyEvent* event);
+
 signals:
     // A press of the right mouse button on the page background.
     void rightPressed();
+    // Esc: stop reading or playing at the next check.
+    void stopRequested();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -16,6 +16,11 @@ struct AppState {
     int LastQuestionPage = -1;
     QString ProgramDir;  // the data root, without a trailing separator
     int CurrentDomain = 0;
+    // Kind of the next new page, "r" or "q", as the new-page dialog left it;
+    // empty until that dialog was first answered Yes.
+    QString NewPageKind;
+    // A lesson record is being loaded into the screens.
+    bool LoadingLesson = false;
 
     bool DisplayEnabled = false;
     bool TitleShown = false;

@@ -5,10 +5,16 @@
 #include <QDir>
 #include <QStandardPaths>
 
+#include "AboutBox.h"
+#include "Diagram.h"
 #include "Dialogs.h"
+#include "DirectorySelector.h"
 #include "HandleDataBase.h"
+#include "HelpWindow.h"
 #include "ShellTexts.h"
+#include "NewPageDialog.h"
 #include "ShellWindows.h"
+#include "Splash.h"
 #include "StoreError.h"
 #include "TFrame.h"
 #include "TMainForm.h"
@@ -64,12 +70,16 @@ bool Application::startUp(const QString& commandLineLesson) {
     util_ = std::make_unique<TUtil>();
     frame_ = std::make_unique<TFrame>();
     titleScreen_ = std::make_unique<TTitleScreen>();
-    dlgDiagram_ = std::make_unique<TdlgDiagram>(mainForm_.get());
+    dlgDiagram_ = std::make_unique<TdlgDiagram>(state_, mainForm_.get());
     synchro_ = std::make_unique<TSynchro>(mainForm_.get());
-    dm_ = std::make_unique<TDm>();
     aboutBox_ = std::make_unique<TAboutBox>(mainForm_.get());
     directorySelector_ = std::make_unique<TDirectorySelector>(mainForm_.get());
-    dlgNewPage_ = std::make_unique<TdlgNewPage>(mainForm_.get());
+    dlgNewPage_ = std::make_unique<TdlgNewPage>(state_, mainForm_.get());
+    mainForm_->attachShellDialogs(dlgDiagram_.get(), dlgNewPage_.get(), aboutBox_.get());
+    helpWindow_ = createHelpWindow(mainForm_.get());
+    mainForm_->setHelpViewer(helpWindow_);
+    QObject::connect(directorySelector_.get(), &TDirectorySelector::helpRequested, mainForm_.get(),
+                     &TMainForm::showHelpTopic);
     media_ = std::make_unique<TMedia>(mainForm_.get());
     dlgOpenLesson_ = std::make_unique<TDlgOpenLesson>(mainForm_.get());
 

@@ -10,6 +10,7 @@ namespace vellora {
 
 class Dialogs;
 class HandleDataBase;
+class HelpWindow;
 class TMainForm;
 class TSplashScreen;
 class TNotifyDeleteLesson;
@@ -19,7 +20,6 @@ class TFrame;
 class TTitleScreen;
 class TdlgDiagram;
 class TSynchro;
-class TDm;
 class TAboutBox;
 class TDirectorySelector;
 class TdlgNewPage;
@@ -60,6 +60,11 @@ public:
     TUtil* Util() const { return util_.get(); }
     TFrame* Frame() const { return frame_.get(); }
     TTitleScreen* TitleScreen() const { return titleScreen_.get(); }
+    TdlgDiagram* dlgDiagram() const { return dlgDiagram_.get(); }
+    TdlgNewPage* dlgNewPage() const { return dlgNewPage_.get(); }
+    TAboutBox* AboutBox() const { return aboutBox_.get(); }
+    TDirectorySelector* DirectorySelector() const { return directorySelector_.get(); }
+    HelpWindow* Help() const { return helpWindow_; }
 
 private:
     AppState state_;
@@ -74,12 +79,12 @@ private:
     std::unique_ptr<TTitleScreen> titleScreen_;
     std::unique_ptr<TdlgDiagram> dlgDiagram_;
     std::unique_ptr<TSynchro> synchro_;
-    std::unique_ptr<TDm> dm_;
     std::unique_ptr<TAboutBox> aboutBox_;
     std::unique_ptr<TDirectorySelector> directorySelector_;
     std::unique_ptr<TdlgNewPage> dlgNewPage_;
     std::unique_ptr<TMedia> media_;
     std::unique_ptr<TDlgOpenLesson> dlgOpenLesson_;
+    HelpWindow* helpWindow_ = nullptr;  // owned by the main window
 };
 
 }  // namespace vellora

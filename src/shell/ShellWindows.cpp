@@ -15,20 +15,6 @@ void name(QWidget* w, const char* objectName, const QString& title) {
 
 }  // namespace
 
-TSplashScreen::TSplashScreen(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
-    name(this, "SplashScreen", texts::kApplicationTitle);
-    auto* layout = new QVBoxLayout(this);
-    auto* title = new QLabel(texts::kApplicationTitle, this);
-    title->setObjectName(QStringLiteral("lbTitle"));
-    QFont f = title->font();
-    f.setPixelSize(28);
-    f.setBold(true);
-    title->setFont(f);
-    title->setAlignment(Qt::AlignCenter);
-    layout->addWidget(title);
-    resize(360, 160);
-}
-
 TNotifyDeleteLesson::TNotifyDeleteLesson(QWidget* parent) : QDialog(parent) {
     name(this, "NotifyDeleteLesson", QStringLiteral("Delete Lesn"));
 }
@@ -61,22 +47,18 @@ TTitleScreen::TTitleScreen(QWidget* parent) : QWidget(parent) {
     setAutoFillBackground(true);
 }
 
+bool TTitleScreen::FormKeyPress(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        emit stopRequested();
+        return true;
+    }
+    return false;
+}
+
 void TTitleScreen::mousePressEvent(QMouseEvent* event) {
     event->accept();
     if (event->button() == Qt::RightButton) emit rightPressed();
 }
-
-TdlgDiagram::TdlgDiagram(QWidget* parent) : QDialog(parent) { name(this, "dlgDiagram", QStringLiteral("System Domains")); }
-
-TDm::TDm(QObject* parent) : QObject(parent) { setObjectName(QStringLiteral("Dm")); }
-
-TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) { name(this, "AboutBox", QStringLiteral("About")); }
-
-TDirectorySelector::TDirectorySelector(QWidget* parent) : QDialog(parent) {
-    name(this, "DirectorySelector", QStringLiteral("Select Directory"));
-}
-
-TdlgNewPage::TdlgNewPage(QWidget* parent) : QDialog(parent) { name(this, "dlgNewPage", QStringLiteral("New Page")); }
 
 TMedia::TMedia(QWidget* parent) : QDialog(parent) { name(this, "Media", QStringLiteral("Media")); }
 

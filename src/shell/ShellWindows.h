@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QObject>
 #include <QWidget>
@@ -9,12 +10,6 @@
 // part of the program that owns its behaviour; here they carry their names,
 // titles and the events the main window relies on.
 namespace vellora {
-
-class TSplashScreen : public QWidget {
-    Q_OBJECT
-public:
-    explicit TSplashScreen(QWidget* parent = nullptr);
-};
 
 class TNotifyDeleteLesson : public QDialog {
     Q_OBJECT
@@ -49,42 +44,17 @@ class TTitleScreen : public QWidget {
 public:
     explicit TTitleScreen(QWidget* parent = nullptr);
 
+    // Typed characters reach the title screen through the main window while
+    // it shows; true when the key was used here.
+    virtual bool FormKeyPress(QKeyEvent* event);
+
 signals:
     void rightPressed();
+    // Esc: stop what is playing at its next check.
+    void stopRequested();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
-};
-
-class TdlgDiagram : public QDialog {
-    Q_OBJECT
-public:
-    explicit TdlgDiagram(QWidget* parent = nullptr);
-};
-
-// The domain unit: never shown.
-class TDm : public QObject {
-    Q_OBJECT
-public:
-    explicit TDm(QObject* parent = nullptr);
-};
-
-class TAboutBox : public QDialog {
-    Q_OBJECT
-public:
-    explicit TAboutBox(QWidget* parent = nullptr);
-};
-
-class TDirectorySelector : public QDialog {
-    Q_OBJECT
-public:
-    explicit TDirectorySelector(QWidget* parent = nullptr);
-};
-
-class TdlgNewPage : public QDialog {
-    Q_OBJECT
-public:
-    explicit TdlgNewPage(QWidget* parent = nullptr);
 };
 
 class TMedia : public QDialog {

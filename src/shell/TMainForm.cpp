@@ -1,6 +1,7 @@
 #include "TMainForm.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QCoreApplication>
 #include <QFontDatabase>
 #include <QMenu>
@@ -9,15 +10,26 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "AboutBox.h"
 #include "Controls.h"
 #include "Database.h"
+#include "Diagram.h"
 #include "Dialogs.h"
 #include "DomainTable.h"
+#include "DomainTexts.h"
+#include "HelpSystem.h"
+#include "KeyPreview.h"
+#include "MainMenu.h"
+#include "Navigation.h"
+#include "NewPageDialog.h"
+#include "PageOperations.h"
 #include "Rescale.h"
+#include "ShellActions.h"
 #include "ShellTexts.h"
 #include "ShellWindows.h"
 #include "TFrame.h"
 #include "Table.h"
+#include "ToolStripWidget.h"
 
 namespace vellora {
 namespace {
@@ -61,12 +73,7 @@ TMainForm::TMainForm(AppState& state, Dialogs& dialogs, QWidget* parent)
 
     central_->setObjectName(QStringLiteral("MainClient"));
     setCentralWidget(central_);
-    menuBar()->setObjectName(QStringLiteral("MainMenu1"));
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->setObjectName(QStringLiteral("File1"));
-    QAction* exit = file->addAction(QStringLiteral("E&xit"));
-    exit->setObjectName(QStringLiteral("FileExitItem"));
-    connect(exit, &QAction::triggered, this, &TMainForm::ShutDown);
+    MainMenu1 = new TMainMenu(menuBar());
 
     buildIndicatorBox(central_);
     ClientOfMainScreen = panel(central_, "ClientOfMainScreen", QRect(0, 35, kDesignWidth, kDesignHeight - 35 - 32),
@@ -77,6 +84,18 @@ TMainForm::TMainForm(AppState& state, Dialogs& dialogs, QWidget* parent)
 
     central_->installEventFilter(this);
     ClientOfMainScreen->installEventFilter(this);
+
+    navigator_ = new DomainNavigator(*this);
+    actions_ = new ShellActions(*this);
+    keyPreview_ = new KeyPreview(*this);
+    connect(this, &TMainForm::continueRequested, navigator_, &DomainNavigator::btnContinueClick);
+    connect(BitBtn1, &QToolButton::clicked, navigator_, &DomainNavigator::btnSelectDomainClick);
+    connect(lbDomain, &QListWidget::itemClicked, navigator_, &DomainNavigator::lbDomainClick);
+    lbDomain->installEventFilter(this);
+    connect(BtnNext, &QPushButton::clicked, navigator_, &DomainNavigator::SpinButton1UpClick);
+    connect(BtnBack, &QPushButton::clicked, navigator_, &DomainNavigator::SpinButton1DownClick);
+    connect(SpinButton3, &TSpinButton::upClicked, navigator_, &DomainNavigator::SpinButton1UpClick);
+    connect(SpinButton3, &TSpinButton::downClicked, navigator_, &DomainNavigator::SpinButton1DownClick);
 
     // The registers and indicators start at zero.
     state_.PageRegNum = state_.LesnRegNum = state_.WurdRegNum = state_.ChoiceRegNum = 0;
@@ -106,6 +125,7 @@ void TMainForm::buildIndicatorBox(QWidget* central) {
     BitBtn1 = make<QToolButton>(Panel7, "BitBtn1", QRect(171, 18, 16, 15));
     BitBtn1->setArrowType(Qt::DownArrow);
     BitBtn1->setFocusPolicy(Qt::NoFocus);
+    BitBtn1->setToolTip(texts::kHintSelectDomain);
 
     Panel2 = panel(Panel1, "Panel2", QRect(190, 0, 32, 35));
     IconsLeft = make<QToolButton>(Panel2, "IconsLeft", QRect(1, 2, 15, 31));
@@ -115,7 +135,9 @@ void TMainForm::buildIndicatorBox(QWidget* central) {
     IconsLeft->setEnabled(false);
     IconsRight->setEnabled(false);
 
-    Slider = panel(Panel1, "Slider", QRect(222, 0, kDesignWidth - 222, 35));
+    Slider = new TToolStrip(Panel1);
+    Slider->setGeometry(224, 0, 13 * TToolStrip::kDesignIconWidth, 35);
+    Slider->setNeighbours(Panel7, Panel2, IconsLeft, IconsRight);
 }
 
 void TMainForm::buildBottom(QWidget* central) {
@@ -169,7 +191,7 @@ void TMainForm::buildPopups(QWidget* central) {
     imWallPaper = make<QLabel>(Background, "imWallPaper", QRect(102, 18, 84, 114));
     imWallPaper->setScaledContents(true);
 
-    lbDomain = make<QListWidget>(central, "lbDomain", QRect(48, 35, 150, 250));
+    lbDomain = make<QListWidget>(central, "lbDomain", QRect(48, 35, 150, 310));
     for (int d = 0; d < kDomainCount; ++d) lbDomain->addItem(DomainName(d));
 
     for (QWidget* w : {static_cast<QWidget*>(pnlColor), static_cast<QWidget*>(pnlSetStyle),
@@ -192,6 +214,76 @@ void TMainForm::hostWindows(TTitleScreen* title, TUtil* util, TFrame* frame) {
     connect(util, &TUtil::clicked, this, &TMainForm::FormClick);
     connect(util, &TUtil::rightPressed, this, &TMainForm::continueRequested);
     connect(title, &TTitleScreen::rightPressed, this, &TMainForm::continueRequested);
+    connect(frame, &TFrame::rightPressed, this, &TMainForm::continueRequested);
+    connect(title, &TTitleScreen::stopRequested, this, [this] { state_.StopRequested = true; });
+    connect(frame, &TFrame::stopRequested, this, [this] { state_.StopRequested = true; });
+}
+
+void TMainForm::attachShellDialogs(TdlgDiagram* diagram, TdlgNewPage* newPage, TAboutBox* about) {
+    diagram_ = diagram;
+    newPage_ = newPage;
+    about_ = about;
+    if (diagram_) {
+        connect(diagram_, &TdlgDiagram::domainRequested, navigator_, &DomainNavigator::RequestDomain);
+        connect(diagram_, &TdlgDiagram::continueRequested, navigator_, &DomainNavigator::btnContinueClick);
+        connect(diagram_, &TdlgDiagram::helpRequested, this, &TMainForm::showHelpTopic);
+    }
+    if (newPage_) connect(newPage_, &TdlgNewPage::helpRequested, this, &TMainForm::showHelpTopic);
+}
+
+PageOperations& TMainForm::pages() const { return pages_ ? *pages_ : noPageOperations(); }
+
+void TMainForm::ContextHelp() {
+    const int d = state_.CurrentDomain;
+    if (d >= 0 && d <= 24) helpContext_ = 400 + d;
+    showHelpTopic(helpContext_);
+}
+
+void TMainForm::showHelpTopic(int topic) {
+    if (help_) help_->showTopic(topic);
+}
+
+void TMainForm::HelpSearch(int context) {
+    helpContext_ = context;
+    if (help_) help_->showSearch();
+}
+
+void TMainForm::miDiagramClick() {
+    if (diagram_) diagram_->ShowDiagram();
+}
+
+void TMainForm::About1Click() {
+    if (about_) dialogs_.exec(about_);
+}
+
+int TMainForm::BackgroundIndex() const {
+    if (rbPlain->isChecked()) return 0;
+    if (rbGradient->isChecked()) return 1;
+    if (rbWallpaper->isChecked()) return 2;
+    return -1;
+}
+
+void TMainForm::SetBackgroundIndex(int index) {
+    // No selection first, as a freshly loaded lesson starts with none.
+    for (QRadioButton* rb : {rbPlain, rbGradient, rbWallpaper}) {
+        rb->setAutoExclusive(false);
+        rb->setChecked(false);
+        rb->setAutoExclusive(true);
+    }
+    if (index == 0) rbPlain->setChecked(true);
+    if (index == 1) rbGradient->setChecked(true);
+    if (index == 2) rbWallpaper->setChecked(true);
+    if (index >= 0) actions_->rgBackgroundClick();
+}
+
+void TMainForm::Menu(int domain) {
+    MainMenu1->Menu(domain, state_.LessonOpen, state_.CurrentPage, state_.Playing);
+}
+
+void TMainForm::MenuHide(bool show) {
+    MainMenu1->MenuHide(show);
+    // Back to editing: the menus of the domain in force.
+    if (show) Menu(state_.CurrentDomain);
 }
 
 void TMainForm::releaseWindows() {
@@ -258,26 +350,7 @@ void TMainForm::CleanUp() {
     state_.CleaningUp = false;
 }
 
-void TMainForm::Icons(int domain) {
-    const int group = DomainGroup(domain);
-    if (group < 0) return;
-    state_.CurrentDomain = domain;
-    editDomain->setText(DomainName(domain));
-    if (group == 0) {
-        if (state_.TitleShown || state_.FrameShown) ClearDisplay();
-    } else if (group == 1) {
-        TitleOn();
-    } else {
-        FrameOn();
-    }
-    setStatusText(statusString(domain + 1));
-    state_.ForceDomainRefresh = false;
-    if (!state_.ResizeEnabled) {
-        state_.ResizeEnabled = true;
-        // The window may have changed size before the first domain: catch up.
-        FormResize();
-    }
-}
+void TMainForm::Icons(int domain) { navigator_->Icons(domain); }
 
 void TMainForm::FormActivate() {
     if (activatedOnce_) return;
@@ -374,6 +447,18 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Resize) {
         if (watched == central_) FormResize();
         if (watched == ClientOfMainScreen) ClientOfMainScreenResize();
+    } else if (event->type() == QEvent::FocusIn && watched == lbDomain) {
+        navigator_->lbDomainEnter();
+    } else if (event->type() == QEvent::KeyPress && watched == lbDomain) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            navigator_->lbDomainClick();
+            return true;
+        }
+        if (key == Qt::Key_Escape) {
+            CleanUp();
+            return true;
+        }
     } else if (event->type() == QEvent::MouseButtonPress && (watched == central_ || watched == ClientOfMainScreen)) {
         auto* me = static_cast<QMouseEvent*>(event);
         if (me->button() == Qt::RightButton) {

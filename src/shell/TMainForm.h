@@ -22,11 +22,22 @@ namespace vellora {
 
 class Database;
 class Dialogs;
+class DomainNavigator;
+class HelpViewer;
+class KeyPreview;
+class MediaOperations;
+class PageOperations;
+class ShellActions;
 class Table;
+class TAboutBox;
+class TdlgDiagram;
+class TdlgNewPage;
 class TFrame;
 class TGauge;
+class TMainMenu;
 class TSpinButton;
 class TTitleScreen;
+class TToolStrip;
 class TUtil;
 
 // The main window: indicator box and tool strip at the top, the client panel
@@ -60,13 +71,41 @@ public:
     void FrameOn();
     void ClearDisplay();
     void CleanUp();
-    // Enters a domain: screen, name, hint.
+    // Enters a domain: screen, tool strip, menus, hint, focus.
     void Icons(int domain);
+    // Menu(D) for the current lesson and page; MenuHide for lesson play.
+    void Menu(int domain);
+    void MenuHide(bool show);
+    void FormResize();
     void FormActivate();
     // Saves everything open; true when all saving succeeded or nothing was open.
     bool SaveAll();
     // The exit dialogue.
     void ShutDown();
+
+    // The dialogs of the domains, made with the other windows at start-up.
+    void attachShellDialogs(TdlgDiagram* diagram, TdlgNewPage* newPage, TAboutBox* about);
+    TdlgDiagram* diagram() const { return diagram_; }
+    TdlgNewPage* newPageDialog() const { return newPage_; }
+    // The page layer and the media layer (none: their steps do nothing).
+    void setPageOperations(PageOperations* pages) { pages_ = pages; }
+    PageOperations& pages() const;
+    void setMediaOperations(MediaOperations* media) { media_ = media; }
+    MediaOperations* media() const { return media_; }
+    DomainNavigator& navigator() const { return *navigator_; }
+
+    // Help: the topic of the current domain (F1), topics by number, search.
+    void setHelpViewer(HelpViewer* help) { help_ = help; }
+    void ContextHelp();
+    int HelpContext() const { return helpContext_; }
+    void showHelpTopic(int topic);
+    void HelpSearch(int context);
+    void miDiagramClick();
+    void About1Click();
+
+    // The lesson background item: 0 plain, 1 gradient, 2 wallpaper, -1 none.
+    int BackgroundIndex() const;
+    void SetBackgroundIndex(int index);
 
     // Adds one step of SaveAll, run in the order added while a lesson is open.
     void addSaver(std::function<bool()> saver) { savers_.push_back(std::move(saver)); }
@@ -91,7 +130,7 @@ public:
     QFrame* Panel2;
     QToolButton* IconsLeft;
     QToolButton* IconsRight;
-    QFrame* Slider;
+    TToolStrip* Slider;
 
     QFrame* ClientOfMainScreen;
 
@@ -123,6 +162,8 @@ public:
     QLabel* imWallPaper;
     QListWidget* lbDomain;
 
+    TMainMenu* MainMenu1;
+
     std::unique_ptr<Table> LesnTable;
     std::unique_ptr<Table> PageTable;
     std::unique_ptr<Table> WurdTable;
@@ -142,6 +183,21 @@ signals:
     // The main window became the active window (the splash closes then).
     void activated();
 
+    // Operations of other areas that the buttons and menus reach.
+    void newLessonRequested();     // File > New; New in the Start and Lesn domains
+    void new1Requested();          // Page > New; Continue and Next with no lesson open
+    void fileOpenRequested();      // File > Open
+    void fileDeleteRequested();    // File > Delete
+    void filePlayRequested();      // File > Play
+    void pagePlayRequested();      // Page > Play
+    void printRequested();         // File > Print, the print tool
+    void printerSetupRequested();  // File > Printer Setup
+    void exportRequested();        // File > Export To Disk
+    void importRequested();        // File > Import From Disk
+    void readRequested();          // the read tool, Words > Read
+    // A domain was entered: show the font of its text in the indicator box.
+    void displayFontRequested(int domain);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool event(QEvent* event) override;
@@ -152,7 +208,6 @@ private:
     void buildIndicatorBox(QWidget* central);
     void buildBottom(QWidget* central);
     void buildPopups(QWidget* central);
-    void FormResize();
     void ClientOfMainScreenResize();
     void FormClick();
     void terminate();
@@ -164,6 +219,16 @@ private:
     std::vector<std::function<bool()>> savers_;
     QString commandLineLesson_;
     bool activatedOnce_ = false;
+    PageOperations* pages_ = nullptr;
+    MediaOperations* media_ = nullptr;
+    HelpViewer* help_ = nullptr;
+    TdlgDiagram* diagram_ = nullptr;
+    TdlgNewPage* newPage_ = nullptr;
+    TAboutBox* about_ = nullptr;
+    int helpContext_ = 0;
+    DomainNavigator* navigator_ = nullptr;
+    ShellActions* actions_ = nullptr;
+    KeyPreview* keyPreview_ = nullptr;
 };
 
 }  // namespace vellora

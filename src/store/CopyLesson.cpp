@@ -26,26 +26,34 @@ qint64 integerOf(const QVariant& v) {
     return v.toLongLong();
 }
 
-bool flagOf(const QVariant& v) { return !v.isNull() && v.toBool(); }
+bool flagOf(const QVariant& v) {
+    return !v.isNull() && v.toBool();
+}
 
-int pos(TableId id, const char* field) { return fieldIndex(tableDef(id), QLatin1String(field)); }
+int pos(TableId id, const char* field) {
+    return fieldIndex(tableDef(id), QLatin1String(field));
+}
 
-QString quoted(const char* name) { return QLatin1Char('"') + QLatin1String(name) + QLatin1Char('"'); }
+QString quoted(const char* name) {
+    return QLatin1Char('"') + QLatin1String(name) + QLatin1Char('"');
+}
 
 // The word or choice rows of every page of one lesson, ordered by page and
 // then by key, read in one pass over the table. The pages are walked in key
 // order too, so each page takes its rows off the front of this stream and the
 // whole copy stays linear in the number of rows.
 class ChildRows {
-public:
-    ChildRows(Database& db, TableId id, qint64 lesnRegNum) : def_(tableDef(id)), row_(def_.fields.size()) {
+  public:
+    ChildRows(Database& db, TableId id, qint64 lesnRegNum)
+        : def_(tableDef(id)), row_(def_.fields.size()) {
         QStringList cols;
         for (const auto& f : def_.fields) cols << quoted(f.name);
         const QString sql =
-            QStringLiteral("SELECT %1 FROM %2 WHERE \"PageRegNum\" IN (SELECT \"PageRegNum\" FROM %3 WHERE "
-                           "\"LesnRegNum\"=?) ORDER BY \"PageRegNum\", %4")
-                .arg(cols.join(QLatin1Char(',')), db.qualifiedName(id), db.qualifiedName(TableId::Page),
-                     quoted(def_.fields[0].name));
+            QStringLiteral(
+                "SELECT %1 FROM %2 WHERE \"PageRegNum\" IN (SELECT \"PageRegNum\" FROM %3 WHERE "
+                "\"LesnRegNum\"=?) ORDER BY \"PageRegNum\", %4")
+                .arg(cols.join(QLatin1Char(',')), db.qualifiedName(id),
+                     db.qualifiedName(TableId::Page), quoted(def_.fields[0].name));
         stmt_ = db.prepare(sql);
         sqlite3_bind_int64(stmt_->get(), 1, lesnRegNum);
         advance();
@@ -58,7 +66,8 @@ public:
     void advance() {
         valid_ = stmt_->step();
         if (!valid_) return;
-        for (size_t i = 0; i < row_.size(); ++i) row_[i] = columnValue(*stmt_, int(i), def_.fields[i].type);
+        for (size_t i = 0; i < row_.size(); ++i)
+            row_[i] = columnValue(*stmt_, int(i), def_.fields[i].type);
         page_ = integerOf(row_[1]);
     }
     // Drops the rows of pages before `page`: those of pages of the other kind.
@@ -66,7 +75,7 @@ public:
         while (valid_ && page_ < page) advance();
     }
 
-private:
+  private:
     const TableDef& def_;
     std::unique_ptr<Statement> stmt_;
     std::vector<QVariant> row_;
@@ -75,8 +84,9 @@ private:
 };
 
 class Copier {
-public:
-    Copier(Database& source, Database& destination, CopyDirection direction, const CopyLessonOptions& options)
+  public:
+    Copier(Database& source, Database& destination, CopyDirection direction,
+           const CopyLessonOptions& options)
         : source_(source),
           destination_(destination),
           in_(direction == CopyDirection::In),
@@ -88,8 +98,9 @@ public:
           choice_(destination, TableId::Choice) {}
 
     CopyLessonResult run(qint64 sourceLesson) {
-        const QString destinationName =
-            options_.destinationName.isEmpty() ? QDir::toNativeSeparators(destination_.directory()) : options_.destinationName;
+        const QString destinationName = options_.destinationName.isEmpty()
+                                            ? QDir::toNativeSeparators(destination_.directory())
+                                            : options_.destinationName;
         status_.Status(QString(), destinationName, kTransferringString);
         checkKeys(destinationName);
 
@@ -117,7 +128,8 @@ public:
             lesn_.post();
             if (flagOf(sourceLesn.field(pos(TableId::Lesn, "LessonSoundFile"))))
                 media_->add(media::kLessonSound, media::kWav, oldLesn, newLesn);
-            if (integerOf(sourceLesn.field(pos(TableId::Lesn, "Background"))) == media::kBackgroundPicture)
+            if (integerOf(sourceLesn.field(pos(TableId::Lesn, "Background"))) ==
+                media::kBackgroundPicture)
                 media_->add(media::kBackground, media::kBmp, oldLesn, newLesn);
         }
         copyPages(oldLesn, newLesn, result);
@@ -138,13 +150,14 @@ public:
         return result;
     }
 
-private:
+  private:
     // "in" needs keys assigned by the destination; "out" keeps the keys, so it
     // needs tables that take them as written.
     void checkKeys(const QString& destinationName) const {
         for (TableId id : kAllTables) {
             if (destination_.autoIncKeys(id) != in_)
-                throw HDDBExeption((in_ ? texts::kCopyNeedsStoreKeys : texts::kCopyNeedsCallerKeys).arg(destinationName));
+                throw HDDBExeption((in_ ? texts::kCopyNeedsStoreKeys : texts::kCopyNeedsCallerKeys)
+                                       .arg(destinationName));
         }
     }
 
@@ -185,9 +198,12 @@ private:
             const qint64 newPage = copyRow(page_, pages, pageLesn, newLesn);
             ++result.pages;
             if (media_) {
-                if (flagOf(pages.field(picture))) media_->add(media::kPicture, media::kBmp, oldPage, newPage);
-                if (flagOf(pages.field(video))) media_->add(media::kVideo, media::kWav, oldPage, newPage);
-                if (flagOf(pages.field(pageSound))) media_->add(media::kPageSound, media::kWav, oldPage, newPage);
+                if (flagOf(pages.field(picture)))
+                    media_->add(media::kPicture, media::kBmp, oldPage, newPage);
+                if (flagOf(pages.field(video)))
+                    media_->add(media::kVideo, media::kWav, oldPage, newPage);
+                if (flagOf(pages.field(pageSound)))
+                    media_->add(media::kPageSound, media::kWav, oldPage, newPage);
             }
 
             wurds.skipBefore(oldPage);
@@ -196,7 +212,8 @@ private:
                 int choiceCounter = 0;
                 for (; choices.valid() && choices.page() == oldPage; choices.advance()) {
                     ++choiceCounter;
-                    status_.Status(QString(), texts::kCopyPageChoice.arg(pageCounter).arg(choiceCounter),
+                    status_.Status(QString(),
+                                   texts::kCopyPageChoice.arg(pageCounter).arg(choiceCounter),
                                    kTransferringString);
                     const qint64 oldChoice = integerOf(choices.field(0));
                     const qint64 newChoice = copyRow(choice_, choices, choicePage, newPage);
@@ -212,7 +229,8 @@ private:
                 int wordCounter = 0;
                 for (; wurds.valid() && wurds.page() == oldPage; wurds.advance()) {
                     ++wordCounter;
-                    status_.Status(texts::kCopyingPrefix, texts::kCopyPageWord.arg(pageCounter).arg(wordCounter),
+                    status_.Status(texts::kCopyingPrefix,
+                                   texts::kCopyPageWord.arg(pageCounter).arg(wordCounter),
                                    kTransferringString);
                     const qint64 oldWurd = integerOf(wurds.field(0));
                     const qint64 newWurd = copyRow(wurd_, wurds, wurdPage, newPage);
@@ -249,19 +267,21 @@ CopyDirection CopyDirectionFromText(const QString& text) {
     throw HDDBExeption(texts::kSrcLesnRegNumMissing);
 }
 
-CopyLessonResult CopyLesson(Database& source, qint64 sourceLesson, Database& destination, CopyDirection direction,
-                            const CopyLessonOptions& options) {
+CopyLessonResult CopyLesson(Database& source, qint64 sourceLesson, Database& destination,
+                            CopyDirection direction, const CopyLessonOptions& options) {
     Copier copier(source, destination, direction, options);
     return copier.run(sourceLesson);
 }
 
 CopyLessonResult CopyLesson(HandleDataBase& hdb, const QString& sourceDatabase, qint64 sourceLesson,
-                            const QString& destinationDatabase, const QString& direction, StatusLine* status) {
+                            const QString& destinationDatabase, const QString& direction,
+                            StatusLine* status) {
     const CopyDirection dir = CopyDirectionFromText(direction);
     std::unique_ptr<Database> opened[2];
     auto databaseFor = [&](const QString& name, Database::Mode mode, int slot) -> Database& {
         const QString directory = Database::resolve(name, &hdb.aliases());
-        if (hdb.DataBaseOpen() && sameDirectory(directory, hdb.database().directory())) return hdb.database();
+        if (hdb.DataBaseOpen() && sameDirectory(directory, hdb.database().directory()))
+            return hdb.database();
         opened[slot] = std::make_unique<Database>(directory, mode);
         return *opened[slot];
     };

@@ -31,7 +31,7 @@ struct CopyLessonOptions {
 };
 
 struct CopyLessonResult {
-    qint64 lesnRegNum = 0;     // the lesson's number in the destination
+    qint64 lesnRegNum = 0;  // the lesson's number in the destination
     // "in": the directory whose media files were renamed (the package's own
     // directory, the import's scratch directory) and the new lesson's DirPath.
     QString scratchDirectory;
@@ -50,14 +50,15 @@ struct CopyLessonResult {
 // not there. The copy is one transaction of `destination`: when any row fails
 // (StoreError) nothing of it stays, and in the "in" direction the media files
 // keep their old names.
-CopyLessonResult CopyLesson(Database& source, qint64 sourceLesson, Database& destination, CopyDirection direction,
-                            const CopyLessonOptions& options);
+CopyLessonResult CopyLesson(Database& source, qint64 sourceLesson, Database& destination,
+                            CopyDirection direction, const CopyLessonOptions& options);
 
 // The same with the databases named by alias ("QUES002") or directory and the
 // direction as text. A name that stands for the working database of `hdb`
 // uses its open connection; any other database is opened for the copy and
 // closed before returning.
 CopyLessonResult CopyLesson(HandleDataBase& hdb, const QString& sourceDatabase, qint64 sourceLesson,
-                            const QString& destinationDatabase, const QString& direction, StatusLine* status);
+                            const QString& destinationDatabase, const QString& direction,
+                            StatusLine* status);
 
 }  // namespace vellora

@@ -14,7 +14,9 @@ QString FilePath(const QString& prefix, qint64 number, const QString& extension)
 }
 
 QString LessonDirectory(const QString& programDir, qint64 lesnRegNum) {
-    return QDir::cleanPath(QDir(programDir).filePath(QStringLiteral("workspac/") + FilePath(QString(), lesnRegNum, QString())));
+    return QDir::cleanPath(
+        QDir(programDir)
+            .filePath(QStringLiteral("workspac/") + FilePath(QString(), lesnRegNum, QString())));
 }
 
 QString ScratchDirectory(const QString& programDir) {

@@ -17,14 +17,14 @@ QString FilePath(const QString& prefix, qint64 number, const QString& extension)
 namespace media {
 inline const QString kWav = QStringLiteral(".WAV");
 inline const QString kBmp = QStringLiteral(".BMP");
-inline const QString kLessonSound = QStringLiteral("L");   // VELLO002.LessonSoundFile
-inline const QString kBackground = QStringLiteral("B");    // VELLO002.Background = 2
-inline const QString kPicture = QStringLiteral("P");       // BPGQU002.Picture
-inline const QString kVideo = QStringLiteral("V");         // BPGQU002.Video (always .WAV)
-inline const QString kPageSound = QStringLiteral("T");     // BPGQU002.PageSoundFile
-inline const QString kWurdSound = QStringLiteral("W");     // BKWRD002.WSoundFile
-inline const QString kChoiceSound = QStringLiteral("C");   // BKCHO002.ChoiceSound
-inline const QString kResponseSound = QStringLiteral("R"); // BKCHO002.ResponseSound
+inline const QString kLessonSound = QStringLiteral("L");    // VELLO002.LessonSoundFile
+inline const QString kBackground = QStringLiteral("B");     // VELLO002.Background = 2
+inline const QString kPicture = QStringLiteral("P");        // BPGQU002.Picture
+inline const QString kVideo = QStringLiteral("V");          // BPGQU002.Video (always .WAV)
+inline const QString kPageSound = QStringLiteral("T");      // BPGQU002.PageSoundFile
+inline const QString kWurdSound = QStringLiteral("W");      // BKWRD002.WSoundFile
+inline const QString kChoiceSound = QStringLiteral("C");    // BKCHO002.ChoiceSound
+inline const QString kResponseSound = QStringLiteral("R");  // BKCHO002.ResponseSound
 // Background value that says a background picture file exists.
 inline constexpr qint64 kBackgroundPicture = 2;
 }  // namespace media

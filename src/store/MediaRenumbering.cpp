@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
-#include <QSet>
 #include <QTemporaryDir>
 
 #include "FileNames.h"
@@ -22,11 +21,14 @@ const QString kAsidePrefix = QStringLiteral("~");
 
 MediaRenumbering::MediaRenumbering(QString directory, RenameFn rename)
     : directory_(std::move(directory)), rename_(std::move(rename)) {
-    if (!rename_) rename_ = [](const QString& from, const QString& to) { return QFile::rename(from, to); };
+    if (!rename_)
+        rename_ = [](const QString& from, const QString& to) { return QFile::rename(from, to); };
 }
 
-void MediaRenumbering::add(const QString& prefix, const QString& extension, qint64 oldNumber, qint64 newNumber) {
-    plan_.push_back({FilePath(prefix, oldNumber, extension), FilePath(prefix, newNumber, extension)});
+void MediaRenumbering::add(const QString& prefix, const QString& extension, qint64 oldNumber,
+                           qint64 newNumber) {
+    plan_.push_back(
+        {FilePath(prefix, oldNumber, extension), FilePath(prefix, newNumber, extension)});
 }
 
 bool MediaRenumbering::move(const QString& from, const QString& to) {
@@ -38,7 +40,20 @@ bool MediaRenumbering::move(const QString& from, const QString& to) {
 void MediaRenumbering::fail(const QString& from, const QString& to) {
     undo();
     throw StoreError(StoreError::Code::Io,
-                     texts::kCannotRenameMedia.arg(QDir::toNativeSeparators(from), QDir::toNativeSeparators(to)));
+                     texts::kCannotRenameMedia.arg(QDir::toNativeSeparators(from),
+                                                   QDir::toNativeSeparators(to)));
+}
+
+QString MediaRenumbering::stagingPath(const QString& name) {
+    if (staging_.isEmpty()) {
+        QTemporaryDir staging(QDir(directory_).filePath(QStringLiteral(".renumber-XXXXXX")));
+        staging.setAutoRemove(false);
+        if (!staging.isValid())
+            throw StoreError(StoreError::Code::Io,
+                             texts::kCannotStageMedia.arg(QDir::toNativeSeparators(directory_)));
+        staging_ = staging.path();
+    }
+    return QDir(staging_).filePath(name);
 }
 
 void MediaRenumbering::apply() {
@@ -47,15 +62,19 @@ void MediaRenumbering::apply() {
     // One listing of the directory, so that the cost stays linear in the
     // number of files, and names are matched without regard to case.
     QHash<QString, QStringList> byLowerName;
-    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    const QStringList names =
+        dir.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString& name : names) byLowerName[name.toLower()].append(name);
 
     struct Item {
-        QString from;  // actual name in the directory
-        QString to;    // new name
+        QString name;      // its name in the directory
+        QString from;      // where the file is now
+        QString to;        // its new name
+        int blocker = -1;  // the item whose file holds `to` until it moves
+        int state = 0;     // 0 waiting, 1 on the current chain, 2 done
     };
     std::vector<Item> items;
-    QSet<QString> moving;  // lower-case names of the files being renamed
+    QHash<QString, int> byOldName;  // lower-case old name -> item
     for (const Planned& p : plan_) {
         const QStringList found = byLowerName.value(p.oldName.toLower());
         if (found.isEmpty()) {
@@ -65,36 +84,51 @@ void MediaRenumbering::apply() {
         // Prefer the name exactly as the program writes it when a
         // case-sensitive file system holds several spellings.
         const QString actual = found.contains(p.oldName) ? p.oldName : found.first();
-        items.push_back({actual, p.newName});
-        moving.insert(p.oldName.toLower());
+        byOldName.insert(p.oldName.toLower(), int(items.size()));
+        items.push_back({actual, dir.filePath(actual), p.newName});
     }
-    if (items.empty()) return;
 
-    QTemporaryDir staging(dir.filePath(QStringLiteral(".renumber-XXXXXX")));
-    staging.setAutoRemove(false);
-    if (!staging.isValid())
-        throw StoreError(StoreError::Code::Io, texts::kCannotStageMedia.arg(QDir::toNativeSeparators(directory_)));
-    staging_ = staging.path();
-    const QDir stage(staging_);
-
-    for (const Item& it : items) {
-        const QString from = dir.filePath(it.from);
-        const QString to = stage.filePath(it.to);
-        if (!move(from, to)) fail(from, to);
-    }
-    for (const Item& it : items) {
+    for (size_t i = 0; i < items.size(); ++i) {
+        Item& it = items[i];
         const QString lower = it.to.toLower();
-        if (!moving.contains(lower)) {
-            for (const QString& occupant : byLowerName.value(lower)) {
-                const QString from = dir.filePath(occupant);
-                const QString to = stage.filePath(kAsidePrefix + occupant);
-                if (!move(from, to)) fail(from, to);
-            }
+        const int holder = byOldName.value(lower, -1);
+        if (holder >= 0 && holder != int(i)) it.blocker = holder;
+        // A file that no row names holds the new name (in some spelling): it
+        // would otherwise pass for the new row's media, so it is moved aside.
+        const QString held = holder >= 0 ? items[size_t(holder)].name : QString();
+        for (const QString& occupant : byLowerName.value(lower)) {
+            if (occupant == held) continue;
+            const QString from = dir.filePath(occupant);
+            const QString to = stagingPath(kAsidePrefix + occupant);
+            if (!move(from, to)) fail(from, to);
         }
-        const QString from = stage.filePath(it.to);
-        const QString to = dir.filePath(it.to);
-        if (!move(from, to)) fail(from, to);
-        ++renamed_;
+    }
+
+    std::vector<int> chain;
+    for (size_t start = 0; start < items.size(); ++start) {
+        if (items[start].state != 0) continue;
+        // Walk to the free end of the chain of files waiting for each other.
+        chain.clear();
+        int cur = int(start);
+        while (cur >= 0 && items[size_t(cur)].state == 0) {
+            items[size_t(cur)].state = 1;
+            chain.push_back(cur);
+            cur = items[size_t(cur)].blocker;
+        }
+        if (cur >= 0 && items[size_t(cur)].state == 1) {
+            // A closed chain: free its first name by staging that file.
+            Item& opener = items[size_t(cur)];
+            const QString to = stagingPath(opener.to);
+            if (!move(opener.from, to)) fail(opener.from, to);
+            opener.from = to;
+        }
+        for (auto k = chain.rbegin(); k != chain.rend(); ++k) {
+            Item& it = items[size_t(*k)];
+            const QString to = dir.filePath(it.to);
+            if (it.from != to && !move(it.from, to)) fail(it.from, to);
+            it.state = 2;
+            ++renamed_;
+        }
     }
 }
 

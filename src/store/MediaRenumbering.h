@@ -10,12 +10,14 @@ namespace vellora {
 // registration numbers inside one directory.
 //
 // Renaming in place can collide: a new number may equal the old number of a
-// file still waiting for its own new name. So every file first moves into a
-// private staging directory under its new name, and only then back into the
-// directory. Every move is recorded so that the whole renaming can be undone
-// when the database work it belongs to is rolled back.
+// file still waiting for its own new name. The renames therefore follow the
+// chains of such collisions from their free end (B moves to C before A moves
+// to B), and a closed chain is opened by moving one file to a private staging
+// directory first. No rename ever replaces a file. Every move is recorded so
+// that the whole renaming can be undone when the database work it belongs to
+// is rolled back.
 class MediaRenumbering {
-public:
+  public:
     // Renames one file; answers false on failure and must not replace an
     // existing file.
     using RenameFn = std::function<bool(const QString& from, const QString& to)>;
@@ -45,7 +47,7 @@ public:
     int renamed() const { return renamed_; }
     int missing() const { return missing_; }
 
-private:
+  private:
     struct Planned {
         QString oldName;
         QString newName;
@@ -56,6 +58,7 @@ private:
     };
     bool move(const QString& from, const QString& to);
     void fail(const QString& from, const QString& to);
+    QString stagingPath(const QString& name);
 
     QString directory_;
     RenameFn rename_;

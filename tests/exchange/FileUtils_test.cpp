@@ -1,3 +1,5 @@
+#include "FileUtils.h"
+
 #include <gtest/gtest.h>
 
 #include <QBuffer>
@@ -6,7 +8,6 @@
 #include <QFileInfo>
 #include <QSet>
 
-#include "FileUtils.h"
 #include "QtPrinters.h"
 #include "ScriptedDialogs.h"
 #include "StatusLine.h"
@@ -47,10 +48,10 @@ QStringList namesIn(const QString& dir) {
 
 // A disk that takes only `capacity` bytes.
 class FullDiskFile : public QSaveFile {
-public:
+  public:
     FullDiskFile(const QString& path, qint64 capacity) : QSaveFile(path), left_(capacity) {}
 
-protected:
+  protected:
     qint64 writeData(const char* data, qint64 len) override {
         if (len > left_) {
             setErrorString(QStringLiteral("No space left on device"));
@@ -60,19 +61,19 @@ protected:
         return QSaveFile::writeData(data, len);
     }
 
-private:
+  private:
     qint64 left_;
 };
 
 // A source that fails after `good` bytes, like a bad sector.
 class FailingSource : public QBuffer {
-public:
+  public:
     FailingSource(const QByteArray& data, qint64 good) : data_(data), good_(good) {
         setData(data_);
         open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     }
 
-protected:
+  protected:
     qint64 readData(char* out, qint64 max) override {
         if (pos() >= good_) {
             setErrorString(QStringLiteral("Input/output error"));
@@ -81,15 +82,15 @@ protected:
         return QBuffer::readData(out, std::min(max, good_ - pos()));
     }
 
-private:
+  private:
     QByteArray data_;
     qint64 good_;
 };
 
 struct FaultyFileSystem : FileSystem {
-    qint64 diskCapacity = -1;      // >= 0: writes beyond it fail
-    qint64 readableBytes = -1;     // >= 0: reads beyond it fail
-    QSet<QString> undeletable;     // files and directories that cannot be removed
+    qint64 diskCapacity = -1;   // >= 0: writes beyond it fail
+    qint64 readableBytes = -1;  // >= 0: reads beyond it fail
+    QSet<QString> undeletable;  // files and directories that cannot be removed
     std::unique_ptr<QIODevice> openForReading(const QString& path) const override {
         if (readableBytes < 0) return FileSystem::openForReading(path);
         QFile f(path);
@@ -106,7 +107,8 @@ struct FaultyFileSystem : FileSystem {
         return !undeletable.contains(QFileInfo(path).fileName()) && FileSystem::removeFile(path);
     }
     bool removeDirectory(const QString& path) const override {
-        return !undeletable.contains(QFileInfo(path).fileName()) && FileSystem::removeDirectory(path);
+        return !undeletable.contains(QFileInfo(path).fileName()) &&
+               FileSystem::removeDirectory(path);
     }
 };
 
@@ -129,19 +131,22 @@ TEST(FileUtils, CopyFileBlocksCopiesEverySizeAroundTheBlockSize) {
         SCOPED_TRACE(size);
         const QByteArray content = pattern(size);
         writeFile(tmp.file(QStringLiteral("src.bin")), content);
-        CopyFileBlocks(tmp.file(QStringLiteral("src.bin")), tmp.file(QStringLiteral("dst.bin")), false);
+        CopyFileBlocks(tmp.file(QStringLiteral("src.bin")), tmp.file(QStringLiteral("dst.bin")),
+                       false);
         EXPECT_EQ(readFile(tmp.file(QStringLiteral("dst.bin"))), content);
         EXPECT_EQ(FileSize(tmp.file(QStringLiteral("dst.bin"))), size);
     }
     // Nothing but the two files: no temporary left behind.
-    EXPECT_EQ(namesIn(tmp.path()), (QStringList{QStringLiteral("dst.bin"), QStringLiteral("src.bin")}));
+    EXPECT_EQ(namesIn(tmp.path()),
+              (QStringList{QStringLiteral("dst.bin"), QStringLiteral("src.bin")}));
 }
 
 TEST(FileUtils, CopyFileBlocksIntoADirectoryTakesTheSourceName) {
     TempDir tmp;
     writeFile(tmp.file(QStringLiteral("L0000001.WAV")), "sound");
     QDir(tmp.path()).mkdir(QStringLiteral("lesson"));
-    CopyFileBlocks(tmp.file(QStringLiteral("L0000001.WAV")), tmp.file(QStringLiteral("lesson")), true);
+    CopyFileBlocks(tmp.file(QStringLiteral("L0000001.WAV")), tmp.file(QStringLiteral("lesson")),
+                   true);
     EXPECT_EQ(readFile(tmp.file(QStringLiteral("lesson/L0000001.WAV"))), QByteArray("sound"));
     // A relative destination is taken from the current directory.
     const QString cwd = QDir::currentPath();
@@ -150,10 +155,13 @@ TEST(FileUtils, CopyFileBlocksIntoADirectoryTakesTheSourceName) {
     QDir::setCurrent(cwd);
     EXPECT_EQ(readFile(tmp.file(QStringLiteral("lesson/copy.wav"))), QByteArray("sound"));
     // Without IntoDirectory a directory cannot be the destination.
-    const EFileError e = expectFileError(
-        [&] { CopyFileBlocks(tmp.file(QStringLiteral("L0000001.WAV")), tmp.file(QStringLiteral("lesson")), false); });
+    const EFileError e = expectFileError([&] {
+        CopyFileBlocks(tmp.file(QStringLiteral("L0000001.WAV")), tmp.file(QStringLiteral("lesson")),
+                       false);
+    });
     EXPECT_EQ(e.kind(), EFileError::Kind::Create);
-    EXPECT_EQ(e.message(), QStringLiteral("Cannot create file ") + tmp.file(QStringLiteral("lesson")));
+    EXPECT_EQ(e.message(),
+              QStringLiteral("Cannot create file ") + tmp.file(QStringLiteral("lesson")));
 }
 
 TEST(FileUtils, CopyFileBlocksReportsFilesItCannotOpenOrCreate) {
@@ -169,15 +177,18 @@ TEST(FileUtils, CopyFileBlocksReportsFilesItCannotOpenOrCreate) {
     const QString underFile = tmp.file(QStringLiteral("plain/out.bin"));
     const QString noDir = tmp.file(QStringLiteral("nodir/out.bin"));
     const Case cases[] = {
-        {missing, tmp.file(QStringLiteral("out.bin")), EFileError::Kind::Open, QStringLiteral("Cannot open file ") + missing},
+        {missing, tmp.file(QStringLiteral("out.bin")), EFileError::Kind::Open,
+         QStringLiteral("Cannot open file ") + missing},
         {tmp.path(), tmp.file(QStringLiteral("out.bin")), EFileError::Kind::Open,
          QStringLiteral("Cannot open file ") + tmp.path()},
         {tmp.file(QStringLiteral("src.bin")), underFile, EFileError::Kind::Create,
          QStringLiteral("Cannot create file ") + underFile},
-        {tmp.file(QStringLiteral("src.bin")), noDir, EFileError::Kind::Create, QStringLiteral("Cannot create file ") + noDir},
+        {tmp.file(QStringLiteral("src.bin")), noDir, EFileError::Kind::Create,
+         QStringLiteral("Cannot create file ") + noDir},
     };
     for (const Case& c : cases) {
-        const EFileError e = expectFileError([&] { CopyFileBlocks(c.source, c.destination, true); });
+        const EFileError e =
+            expectFileError([&] { CopyFileBlocks(c.source, c.destination, true); });
         EXPECT_EQ(e.kind(), c.kind);
         EXPECT_EQ(e.message(), c.message);
     }
@@ -188,15 +199,18 @@ TEST(FileUtils, AFullDiskOrABadSourceFailsTheCopyAndKeepsTheOldDestination) {
     TempDir tmp;
     const QByteArray content = pattern(5 * 8192 + 100);
     writeFile(tmp.file(QStringLiteral("src.bin")), content);
-    for (qint64 capacity : {qint64(0), qint64(100), qint64(8192), qint64(2 * 8192), qint64(5 * 8192 + 99)}) {
+    for (qint64 capacity :
+         {qint64(0), qint64(100), qint64(8192), qint64(2 * 8192), qint64(5 * 8192 + 99)}) {
         SCOPED_TRACE(capacity);
         writeFile(tmp.file(QStringLiteral("dst.bin")), "previous");
         FaultyFileSystem fs;
         fs.diskCapacity = capacity;
-        const EFileError e = expectFileError(
-            [&] { CopyFyle(tmp.file(QStringLiteral("src.bin")), tmp.file(QStringLiteral("dst.bin")), fs); });
+        const EFileError e = expectFileError([&] {
+            CopyFyle(tmp.file(QStringLiteral("src.bin")), tmp.file(QStringLiteral("dst.bin")), fs);
+        });
         EXPECT_EQ(e.kind(), EFileError::Kind::Write);
-        EXPECT_TRUE(e.message().startsWith(QStringLiteral("Cannot write file ") + tmp.file(QStringLiteral("dst.bin"))));
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("Cannot write file ") +
+                                           tmp.file(QStringLiteral("dst.bin"))));
         EXPECT_EQ(readFile(tmp.file(QStringLiteral("dst.bin"))), QByteArray("previous"));
     }
     // Exactly enough room is enough.
@@ -208,11 +222,14 @@ TEST(FileUtils, AFullDiskOrABadSourceFailsTheCopyAndKeepsTheOldDestination) {
     writeFile(tmp.file(QStringLiteral("dst.bin")), "previous");
     FaultyFileSystem badSector;
     badSector.readableBytes = 8192 + 5;
-    const EFileError e = expectFileError(
-        [&] { CopyFileBlocks(tmp.file(QStringLiteral("src.bin")), tmp.file(QStringLiteral("dst.bin")), false, badSector); });
+    const EFileError e = expectFileError([&] {
+        CopyFileBlocks(tmp.file(QStringLiteral("src.bin")), tmp.file(QStringLiteral("dst.bin")),
+                       false, badSector);
+    });
     EXPECT_EQ(e.kind(), EFileError::Kind::Read);
     EXPECT_EQ(readFile(tmp.file(QStringLiteral("dst.bin"))), QByteArray("previous"));
-    EXPECT_EQ(namesIn(tmp.path()), (QStringList{QStringLiteral("dst.bin"), QStringLiteral("src.bin")}));
+    EXPECT_EQ(namesIn(tmp.path()),
+              (QStringList{QStringLiteral("dst.bin"), QStringLiteral("src.bin")}));
 }
 
 TEST(FileUtils, CopyFyleReplacesTheDestinationAndSurvivesCopyingAFileOntoItself) {
@@ -224,7 +241,8 @@ TEST(FileUtils, CopyFyleReplacesTheDestinationAndSurvivesCopyingAFileOntoItself)
     CopyFyle(tmp.file(QStringLiteral("a.wav")), tmp.file(QStringLiteral("a.wav")));
     EXPECT_EQ(readFile(tmp.file(QStringLiteral("a.wav"))), QByteArray("new sound"));
     // A failed copy leaves the destination there.
-    EXPECT_THROW(CopyFyle(tmp.file(QStringLiteral("gone.wav")), tmp.file(QStringLiteral("b.wav"))), EFileError);
+    EXPECT_THROW(CopyFyle(tmp.file(QStringLiteral("gone.wav")), tmp.file(QStringLiteral("b.wav"))),
+                 EFileError);
     EXPECT_EQ(readFile(tmp.file(QStringLiteral("b.wav"))), QByteArray("new sound"));
 }
 
@@ -247,31 +265,16 @@ TEST(FileUtils, FileSizeAndAttributes) {
     EXPECT_FALSE(HasAttributes(tmp.file(QStringLiteral(".hidden")), faHidden | faDirectory));
 }
 
-TEST(FileUtils, WildcardsMatchWithoutRegardToCase) {
-    struct Case {
-        const char* pattern;
-        const char* name;
-        bool match;
-    };
-    const Case cases[] = {
-        {"*.db", "VELLO002.DB", true},   {"*.DB", "bkwrd002.db", true}, {"*.db", "x.dbx", false},
-        {"*.db", "db", false},           {"*.*", "DiskID", true},        {"*.*", "LESN.ZIP", true},
-        {"*", ".hidden", true},          {"lesn.zip", "LESN.ZIP", true}, {"L000000?.wav", "L0000001.WAV", true},
-        {"L000000?.wav", "L00000012.WAV", false}, {"VELLO002.X*", "vello002.xg0", true}, {"*.px", "a.px.bak", false},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(WildcardMatch(QString::fromLatin1(c.pattern), QString::fromLatin1(c.name)), c.match)
-            << c.pattern << " " << c.name;
-}
-
 TEST(FileUtils, DeleteFilesDeletesWhatMatchesAndShowsEachPath) {
     TempDir tmp;
-    for (const char* n : {"VELLO002.DB", "bkwrd002.db", "BPGQU002.Db", "L0000001.WAV", "LESN.ZIP", "notes.dbx"})
+    for (const char* n :
+         {"VELLO002.DB", "bkwrd002.db", "BPGQU002.Db", "L0000001.WAV", "LESN.ZIP", "notes.dbx"})
         writeFile(tmp.file(QString::fromLatin1(n)), "x");
     RecordingStatus status;
     EXPECT_TRUE(DeleteFiles(tmp.file(QStringLiteral("*.db")), status));
     EXPECT_EQ(namesIn(tmp.path()),
-              (QStringList{QStringLiteral("L0000001.WAV"), QStringLiteral("LESN.ZIP"), QStringLiteral("notes.dbx")}));
+              (QStringList{QStringLiteral("L0000001.WAV"), QStringLiteral("LESN.ZIP"),
+                           QStringLiteral("notes.dbx")}));
     QStringList expected;
     for (const char* n : {"BPGQU002.Db", "VELLO002.DB", "bkwrd002.db"})
         expected << QStringLiteral("Deleting ") + tmp.file(QString::fromLatin1(n));
@@ -287,6 +290,11 @@ TEST(FileUtils, DeleteFilesDeletesWhatMatchesAndShowsEachPath) {
     EXPECT_TRUE(DeleteFiles(tmp.file(QStringLiteral("*.val")), quiet));
     EXPECT_TRUE(DeleteFiles(tmp.file(QStringLiteral("nodir/*.*")), quiet));
     EXPECT_TRUE(quiet.texts.isEmpty());
+
+    // "*.*" takes every name, also one without a dot.
+    writeFile(tmp.file(QStringLiteral("DiskID")), "id");
+    EXPECT_TRUE(DeleteFiles(tmp.file(QStringLiteral("*.*")), status));
+    EXPECT_TRUE(namesIn(tmp.path()).isEmpty());
 }
 
 TEST(FileUtils, DeleteFilesAnswersFalseWhenAnyDeletionFails) {
@@ -318,7 +326,8 @@ TEST(FileUtils, DeleteDirectoryRemovesEverythingInItButNothingOutside) {
     EXPECT_TRUE(DeleteDirectory(dir, status, dialogs));
     EXPECT_FALSE(QFileInfo::exists(dir));
     EXPECT_EQ(readFile(tmp.file(QStringLiteral("outside/keep.wav"))), QByteArray("keep"));
-    EXPECT_TRUE(status.texts.contains(QStringLiteral("Deleting ") + dir + QStringLiteral("/LESN.ZIP")));
+    EXPECT_TRUE(
+        status.texts.contains(QStringLiteral("Deleting ") + dir + QStringLiteral("/LESN.ZIP")));
 
     // A directory that is not there: true, no message.
     EXPECT_TRUE(DeleteDirectory(dir, status, dialogs));
@@ -336,10 +345,12 @@ TEST(FileUtils, DeleteDirectoryThatCannotBeRemovedTellsTheUser) {
         FaultyFileSystem fs;
         fs.undeletable.insert(QString::fromLatin1(locked));
         ScriptedDialogs dialogs;
-        dialogs.expect(MsgKind::Information,
-                       QStringLiteral("Can not delete Directory: ") + dir +
-                           QStringLiteral(" Directory is probably locked by another application. Re-start Vellora and "
-                                          "try again."));
+        dialogs.expect(
+            MsgKind::Information,
+            QStringLiteral("Can not delete Directory: ") + dir +
+                QStringLiteral(
+                    " Directory is probably locked by another application. Re-start Vellora and "
+                    "try again."));
         RecordingStatus status;
         EXPECT_FALSE(DeleteDirectory(dir, status, dialogs, fs));
         EXPECT_TRUE(QFileInfo(dir).isDir());

@@ -204,11 +204,13 @@ TEST(MainWindow, CleanUpHidesEveryPopup) {
                        static_cast<QWidget*>(f.Frame->SelectJump1Page), static_cast<QWidget*>(f.Frame->SelectJump2Page)})
         w->show();
     f.CleanUp();
-    for (QWidget* w : f.findChildren<QWidget*>())
-        if (QStringList{"pnlColor", "pnlSize", "lbDomain", "pnlSetStyle", "BackPanel", "FontCombo",
-                        "SelectJump1Page", "SelectJump2Page"}
-                .contains(w->objectName()))
+    const QStringList popups{"pnlColor", "pnlSize", "lbDomain", "pnlSetStyle", "BackPanel", "FontCombo",
+                             "SelectJump1Page", "SelectJump2Page"};
+    for (QWidget* w : f.findChildren<QWidget*>()) {
+        if (popups.contains(w->objectName())) {
             EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
+        }
+    }
     EXPECT_FALSE(f.pnlSetStyle->isEnabled());
     EXPECT_FALSE(s.app->state().CleaningUp);
 }

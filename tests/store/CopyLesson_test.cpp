@@ -1,3 +1,5 @@
+#include "CopyLesson.h"
+
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -6,10 +8,9 @@
 #include <QFileInfo>
 #include <map>
 
-#include "CopyLesson.h"
 #include "FileNames.h"
-#include "QtPrinters.h"
 #include "HandleDataBase.h"
+#include "QtPrinters.h"
 #include "ScriptedDialogs.h"
 #include "StatusLine.h"
 #include "Table.h"
@@ -32,7 +33,8 @@ struct RecordingStatus : StatusLine {
     QString throwOn;  // interrupts the copy when this text is shown
     void setStatusText(const QString& text) override {
         texts.push_back(text);
-        if (!throwOn.isEmpty() && text.endsWith(throwOn)) throw StoreError(StoreError::Code::Io, QStringLiteral("stop"));
+        if (!throwOn.isEmpty() && text.endsWith(throwOn))
+            throw StoreError(StoreError::Code::Io, QStringLiteral("stop"));
     }
 };
 
@@ -54,10 +56,14 @@ void fill(Table& t, int seed) {
                 t.setField(int(i), qint64(seed) * 1000 + qint64(i));
                 break;
             case FieldType::Alpha:
-                t.setField(int(i), QStringLiteral("%1%2é").arg(seed).arg(QLatin1String(f.name)).left(f.size));
+                t.setField(
+                    int(i),
+                    QStringLiteral("%1%2é").arg(seed).arg(QLatin1String(f.name)).left(f.size));
                 break;
             case FieldType::Memo:
-                t.setField(int(i), QStringLiteral("line %1 of %2\nsecond line\n").arg(seed).arg(QLatin1String(f.name)));
+                t.setField(int(i), QStringLiteral("line %1 of %2\nsecond line\n")
+                                       .arg(seed)
+                                       .arg(QLatin1String(f.name)));
                 break;
             case FieldType::Logical:
                 t.setField(int(i), (seed + int(i)) % 2 == 0);
@@ -136,11 +142,13 @@ std::map<TableId, Rows> dumpAll(Database& db) {
 }
 
 // Every field but those listed must be equal, blank staying blank.
-void expectSameFields(TableId id, const Row& a, const Row& b, std::initializer_list<const char*> except) {
+void expectSameFields(TableId id, const Row& a, const Row& b,
+                      std::initializer_list<const char*> except) {
     const TableDef& def = tableDef(id);
     for (size_t i = 0; i < def.fields.size(); ++i) {
         bool skip = false;
-        for (const char* e : except) skip = skip || QLatin1String(e) == QLatin1String(def.fields[i].name);
+        for (const char* e : except)
+            skip = skip || QLatin1String(e) == QLatin1String(def.fields[i].name);
         if (skip) continue;
         EXPECT_EQ(a[i].isNull(), b[i].isNull()) << def.name << "." << def.fields[i].name;
         EXPECT_EQ(a[i], b[i]) << def.name << "." << def.fields[i].name;
@@ -166,7 +174,8 @@ QByteArray readFile(const QString& path) {
 // name -> content of every file in a directory.
 std::map<QString, QByteArray> filesIn(const QString& dir) {
     std::map<QString, QByteArray> files;
-    for (const QFileInfo& fi : QDir(dir).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+    for (const QFileInfo& fi :
+         QDir(dir).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
         files[fi.fileName()] = fi.isDir() ? QByteArray("<dir>") : readFile(fi.absoluteFilePath());
     return files;
 }
@@ -184,8 +193,10 @@ struct Sample {
         pages.push_back(addPage(db, lesn, 2, 0, 12, {true, true, true}));
         pages.push_back(addPage(db, lesn, 3, 1, 13));
         for (int p = 0; p < 2; ++p)
-            for (int w = 1; w <= 3; ++w) wurds.push_back(addWurd(db, pages[size_t(p)], w, 100 + p * 10 + w, true));
-        for (int c = 1; c <= 4; ++c) choices.push_back(addChoice(db, pages[2], 200 + c, true, c % 2 == 1));
+            for (int w = 1; w <= 3; ++w)
+                wurds.push_back(addWurd(db, pages[size_t(p)], w, 100 + p * 10 + w, true));
+        for (int c = 1; c <= 4; ++c)
+            choices.push_back(addChoice(db, pages[2], 200 + c, true, c % 2 == 1));
         if (strays) {
             // Rows of the other kind than their page: never copied.
             strayChoice = addChoice(db, pages[0], 300, true, true);
@@ -200,7 +211,8 @@ struct ImportSetup {
     TempDir program;
     QString programDir = program.path();
     QString scratch = ScratchDirectory(programDir);
-    std::unique_ptr<Database> working = makeDatabase(QDir(programDir).filePath(QStringLiteral("db")), true);
+    std::unique_ptr<Database> working =
+        makeDatabase(QDir(programDir).filePath(QStringLiteral("db")), true);
     TempDir otherProgram;
     std::unique_ptr<Database> other = makeDatabase(otherProgram.file(QStringLiteral("db")), true);
     std::unique_ptr<Database> package;
@@ -258,7 +270,8 @@ TEST(CopyLesson, OutCopiesEveryRowAndFieldWithKeysUnchangedAndReportsProgress) {
 
     ASSERT_FALSE(status.texts.empty());
     EXPECT_EQ(status.texts.front(), QStringLiteral(" ") + kS26 + QStringLiteral(" ") + lessonDir);
-    EXPECT_EQ(status.texts.back(), QStringLiteral(" ") + kS26 + QStringLiteral(" Page 3, Choice 4"));
+    EXPECT_EQ(status.texts.back(),
+              QStringLiteral(" ") + kS26 + QStringLiteral(" Page 3, Choice 4"));
     const std::vector<QString> expected = {
         QStringLiteral(" ") + kS26 + QStringLiteral(" ") + lessonDir,
         QStringLiteral(" ") + kS26 + QStringLiteral(" Page 1"),
@@ -296,10 +309,11 @@ TEST(CopyLesson, InGivesNewKeysRewritesReferencesAndRenamesMediaWithoutMixingThe
         writeFile(QDir(s.scratch).filePath(name), content);
         media[name.toUpper()] = content;
     };
-    for (const char* n : {"L0000001.WAV", "B0000001.BMP", "P0000001.BMP", "T0000001.WAV", "T0000002.WAV",
-                          "V0000002.WAV", "W0000001.WAV", "W0000002.WAV", "w0000003.wav", "W0000004.WAV",
-                          "W0000005.WAV", "W0000006.WAV", "C0000001.WAV", "C0000002.WAV", "C0000003.WAV",
-                          "C0000004.WAV", "R0000001.WAV", "R0000003.WAV"})
+    for (const char* n :
+         {"L0000001.WAV", "B0000001.BMP", "P0000001.BMP", "T0000001.WAV", "T0000002.WAV",
+          "V0000002.WAV", "W0000001.WAV", "W0000002.WAV", "w0000003.wav", "W0000004.WAV",
+          "W0000005.WAV", "W0000006.WAV", "C0000001.WAV", "C0000002.WAV", "C0000003.WAV",
+          "C0000004.WAV", "R0000001.WAV", "R0000003.WAV"})
         put(QString::fromLatin1(n));
     // Page 2's picture is flagged but missing: skipped. A file no row names
     // holds the name choice 1 is about to get: it must not pass for it.
@@ -307,7 +321,8 @@ TEST(CopyLesson, InGivesNewKeysRewritesReferencesAndRenamesMediaWithoutMixingThe
     writeFile(QDir(s.scratch).filePath(QStringLiteral("notes.txt")), "kept");
 
     RecordingStatus status;
-    const CopyLessonResult r = CopyLesson(*s.package, 4711, *s.working, CopyDirection::In, s.options(&status));
+    const CopyLessonResult r =
+        CopyLesson(*s.package, 4711, *s.working, CopyDirection::In, s.options(&status));
 
     const auto after = dumpAll(*s.working);
     // Rows that were there are untouched.
@@ -341,8 +356,11 @@ TEST(CopyLesson, InGivesNewKeysRewritesReferencesAndRenamesMediaWithoutMixingThe
     EXPECT_EQ(r.lessonDirectory, dirPath);
     EXPECT_EQ(r.scratchDirectory, s.scratch);
     const Row& lesn = after.at(TableId::Lesn).at(r.lesnRegNum);
-    EXPECT_EQ(lesn[size_t(fieldIndex(tableDef(TableId::Lesn), QStringLiteral("DirPath")))].toString(), dirPath);
-    expectSameFields(TableId::Lesn, pkg.at(TableId::Lesn).begin()->second, lesn, {"LesnRegNum", "DirPath"});
+    EXPECT_EQ(
+        lesn[size_t(fieldIndex(tableDef(TableId::Lesn), QStringLiteral("DirPath")))].toString(),
+        dirPath);
+    expectSameFields(TableId::Lesn, pkg.at(TableId::Lesn).begin()->second, lesn,
+                     {"LesnRegNum", "DirPath"});
     for (const auto& [oldKey, row] : pkg.at(TableId::Page)) {
         const Row& copy = after.at(TableId::Page).at(newKey[TableId::Page][oldKey]);
         EXPECT_EQ(integer(copy, TableId::Page, "LesnRegNum"), r.lesnRegNum);
@@ -351,14 +369,16 @@ TEST(CopyLesson, InGivesNewKeysRewritesReferencesAndRenamesMediaWithoutMixingThe
     for (TableId id : {TableId::Wurd, TableId::Choice})
         for (const auto& [oldKey, row] : pkg.at(id)) {
             const Row& copy = after.at(id).at(newKey[id][oldKey]);
-            EXPECT_EQ(integer(copy, id, "PageRegNum"), newKey[TableId::Page][integer(row, id, "PageRegNum")]);
+            EXPECT_EQ(integer(copy, id, "PageRegNum"),
+                      newKey[TableId::Page][integer(row, id, "PageRegNum")]);
             expectSameFields(id, row, copy, {"WurdRegNum", "ChoiceRegNum", "PageRegNum"});
         }
 
     // Each media file now carries its row's new number and its own content.
     std::map<QString, QByteArray> expected;
     auto renamed = [&](const QString& prefix, const QString& ext, TableId id, qint64 oldKey) {
-        expected[FilePath(prefix, newKey[id][oldKey], ext)] = media.at(FilePath(prefix, oldKey, ext));
+        expected[FilePath(prefix, newKey[id][oldKey], ext)] =
+            media.at(FilePath(prefix, oldKey, ext));
     };
     renamed(QStringLiteral("L"), QStringLiteral(".WAV"), TableId::Lesn, 1);
     renamed(QStringLiteral("B"), QStringLiteral(".BMP"), TableId::Lesn, 1);
@@ -366,8 +386,10 @@ TEST(CopyLesson, InGivesNewKeysRewritesReferencesAndRenamesMediaWithoutMixingThe
     renamed(QStringLiteral("T"), QStringLiteral(".WAV"), TableId::Page, 1);
     renamed(QStringLiteral("T"), QStringLiteral(".WAV"), TableId::Page, 2);
     renamed(QStringLiteral("V"), QStringLiteral(".WAV"), TableId::Page, 2);
-    for (qint64 w = 1; w <= 6; ++w) renamed(QStringLiteral("W"), QStringLiteral(".WAV"), TableId::Wurd, w);
-    for (qint64 c = 1; c <= 4; ++c) renamed(QStringLiteral("C"), QStringLiteral(".WAV"), TableId::Choice, c);
+    for (qint64 w = 1; w <= 6; ++w)
+        renamed(QStringLiteral("W"), QStringLiteral(".WAV"), TableId::Wurd, w);
+    for (qint64 c = 1; c <= 4; ++c)
+        renamed(QStringLiteral("C"), QStringLiteral(".WAV"), TableId::Choice, c);
     renamed(QStringLiteral("R"), QStringLiteral(".WAV"), TableId::Choice, 1);
     renamed(QStringLiteral("R"), QStringLiteral(".WAV"), TableId::Choice, 3);
     EXPECT_EQ(expected.at(QStringLiteral("W0000002.WAV")), QByteArray("old W0000001.WAV"));
@@ -378,7 +400,8 @@ TEST(CopyLesson, InGivesNewKeysRewritesReferencesAndRenamesMediaWithoutMixingThe
     for (const char* table : {"VELLO002.DB", "BPGQU002.DB", "BKWRD002.DB", "BKCHO002.DB"})
         files.erase(QString::fromLatin1(table));
     EXPECT_EQ(files, expected);
-    EXPECT_EQ(status.texts.back(), QStringLiteral(" ") + kS26 + QStringLiteral(" Page 3, Choice 4"));
+    EXPECT_EQ(status.texts.back(),
+              QStringLiteral(" ") + kS26 + QStringLiteral(" Page 3, Choice 4"));
 }
 
 TEST(CopyLesson, OnlyTheBranchOfThePageTypeIsCopiedInBothDirections) {
@@ -391,7 +414,8 @@ TEST(CopyLesson, OnlyTheBranchOfThePageTypeIsCopiedInBothDirections) {
 
     // The same lesson copied straight from the installation that holds the
     // stray rows, the other way round.
-    const CopyLessonResult r = CopyLesson(*s.other, s.sample.lesn, *s.working, CopyDirection::In, s.options());
+    const CopyLessonResult r =
+        CopyLesson(*s.other, s.sample.lesn, *s.working, CopyDirection::In, s.options());
     EXPECT_EQ(r.wurds, 6);
     EXPECT_EQ(r.choices, 4);
     const auto after = dumpAll(*s.working);
@@ -399,7 +423,8 @@ TEST(CopyLesson, OnlyTheBranchOfThePageTypeIsCopiedInBothDirections) {
     EXPECT_EQ(after.at(TableId::Choice).size(), 4u);
     const size_t wtext = size_t(fieldIndex(tableDef(TableId::Wurd), QStringLiteral("WText")));
     for (const auto& [key, row] : after.at(TableId::Wurd))
-        EXPECT_FALSE(row[wtext].toString().startsWith(QStringLiteral("301"))) << "stray word copied";
+        EXPECT_FALSE(row[wtext].toString().startsWith(QStringLiteral("301")))
+            << "stray word copied";
     for (const auto& [key, row] : after.at(TableId::Choice)) {
         const qint64 page = integer(row, TableId::Choice, "PageRegNum");
         EXPECT_GT(integer(after.at(TableId::Page).at(page), TableId::Page, "PageType"), 0);
@@ -432,7 +457,8 @@ TEST(CopyLesson, LessonWithoutPagesCopiesOnlyTheLessonRow) {
 TEST(CopyLesson, InTakesThePackagesFirstLessonWhateverNumberIsAsked) {
     ImportSetup s;
     for (qint64 asked : {qint64(0), qint64(-5), qint64(1), qint64(999999)}) {
-        const CopyLessonResult r = CopyLesson(*s.package, asked, *s.working, CopyDirection::In, s.options());
+        const CopyLessonResult r =
+            CopyLesson(*s.package, asked, *s.working, CopyDirection::In, s.options());
         EXPECT_EQ(r.pages, 3) << asked;
     }
     // Importing the same package again gives a new lesson each time.
@@ -469,9 +495,11 @@ TEST(CopyLesson, DestinationWithTheWrongKindOfKeysIsRefused) {
     auto otherWorking = makeDatabase(s.program.file(QStringLiteral("w2")), true);
     // "out" into tables that assign keys would renumber the lesson and break
     // its references; "in" into caller-keyed tables has no keys to give.
-    EXPECT_THROW(CopyLesson(*s.other, s.sample.lesn, *otherWorking, CopyDirection::Out, {}), HDDBExeption);
+    EXPECT_THROW(CopyLesson(*s.other, s.sample.lesn, *otherWorking, CopyDirection::Out, {}),
+                 HDDBExeption);
     auto package2 = makeDatabase(s.program.file(QStringLiteral("pkg2")), false);
-    EXPECT_THROW(CopyLesson(*s.package, 1, *package2, CopyDirection::In, s.options()), HDDBExeption);
+    EXPECT_THROW(CopyLesson(*s.package, 1, *package2, CopyDirection::In, s.options()),
+                 HDDBExeption);
     EXPECT_TRUE(dump(*otherWorking, TableId::Lesn).empty());
     EXPECT_TRUE(dump(*package2, TableId::Lesn).empty());
 }
@@ -479,7 +507,8 @@ TEST(CopyLesson, DestinationWithTheWrongKindOfKeysIsRefused) {
 TEST(CopyLesson, OutIntoAPackageThatAlreadyHoldsTheLessonLeavesItAsItWas) {
     ImportSetup s;
     const auto before = dumpAll(*s.package);
-    EXPECT_THROW(CopyLesson(*s.other, s.sample.lesn, *s.package, CopyDirection::Out, {}), StoreError);
+    EXPECT_THROW(CopyLesson(*s.other, s.sample.lesn, *s.package, CopyDirection::Out, {}),
+                 StoreError);
     EXPECT_EQ(dumpAll(*s.package), before);
 }
 
@@ -489,18 +518,23 @@ namespace {
 // text is longer than the field allows. Only a crafted package holds such a row.
 void spoilWord(const QString& packageDir, qint64 wurd) {
     sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(QDir(packageDir).filePath(QStringLiteral("BKWRD002.DB")).toUtf8().constData(), &db), SQLITE_OK);
-    const QByteArray sql = "PRAGMA ignore_check_constraints=ON; UPDATE BKWRD002 SET WText='" + QByteArray(30, 'x') +
-                           "' WHERE WurdRegNum=" + QByteArray::number(wurd) + ";";
+    ASSERT_EQ(
+        sqlite3_open(QDir(packageDir).filePath(QStringLiteral("BKWRD002.DB")).toUtf8().constData(),
+                     &db),
+        SQLITE_OK);
+    const QByteArray sql = "PRAGMA ignore_check_constraints=ON; UPDATE BKWRD002 SET WText='" +
+                           QByteArray(30, 'x') + "' WHERE WurdRegNum=" + QByteArray::number(wurd) +
+                           ";";
     char* err = nullptr;
-    EXPECT_EQ(sqlite3_exec(db, sql.constData(), nullptr, nullptr, &err), SQLITE_OK) << (err ? err : "");
+    EXPECT_EQ(sqlite3_exec(db, sql.constData(), nullptr, nullptr, &err), SQLITE_OK)
+        << (err ? err : "");
     sqlite3_free(err);
     sqlite3_close(db);
 }
 
 void putSampleMedia(const QString& dir) {
-    for (const char* n : {"L0000001.WAV", "T0000001.WAV", "T0000002.WAV", "W0000001.WAV", "W0000002.WAV",
-                          "W0000005.WAV", "C0000001.WAV"})
+    for (const char* n : {"L0000001.WAV", "T0000001.WAV", "T0000002.WAV", "W0000001.WAV",
+                          "W0000002.WAV", "W0000005.WAV", "C0000001.WAV"})
         writeFile(QDir(dir).filePath(QString::fromLatin1(n)), QByteArray("content of ") + n);
 }
 
@@ -508,7 +542,8 @@ void putSampleMedia(const QString& dir) {
 
 TEST(CopyLesson, InThatFailsHalfWayLeavesTheWorkingDatabaseAndTheMediaAsTheyWere) {
     enum class Failure { RefusedRow, Interrupted, RenameRefused, RenameBlocked };
-    for (Failure failure : {Failure::RefusedRow, Failure::Interrupted, Failure::RenameRefused, Failure::RenameBlocked}) {
+    for (Failure failure : {Failure::RefusedRow, Failure::Interrupted, Failure::RenameRefused,
+                            Failure::RenameBlocked}) {
         SCOPED_TRACE(int(failure));
         ImportSetup s;
         const qint64 own = addLesson(*s.working, 90, false, 0);
@@ -562,7 +597,8 @@ TEST(CopyLesson, InThatFailsHalfWayLeavesTheWorkingDatabaseAndTheMediaAsTheyWere
 TEST(CopyLesson, NamedDatabasesUseTheOpenWorkingConnection) {
     TempDir program;
     ScriptedDialogs dialogs;
-    dialogs.expect(MsgKind::Confirmation, texts::kDatabaseNotFound, MsgAnswer::Yes, texts::kInvalidDatabase);
+    dialogs.expect(MsgKind::Confirmation, texts::kDatabaseNotFound, MsgAnswer::Yes,
+                   texts::kInvalidDatabase);
     SilentStatusLine silent;
     HandleDataBase hdb(program.path(), dialogs, silent);
     hdb.OpenDataBase();
@@ -576,22 +612,63 @@ TEST(CopyLesson, NamedDatabasesUseTheOpenWorkingConnection) {
     // second connection could not read past it consistently nor write at all.
     Database::Transaction outer(hdb.database());
     const qint64 extra = addLesson(hdb.database(), 5, false, 0);
-    const CopyLessonResult out =
-        CopyLesson(hdb, QStringLiteral("QUES002"), sample.lesn, lessonDir, QStringLiteral("out"), nullptr);
+    const CopyLessonResult out = CopyLesson(hdb, QStringLiteral("QUES002"), sample.lesn, lessonDir,
+                                            QStringLiteral("out"), nullptr);
     EXPECT_EQ(out.pages, 3);
 
     const QString scratch = ScratchDirectory(program.path());
     QDir().mkpath(scratch);
     for (const QString& f : QDir(lessonDir).entryList(QDir::Files))
         QFile::copy(QDir(lessonDir).filePath(f), QDir(scratch).filePath(f));
-    const CopyLessonResult in =
-        CopyLesson(hdb, scratch, sample.lesn, QStringLiteral("ques002"), QStringLiteral("in"), nullptr);
+    const CopyLessonResult in = CopyLesson(hdb, scratch, sample.lesn, QStringLiteral("ques002"),
+                                           QStringLiteral("in"), nullptr);
     EXPECT_EQ(in.lesnRegNum, extra + 1);
     EXPECT_EQ(in.lessonDirectory, LessonDirectory(program.path(), extra + 1));
     EXPECT_EQ(in.scratchDirectory, scratch);
     outer.commit();
     EXPECT_EQ(dump(hdb.database(), TableId::Page).size(), 6u);
 
-    EXPECT_THROW(CopyLesson(hdb, QStringLiteral("QUES002"), 1, lessonDir, QStringLiteral("across"), nullptr), HDDBExeption);
-    EXPECT_THROW(CopyLesson(hdb, QStringLiteral("NoSuchAlias"), 1, lessonDir, QStringLiteral("out"), nullptr), StoreError);
+    EXPECT_THROW(
+        CopyLesson(hdb, QStringLiteral("QUES002"), 1, lessonDir, QStringLiteral("across"), nullptr),
+        HDDBExeption);
+    EXPECT_THROW(CopyLesson(hdb, QStringLiteral("NoSuchAlias"), 1, lessonDir, QStringLiteral("out"),
+                            nullptr),
+                 StoreError);
+}
+
+TEST(CopyLesson, WordsAddedOutOfPageOrderSwapTheirNumbersAndKeepTheirSounds) {
+    // Words are copied page by page, so a word added to page 2 before one was
+    // added to page 1 takes the other's old number, and the reverse.
+    TempDir program;
+    auto other = makeDatabase(program.file(QStringLiteral("other")), true);
+    const qint64 lesn = addLesson(*other, 1, false, 0);
+    const qint64 page1 = addPage(*other, lesn, 1, 0, 2);
+    const qint64 page2 = addPage(*other, lesn, 2, 0, 3);
+    const qint64 onPage2 = addWurd(*other, page2, 1, 4, true);
+    const qint64 onPage1 = addWurd(*other, page1, 1, 5, true);
+    const QString scratch = ScratchDirectory(program.path());
+    auto package = makeDatabase(scratch, false);
+    CopyLesson(*other, lesn, *package, CopyDirection::Out, {});
+    writeFile(
+        QDir(scratch).filePath(FilePath(QStringLiteral("W"), onPage2, QStringLiteral(".WAV"))),
+        "page 2 word");
+    writeFile(
+        QDir(scratch).filePath(FilePath(QStringLiteral("W"), onPage1, QStringLiteral(".WAV"))),
+        "page 1 word");
+
+    auto working = makeDatabase(program.file(QStringLiteral("db")), true);
+    CopyLessonOptions o;
+    o.programDir = program.path();
+    const CopyLessonResult r = CopyLesson(*package, lesn, *working, CopyDirection::In, o);
+    EXPECT_EQ(r.mediaRenamed, 2);
+    for (const auto& [key, row] : dump(*working, TableId::Wurd)) {
+        const qint64 pageNumber =
+            integer(dump(*working, TableId::Page).at(integer(row, TableId::Wurd, "PageRegNum")),
+                    TableId::Page, "PageNumber");
+        EXPECT_EQ(readFile(QDir(scratch).filePath(
+                      FilePath(QStringLiteral("W"), key, QStringLiteral(".WAV")))),
+                  QByteArray("page ") + QByteArray::number(pageNumber) + " word");
+    }
+    EXPECT_EQ(readFile(QDir(scratch).filePath(QStringLiteral("W0000001.WAV"))),
+              QByteArray("page 1 word"));
 }

@@ -1,0 +1,348 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QSet>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QToolButton>
+
+#include "DomainTable.h"
+#include "HelpIndex.h"
+#include "HelpTexts.h"
+#include "HelpTopics.h"
+#include "HelpWindow.h"
+
+using namespace vellora;
+
+namespace {
+
+// Every topic number the program opens: one per domain, the Help menu's
+// three, and the dialogs' help buttons and menu contexts.
+QList<int> programTopics() {
+    QList<int> topics;
+    for (int d = 0; d < kDomainCount; ++d) topics << helpTopicForDomain(d);
+    topics << kHelpContents << kHelpSearch << kHelpTutorial << kHelpExportToDisk
+           << kHelpImportFromDisk << kHelpLessonNotFound << kHelpDeleteLesson << kHelpNewPage
+           << kHelpDiagram << kHelpOpenLesson << kHelpExportDestination;
+    return topics;
+}
+
+const HelpIndex& index() {
+    static const HelpIndex instance;
+    return instance;
+}
+
+void saveScreenshot(QWidget* w, const QString& name) {
+    const QString dir = qEnvironmentVariable("VELLORA_SCREENSHOTS");
+    if (dir.isEmpty()) return;
+    QDir().mkpath(dir);
+    w->grab().save(QDir(dir).filePath(name));
+}
+
+// Clicks the first link to `href` in the browser's page, as a reader would.
+bool clickLink(QTextBrowser* browser, const QString& href) {
+    QTextDocument* doc = browser->document();
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            if (f.charFormat().anchorHref() != href) continue;
+            QTextCursor c(doc);
+            c.setPosition(f.position() + f.length() / 2);
+            browser->setTextCursor(c);
+            browser->ensureCursorVisible();
+            const QPoint at = browser->cursorRect(c).center();
+            QTest::mouseClick(browser->viewport(), Qt::LeftButton, {}, at);
+            return true;
+        }
+    }
+    return false;
+}
+
+QStringList resultTitles(const QListWidget* list) {
+    QStringList titles;
+    for (int i = 0; i < list->count(); ++i) titles << list->item(i)->text();
+    return titles;
+}
+
+}  // namespace
+
+TEST(HelpTopics, EveryTopicTheProgramOpensHasATitleAndText) {
+    for (int topic : programTopics()) {
+        SCOPED_TRACE(topic);
+        ASSERT_TRUE(index().contains(topic));
+        EXPECT_FALSE(index().title(topic).isEmpty());
+        // A real page, not a placeholder.
+        EXPECT_GT(index().text(topic).simplified().size(), 300);
+    }
+}
+
+TEST(HelpTopics, EveryTopicInTheTableLoadsAndTitlesAreDistinct) {
+    QSet<QString> titles;
+    QSet<QString> files;
+    for (int topic : index().topics()) {
+        SCOPED_TRACE(topic);
+        EXPECT_FALSE(index().html(topic).isEmpty()) << index().fileName(topic).toStdString();
+        EXPECT_FALSE(index().title(topic).isEmpty());
+        EXPECT_FALSE(titles.contains(index().title(topic))) << index().title(topic).toStdString();
+        EXPECT_FALSE(files.contains(index().fileName(topic)));
+        titles << index().title(topic);
+        files << index().fileName(topic);
+        EXPECT_EQ(index().topicForFile(index().fileName(topic).toUpper()), topic);
+    }
+    EXPECT_EQ(index().topics().size(), titles.size());
+}
+
+TEST(HelpTopics, DomainTopicsCarryTheDomainNameAndItsHint) {
+    const QString startHint =
+        QStringLiteral("Click on File to Open an existing LESN or start a New LESN");
+    const QString synchroHint = QStringLiteral(
+        "Click shorter or longer until sound is synchronized with word in title bar. Click OK "
+        "button when synchronized.");
+    for (int d = 0; d < kDomainCount; ++d) {
+        SCOPED_TRACE(d);
+        EXPECT_EQ(index().title(helpTopicForDomain(d)), DomainName(d));
+        EXPECT_TRUE(
+            index().text(helpTopicForDomain(d)).contains(QStringLiteral("domain %1").arg(d)));
+    }
+    EXPECT_TRUE(index().text(helpTopicForDomain(0)).contains(startHint));
+    EXPECT_TRUE(index().text(helpTopicForDomain(14)).contains(synchroHint));
+}
+
+TEST(HelpTopics, NoLinkLeadsNowhere) {
+    int checked = 0;
+    for (int topic : index().topics()) {
+        for (const QString& href : index().links(topic)) {
+            EXPECT_GE(index().resolveLink(href), 0)
+                << "topic " << topic << " links to " << href.toStdString();
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 100);
+}
+
+TEST(HelpTopics, ContentsReachesEveryTopicAndEveryDomainTopicLinksOn) {
+    QSet<int> reached{kHelpContents};
+    for (const QString& href : index().links(kHelpContents)) reached << index().resolveLink(href);
+    for (int topic : index().topics())
+        EXPECT_TRUE(reached.contains(topic)) << "contents misses " << topic;
+    for (int d = 0; d < kDomainCount; ++d)
+        EXPECT_GE(index().links(helpTopicForDomain(d)).size(), 3) << d;
+}
+
+TEST(HelpTopics, TopicTextNeverNamesTheDesignDocuments) {
+    for (int topic : index().topics()) {
+        const QString html = index().html(topic);
+        EXPECT_FALSE(html.contains(QStringLiteral("spec"), Qt::CaseInsensitive)) << topic;
+        EXPECT_FALSE(html.contains(QStringLiteral("Part "), Qt::CaseSensitive)) << topic;
+    }
+}
+
+TEST(HelpLinks, ResolveOnlyRealTopicsAndAnchors) {
+    struct Case {
+        const char* href;
+        int topic;
+    };
+    const Case cases[] = {
+        {"contents.html", kHelpContents},
+        {"TUTORIAL.HTML", kHelpTutorial},
+        {"domain-14-synchro.html", helpTopicForDomain(14)},
+        {"missing.html", -1},
+        {"help.css", -1},
+        {"../help/contents.html", -1},
+        {"qrc:/help/contents.html", -1},
+        {"contents.html#no-such-anchor", -1},
+        {"", -1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(index().resolveLink(QLatin1String(c.href)), c.topic) << c.href;
+}
+
+TEST(HelpSearch, FindsTopicsByTheirWordsIgnoringCaseAndNeedsThemAll) {
+    const int synchro = helpTopicForDomain(14);
+    const int choice = helpTopicForDomain(20);
+    enum Expect { Some, Any, None };
+    struct Case {
+        const char* query;
+        int mustFind;     // -1: nothing in particular
+        int mustNotFind;  // -1: nothing in particular
+        Expect expect;
+    };
+    const Case cases[] = {
+        {"Freeze", synchro, -1, Some},
+        {"fREEZE", synchro, -1, Some},
+        {"  freeze   leader ", synchro, -1, Some},
+        {"freeze, leader", synchro, -1, Some},
+        {"Leader fixed", -1, synchro, Any},  // "fixed" is about choices, not the synchronisation
+        {"fixed shuffled", choice, synchro, Some},
+        {"zxqwv", -1, -1, None},
+        {"freeze zxqwv", -1, -1, None},
+        {"", -1, -1, None},
+        {"   ", -1, -1, None},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.query);
+        const QList<int> found = index().search(QLatin1String(c.query));
+        if (c.expect == None) {
+            EXPECT_TRUE(found.isEmpty());
+        } else if (c.expect == Some) {
+            EXPECT_FALSE(found.isEmpty());
+        }
+        if (c.mustFind >= 0) {
+            EXPECT_TRUE(found.contains(c.mustFind));
+        }
+        if (c.mustNotFind >= 0) {
+            EXPECT_FALSE(found.contains(c.mustNotFind));
+        }
+        // Whatever is found really holds every word.
+        for (int topic : found)
+            for (const QString& w : HelpIndex::searchWords(QLatin1String(c.query)))
+                EXPECT_TRUE(
+                    (index().title(topic) + index().text(topic)).contains(w, Qt::CaseInsensitive))
+                    << topic;
+    }
+}
+
+TEST(HelpSearch, TitleMatchesComeFirstAndNavigationPagesAreNoResults) {
+    const QList<int> found = index().search(QStringLiteral("synchro"));
+    ASSERT_FALSE(found.isEmpty());
+    EXPECT_EQ(found.first(), helpTopicForDomain(14));
+    EXPECT_FALSE(found.contains(kHelpContents));
+    EXPECT_FALSE(index().search(QStringLiteral("Contents")).contains(kHelpContents));
+    EXPECT_FALSE(index().search(QStringLiteral("search box")).contains(kHelpSearch));
+}
+
+TEST(HelpWindowTest, ShowsATopicThroughItsBrowserAndWalksTheHistory) {
+    HelpWindow w;
+    auto* browser = w.findChild<QTextBrowser*>(QStringLiteral("HelpBrowser"));
+    auto* back = w.findChild<QToolButton*>(QStringLiteral("HelpBack"));
+    auto* forward = w.findChild<QToolButton*>(QStringLiteral("HelpForward"));
+    auto* contents = w.findChild<QToolButton*>(QStringLiteral("HelpContents"));
+    ASSERT_TRUE(browser && back && forward && contents);
+
+    HelpViewer& viewer = w;
+    viewer.showTopic(kHelpTutorial);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.currentTopic(), kHelpTutorial);
+    EXPECT_EQ(browser->documentTitle(), index().title(kHelpTutorial));
+    EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("Create New Page?")));
+    EXPECT_TRUE(w.windowTitle().contains(index().title(kHelpTutorial)));
+    EXPECT_FALSE(back->isEnabled());
+
+    viewer.showTopic(helpTopicForDomain(22));
+    EXPECT_EQ(browser->documentTitle(), QStringLiteral("Question Page"));
+    EXPECT_TRUE(back->isEnabled());
+    // The topic list marks the topic on screen.
+    ASSERT_NE(w.HelpResults->currentItem(), nullptr);
+    EXPECT_EQ(w.HelpResults->currentItem()->data(Qt::UserRole).toInt(), helpTopicForDomain(22));
+
+    QTest::mouseClick(back, Qt::LeftButton);
+    EXPECT_EQ(w.currentTopic(), kHelpTutorial);
+    EXPECT_TRUE(forward->isEnabled());
+    QTest::mouseClick(forward, Qt::LeftButton);
+    EXPECT_EQ(w.currentTopic(), helpTopicForDomain(22));
+
+    QTest::mouseClick(contents, Qt::LeftButton);
+    EXPECT_EQ(w.currentTopic(), kHelpContents);
+}
+
+TEST(HelpWindowTest, FollowsALinkInsideATopic) {
+    HelpWindow w;
+    w.showTopic(kHelpContents);
+    ASSERT_TRUE(clickLink(w.HelpBrowser, QStringLiteral("domain-11-text.html")));
+    EXPECT_EQ(w.currentTopic(), helpTopicForDomain(11));
+    EXPECT_EQ(w.HelpBrowser->documentTitle(), QStringLiteral("Text"));
+    EXPECT_TRUE(w.windowTitle().endsWith(QStringLiteral("Text")));
+    EXPECT_TRUE(w.HelpBack->isEnabled());
+}
+
+TEST(HelpWindowTest, UnknownTopicShowsAMessageNotABlankPage) {
+    HelpWindow w;
+    for (int topic : {423, 999, -1, 1}) {
+        SCOPED_TRACE(topic);
+        w.showTopic(topic);
+        EXPECT_EQ(w.currentTopic(), -1);
+        EXPECT_EQ(w.HelpBrowser->documentTitle(), texts::kHelpUnknownTitle);
+        EXPECT_TRUE(w.HelpBrowser->toPlainText().contains(texts::kHelpUnknownText.arg(topic)));
+    }
+    // Its link to the contents works, and back returns to the message.
+    ASSERT_TRUE(clickLink(w.HelpBrowser, QStringLiteral("contents.html")));
+    EXPECT_EQ(w.currentTopic(), kHelpContents);
+    w.HelpBrowser->backward();
+    EXPECT_TRUE(w.HelpBrowser->toPlainText().contains(texts::kHelpUnknownText.arg(1)));
+}
+
+TEST(HelpWindowTest, SearchBoxListsMatchesAndOpensTheClickedOne) {
+    HelpWindow w;
+    HelpViewer& viewer = w;
+    viewer.showSearch();
+    auto* search = w.findChild<QLineEdit*>(QStringLiteral("HelpSearch"));
+    auto* results = w.findChild<QListWidget*>(QStringLiteral("HelpResults"));
+    auto* label = w.findChild<QLabel*>(QStringLiteral("HelpResultsLabel"));
+    ASSERT_TRUE(search && results && label);
+    EXPECT_EQ(w.currentTopic(), kHelpSearch);
+    EXPECT_EQ(results->count(), index().topics().size());
+    EXPECT_EQ(label->text(), texts::kHelpAllTopics);
+
+    QTest::keyClicks(search, QStringLiteral("FREEZE leader"));
+    const QStringList titles = resultTitles(results);
+    EXPECT_TRUE(titles.contains(QStringLiteral("Synchro")));
+    EXPECT_EQ(titles.size(), index().search(QStringLiteral("freeze leader")).size());
+    EXPECT_NE(label->text(), texts::kHelpNothingFound);
+
+    QListWidgetItem* synchro =
+        results->findItems(QStringLiteral("Synchro"), Qt::MatchExactly).value(0);
+    ASSERT_NE(synchro, nullptr);
+    const QRect r = results->visualItemRect(synchro);
+    QTest::mouseClick(results->viewport(), Qt::LeftButton, {}, r.center());
+    EXPECT_EQ(w.currentTopic(), helpTopicForDomain(14));
+
+    search->clear();
+    QTest::keyClicks(search, QStringLiteral("zxqwv"));
+    EXPECT_EQ(results->count(), 0);
+    EXPECT_EQ(label->text(), texts::kHelpNothingFound);
+    QTest::keyClick(search, Qt::Key_Return);  // nothing to open: the page stays
+    EXPECT_EQ(w.currentTopic(), helpTopicForDomain(14));
+
+    search->clear();
+    QTest::keyClicks(search, QStringLiteral("export disk"));
+    QTest::keyClick(search, Qt::Key_Return);  // opens the first result
+    EXPECT_EQ(w.currentTopic(), index().search(QStringLiteral("export disk")).first());
+}
+
+TEST(HelpWindowTest, FactoryWindowBelongsToItsOwnerButIsAWindowOfItsOwn) {
+    QPointer<HelpWindow> w;
+    {
+        QWidget owner;
+        w = createHelpWindow(&owner);
+        ASSERT_TRUE(w);
+        EXPECT_TRUE(w->isWindow());
+        w->showTopic(helpTopicForDomain(0));
+        EXPECT_EQ(w->currentTopic(), helpTopicForDomain(0));
+        EXPECT_FALSE(owner.isVisible());
+    }
+    EXPECT_TRUE(w.isNull());  // deleted with its owner
+}
+
+TEST(HelpWindowTest, Screenshots) {
+    if (qEnvironmentVariableIsEmpty("VELLORA_SCREENSHOTS"))
+        GTEST_SKIP() << "VELLORA_SCREENSHOTS not set";
+    HelpWindow w;
+    w.resize(960, 680);
+    w.showTopic(kHelpTutorial);
+    saveScreenshot(&w, QStringLiteral("help-tutorial.png"));
+    w.showTopic(helpTopicForDomain(12));
+    saveScreenshot(&w, QStringLiteral("help-domain-words.png"));
+    w.showTopic(kHelpContents);
+    saveScreenshot(&w, QStringLiteral("help-contents.png"));
+    w.showTopic(999);
+    saveScreenshot(&w, QStringLiteral("help-unknown-topic.png"));
+    QTest::keyClicks(w.HelpSearch, QStringLiteral("sound word"));
+    saveScreenshot(&w, QStringLiteral("help-search.png"));
+}

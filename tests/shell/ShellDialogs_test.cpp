@@ -1,0 +1,298 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTest>
+
+#include "AboutBox.h"
+#include "AppState.h"
+#include "Diagram.h"
+#include "DirectorySelector.h"
+#include "DomainTexts.h"
+#include "FakePages.h"
+#include "NewPageDialog.h"
+#include "ScriptedDialogs.h"
+#include "Splash.h"
+#include "StartedApp.h"
+#include "TempDir.h"
+
+using namespace vellora;
+using namespace vellora::testing;
+
+namespace {
+
+// Saves a picture of a window when VELLORA_SCREENSHOTS names a directory.
+void screenshot(QWidget& w, const QString& name) {
+    const QString dir = qEnvironmentVariable("VELLORA_SCREENSHOTS");
+    if (dir.isEmpty()) return;
+    QDir().mkpath(dir);
+    QApplication::processEvents();
+    w.grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
+}
+
+}  // namespace
+
+TEST(ShortenedPath, LongPathsKeepTheirHeadAndTail) {
+    struct Case {
+        QString path, shown;
+    };
+    const QString thirty = QStringLiteral("/home/author/lessons/exportABC");  // 30 characters
+    ASSERT_EQ(thirty.size(), 30);
+    const Case cases[] = {
+        {QString(), QString()},
+        {QStringLiteral("/"), QStringLiteral("/")},
+        {QStringLiteral("/media/usb0/lessons/ab"), QStringLiteral("/media/usb0/lessons/ab")},  // 22: unchanged
+        {QStringLiteral("/media/usb0/lessons/abc"), QStringLiteral("/me..ia/usb0/lessons/abc")},
+        {thirty, thirty.left(3) + QStringLiteral("..") + thirty.mid(11)},
+    };
+    for (const Case& c : cases) {
+        const QString shown = ShortenedPath(c.path);
+        EXPECT_EQ(shown, c.shown) << c.path.toStdString();
+        EXPECT_LE(shown.size(), 24);
+    }
+    EXPECT_EQ(ShortenedPath(thirty).size(), 24);
+    EXPECT_EQ(ShortenedPath(thirty), QStringLiteral("/ho..r/lessons/exportABC"));
+}
+
+TEST(NewPageDialog, YesTakesTheKindAndNoKeepsIt) {
+    AppState st;
+    TdlgNewPage dialog(st);
+    ScriptedDialogs dialogs;
+    auto answer = [&](bool question, int result) {
+        dialogs.expectDialog(QStringLiteral("dlgNewPage"), [=](QObject* o) {
+            auto* d = static_cast<TdlgNewPage*>(o);
+            (question ? d->rbQuestion : d->rbReading)->setChecked(true);
+            return result;
+        });
+    };
+    EXPECT_EQ(dialog.windowTitle(), texts::kNewPageCaption);
+    EXPECT_EQ(dialog.rgPageType->toolTip(), texts::kHintPageType);
+    EXPECT_TRUE(dialog.rbReading->isChecked());
+    answer(true, QDialog::Rejected);
+    EXPECT_FALSE(dialog.Execute(dialogs));
+    EXPECT_TRUE(st.NewPageKind.isEmpty());
+    answer(true, QDialog::Accepted);
+    EXPECT_TRUE(dialog.Execute(dialogs));
+    EXPECT_EQ(st.NewPageKind, QStringLiteral("q"));
+    answer(false, QDialog::Rejected);
+    dialog.Execute(dialogs);
+    EXPECT_EQ(st.NewPageKind, QStringLiteral("q"));
+    answer(false, QDialog::Accepted);
+    dialog.Execute(dialogs);
+    EXPECT_EQ(st.NewPageKind, QStringLiteral("r"));
+
+    // The not-encountered notice shows for one run of the dialog only.
+    dialog.PrepareNotEncountered(1);
+    screenshot(dialog, QStringLiteral("new-page"));
+    EXPECT_TRUE(dialog.lbEncounter->isVisibleTo(&dialog));
+    EXPECT_EQ(dialog.lbPageType->text(), texts::kQuestionPage);
+    EXPECT_TRUE(dialog.rbQuestion->isChecked());
+    dialogs.expectDialog(QStringLiteral("dlgNewPage"), [](QObject*) { return int(QDialog::Rejected); });
+    dialog.Execute(dialogs);
+    EXPECT_FALSE(dialog.lbEncounter->isVisibleTo(&dialog));
+    EXPECT_FALSE(dialog.lbPageType->isVisibleTo(&dialog));
+    dialog.PrepareNotEncountered(0);
+    EXPECT_EQ(dialog.lbPageType->text(), texts::kReadingPage);
+    EXPECT_TRUE(dialog.rbReading->isChecked());
+    int help = 0;
+    QObject::connect(&dialog, &TdlgNewPage::helpRequested, [&](int topic) { help = topic; });
+    QTest::mouseClick(dialog.HelpBtn, Qt::LeftButton);
+    EXPECT_EQ(help, 24);
+}
+
+TEST(DirectorySelector, OnlyAnAcceptedDirectoryIsChosen) {
+    TempDir tmp;
+    ASSERT_TRUE(QDir(tmp.path()).mkpath(QStringLiteral("disk/lessons")));
+    QFile file(QDir(tmp.path()).filePath(QStringLiteral("disk/readme.txt")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    const QString disk = QDir(tmp.path()).filePath(QStringLiteral("disk"));
+
+    TDirectorySelector chooser;
+    ScriptedDialogs dialogs;
+    EXPECT_EQ(chooser.windowTitle(), texts::kExportDestination);
+    dialogs.expectDialog(QStringLiteral("DirectorySelector"), [&](QObject* o) {
+        auto* d = static_cast<TDirectorySelector*>(o);
+        EXPECT_FALSE(d->ExportDirChosen);
+        EXPECT_EQ(d->directory(), QDir(disk).absolutePath());
+        EXPECT_EQ(d->DirectoryListBox1->item(0)->text(), QStringLiteral(".."));
+        EXPECT_EQ(d->DirectoryListBox1->item(1)->text(), QStringLiteral("lessons"));
+        EXPECT_EQ(d->FileListBox1->count(), 1);
+        EXPECT_EQ(d->lbFullExportPath->text(), ShortenedPath(d->directory()));
+        EXPECT_GT(d->DriveComboBox1->count(), 0);
+        // Into "lessons", then back up and in again.
+        emit d->DirectoryListBox1->itemActivated(d->DirectoryListBox1->item(1));
+        EXPECT_TRUE(d->directory().endsWith(QStringLiteral("/disk/lessons")));
+        EXPECT_EQ(d->FileListBox1->count(), 0);
+        emit d->DirectoryListBox1->itemActivated(d->DirectoryListBox1->item(0));
+        EXPECT_EQ(d->directory(), QDir(disk).absolutePath());
+        d->setDirectory(QDir(disk).filePath(QStringLiteral("lessons")));
+        screenshot(*d, QStringLiteral("directory-chooser"));
+        return int(QDialog::Accepted);
+    });
+    EXPECT_TRUE(chooser.Choose(dialogs, disk));
+    EXPECT_TRUE(chooser.ExportDirChosen);
+    EXPECT_TRUE(chooser.directory().endsWith(QStringLiteral("/disk/lessons")));
+
+    dialogs.expectDialog(QStringLiteral("DirectorySelector"), [](QObject*) { return int(QDialog::Rejected); });
+    EXPECT_FALSE(chooser.Choose(dialogs, disk));
+    EXPECT_FALSE(chooser.ExportDirChosen);
+
+    // A start that does not exist begins at home.
+    dialogs.expectDialog(QStringLiteral("DirectorySelector"), [](QObject* o) {
+        EXPECT_EQ(static_cast<TDirectorySelector*>(o)->directory(), QDir::homePath());
+        return int(QDialog::Accepted);
+    });
+    EXPECT_TRUE(chooser.Choose(dialogs, QDir(tmp.path()).filePath(QStringLiteral("missing"))));
+}
+
+TEST(AboutBox, MemoryFiguresFromTheSystem) {
+    const auto full = ParseMeminfo("MemTotal:       24576000 kB\nMemFree:         1000000 kB\n"
+                                   "MemAvailable:   18432000 kB\nBuffers:          200 kB\n");
+    ASSERT_TRUE(full);
+    EXPECT_EQ(full->totalKB, 24576000);
+    EXPECT_EQ(full->loadPercent(), 25);
+    const auto old = ParseMeminfo("MemTotal: 1000 kB\nMemFree: 333 kB\n");
+    ASSERT_TRUE(old);
+    EXPECT_EQ(old->loadPercent(), 67);
+    EXPECT_FALSE(ParseMeminfo("MemFree: 10 kB\n"));
+    EXPECT_FALSE(ParseMeminfo("MemTotal: 0 kB\n"));
+    EXPECT_FALSE(ParseMeminfo("garbage\n\x01\x02"));
+    const auto odd = ParseMeminfo("MemTotal: 100 kB\nMemAvailable: 500 kB\n");  // more free than there is
+    ASSERT_TRUE(odd);
+    EXPECT_EQ(odd->loadPercent(), 0);
+
+    EXPECT_EQ(PhysicalMemoryText(24576000), QStringLiteral("24,576,000 KB"));
+    EXPECT_EQ(PhysicalMemoryText(999), QStringLiteral("999 KB"));
+    EXPECT_EQ(MemoryLoadText(37), QStringLiteral("37 %"));
+}
+
+TEST(AboutBox, ThePictureTurnsThePages) {
+    TAboutBox box;
+    EXPECT_EQ(box.Notebook1->currentWidget(), box.pageDefault);
+    QTest::mousePress(box.AboutImage, Qt::LeftButton);
+    EXPECT_FALSE(box.Shape1->isVisibleTo(&box));
+    QTest::mouseRelease(box.AboutImage, Qt::LeftButton);
+    EXPECT_TRUE(box.Shape1->isVisibleTo(&box));
+    EXPECT_EQ(box.Notebook1->currentWidget(), box.pageSystemStats);
+    EXPECT_FALSE(box.lbSystemVersion->text().isEmpty());
+    if (QFile::exists(QStringLiteral("/proc/meminfo"))) {
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{1,3} %$")).match(box.lbMemoryInUse->text()).hasMatch())
+            << box.lbMemoryInUse->text().toStdString();
+        EXPECT_TRUE(
+            QRegularExpression(QStringLiteral("^\\d{1,3}(,\\d{3})* KB$")).match(box.lbPhysicalMemory->text()).hasMatch())
+            << box.lbPhysicalMemory->text().toStdString();
+    }
+    screenshot(box, QStringLiteral("about-stats"));
+    QTest::mouseClick(box.AboutImage, Qt::LeftButton);
+    EXPECT_EQ(box.Notebook1->currentWidget(), box.pageCredits);
+    QTest::mouseClick(box.AboutImage, Qt::LeftButton);
+    EXPECT_EQ(box.Notebook1->currentWidget(), box.pageDefault);
+}
+
+TEST(Splash, SizeAndPicture) {
+    TSplashScreen splash;
+    EXPECT_EQ(splash.size(), QSize(361, 234));
+    screenshot(splash, QStringLiteral("splash"));
+    const QImage image = splash.grab().toImage();
+    EXPECT_EQ(image.pixelColor(180, 20), QColor(0, 128, 128));  // the teal face
+}
+
+TEST(Diagram, RemembersItsModeBetweenOpenings) {
+    AppState st;
+    TdlgDiagram diagram(st);
+    EXPECT_EQ(diagram.windowTitle(), texts::kDiagramCaption);
+    diagram.ShowDiagram();
+    EXPECT_TRUE(diagram.rbView->isChecked());
+    EXPECT_EQ(diagram.Memo1->toPlainText(), texts::kViewLine1 + QLatin1Char('\n') + texts::kViewLine2);
+    QTest::mouseClick(diagram.rbActivate, Qt::LeftButton);
+    EXPECT_TRUE(diagram.DiagramActivate());
+    EXPECT_EQ(diagram.Memo1->toPlainText(), texts::kActivateLine1 + QLatin1Char('\n') + texts::kActivateLine2);
+    QTest::mouseClick(diagram.OKBtn, Qt::LeftButton);
+    EXPECT_FALSE(diagram.isVisible());
+    diagram.rbView->setChecked(true);  // whatever the buttons show while closed
+    diagram.rbActivate->setChecked(true);
+    diagram.ShowDiagram();
+    EXPECT_TRUE(diagram.rbActivate->isChecked());
+    QTest::mouseClick(diagram.rbView, Qt::LeftButton);
+    diagram.close();
+    diagram.ShowDiagram();
+    EXPECT_TRUE(diagram.rbView->isChecked());
+    EXPECT_FALSE(diagram.DiagramActivate());
+}
+
+TEST(Diagram, LabelsHintsAndClicks) {
+    AppState st;
+    TdlgDiagram diagram(st);
+    std::vector<int> requested;
+    QObject::connect(&diagram, &TdlgDiagram::domainRequested, [&](int d) { requested.push_back(d); });
+    int continues = 0;
+    QObject::connect(&diagram, &TdlgDiagram::continueRequested, [&] { ++continues; });
+    diagram.ShowDiagram();
+    const char* names[] = {"lblStart", "lblLesn", "lbTitle", "lb1st", "lb2nd", "lb3rd", "lbHolder", "lbLocation",
+                           "lbObjective", "lbPicture", "lbVideo", "lblText", "lblWords", "lbTextSound",
+                           "lbSynchro", "lblPage", "lbQPicture", "lbQVideo", "lbQuestion", "lbChoices",
+                           "lbChoice", "lbResponse", "lbQuestionPage"};
+    for (int d = 0; d < 23; ++d) {
+        EXPECT_EQ(diagram.DomainLabel(d)->objectName(), QLatin1String(names[d]));
+        EXPECT_FALSE(diagram.DomainLabel(d)->toolTip().isEmpty()) << d;
+    }
+    EXPECT_EQ(diagram.DomainLabel(12)->text(), QStringLiteral(" Words"));
+    EXPECT_EQ(diagram.DomainLabel(21)->toolTip(),
+              QStringLiteral("Set response, remediateion & next action for choices"));
+    EXPECT_EQ(diagram.lbCopyright->text(), QStringLiteral("Copyright"));
+
+    QTest::mouseClick(diagram.DomainLabel(5), Qt::LeftButton);  // view mode: nothing
+    EXPECT_TRUE(requested.empty());
+    QTest::mouseClick(diagram.rbActivate, Qt::LeftButton);
+    QTest::mouseClick(diagram.DomainLabel(5), Qt::LeftButton);
+    QTest::mouseClick(diagram.DomainLabel(22), Qt::LeftButton);
+    EXPECT_EQ(requested, (std::vector<int>{5, 22}));
+    QTest::mouseClick(diagram.sbDiagram->widget(), Qt::RightButton, {}, QPoint(200, 5));
+    EXPECT_EQ(continues, 1);
+}
+
+TEST(Diagram, MarksTheCurrentDomainOnceItsKindOfPageWasMet) {
+    AppState st;
+    TdlgDiagram diagram(st);
+    auto hot = [&] {
+        std::vector<int> marked;
+        for (int d = 0; d < 23; ++d)
+            if (diagram.IsHot(d)) marked.push_back(d);
+        return marked;
+    };
+    diagram.HotDomain(3);  // no lesson open: colours stay
+    EXPECT_TRUE(hot().empty());
+    st.LessonOpen = true;
+    diagram.HotDomain(3);
+    EXPECT_EQ(hot(), std::vector<int>{3});
+    diagram.HotDomain(9);  // no reading page loaded yet
+    EXPECT_TRUE(hot().empty());
+    st.LastReadingPage = 1;
+    diagram.HotDomain(12);
+    EXPECT_EQ(hot(), std::vector<int>{12});
+    diagram.HotDomain(18);
+    EXPECT_TRUE(hot().empty());
+    st.LastQuestionPage = 2;
+    diagram.HotDomain(18);
+    EXPECT_EQ(hot(), std::vector<int>{18});
+    diagram.ShowDiagram();
+    screenshot(diagram, QStringLiteral("diagram"));
+    st.LessonOpen = false;
+    diagram.HotDomain(0);
+    EXPECT_EQ(hot(), std::vector<int>{18});
+}
+
+TEST(Diagram, ActivateWithoutALessonOffersOne) {
+    StartedApp s;
+    TMainForm& f = s.form();
+    int offers = 0;
+    QObject::connect(&f, &TMainForm::new1Requested, [&] { ++offers; });
+    TdlgDiagram* diagram = s.app->dlgDiagram();
+    diagram->ShowDiagram();
+    QTest::mouseClick(diagram->rbActivate, Qt::LeftButton);
+    QTest::mouseClick(diagram->DomainLabel(12), Qt::LeftButton);
+    EXPECT_EQ(offers, 1);
+    EXPECT_EQ(s.state().CurrentDomain, 0);
+}
