@@ -35,8 +35,9 @@ bool DiskId::decode(const QByteArray& bytes, DiskId* id) {
 DiskIdRead ReadDiskId(const QString& path, DiskId* id) {
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink()) return DiskIdRead::Missing;
+    // Only a plain file: a pipe or a device would block or never end.
     QFile file(path);
-    if (info.isDir() || !file.open(QIODevice::ReadOnly)) return DiskIdRead::Unreadable;
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) return DiskIdRead::Unreadable;
     // One byte more than a DiskID tells a longer file apart without reading it all.
     const QByteArray bytes = file.read(DiskId::kSize + 1);
     return DiskId::decode(bytes, id) ? DiskIdRead::Ok : DiskIdRead::Damaged;

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QStorageInfo>
 #include <QTemporaryDir>
@@ -302,22 +303,6 @@ struct Joining {
     DiskSpanner spanner{dialogs, status, drive, state};
 };
 
-TEST(ReassembleFile, TakesTheDisksInTheOrderTwoThenOne) {
-    DiskSet set(70000, 10);
-    set.span(40000, 2, 3);
-    Joining j;
-    // The second disk is in first; the user then swaps as asked.
-    j.drive.inserted = {set.piece(2), set.piece(2), set.piece(1), set.piece(1), set.piece(2)};
-    j.dialogs.expect(MsgKind::Warning, texts::diskRequest(1) + kCancelSuffix)
-        .expect(MsgKind::Warning, texts::diskRequest(2) + kCancelSuffix);
-    const QString target = set.tmp.file(QStringLiteral("joined.zip"));
-    ASSERT_TRUE(j.spanner.ReassembleFile(set.piece(1), target));
-    EXPECT_EQ(readFile(target), set.data);
-    EXPECT_EQ(j.drive.looks, 5u);
-    EXPECT_FALSE(j.state.SingleFileMode);
-    EXPECT_TRUE(j.status.shownText(QStringLiteral("Copying LESN.LSN File...  Reassembling files  100% done.")));
-}
-
 TEST(ReassembleFile, RefusesADiskOfAnotherExportInTheMiddleOfASet) {
     DiskSet a(70000, 11);
     a.span(40000, 2, 1);
@@ -433,6 +418,19 @@ TEST(ReassembleFile, NeverTrustsADamagedDiskId) {
         j.dialogs.expect(MsgKind::Warning, texts::incorrectDisk(1) + kCancelSuffix, MsgAnswer::Cancel);
         EXPECT_FALSE(j.spanner.ReassembleFile(tmp.file(QStringLiteral("lesn.lsn")), tmp.file(QStringLiteral("j.zip"))))
             << c.what;
+    }
+
+    // A pipe or a device in the DiskID's or the piece's place is never read.
+    for (const char* name : {"DiskID", "lesn.lsn"}) {
+        TempDir tmp;
+        writeFile(tmp.file(QStringLiteral("lesn.lsn")), patternBytes(1000, 1));
+        writeFile(tmp.file(QStringLiteral("DiskID")), id(1000));
+        QFile::remove(tmp.file(QString::fromLatin1(name)));
+        ASSERT_EQ(::mkfifo(QFile::encodeName(tmp.file(QString::fromLatin1(name))).constData(), 0600), 0);
+        Joining j;
+        j.dialogs.expect(MsgKind::Warning, texts::incorrectDisk(1) + kCancelSuffix, MsgAnswer::Cancel);
+        EXPECT_FALSE(j.spanner.ReassembleFile(tmp.file(QStringLiteral("lesn.lsn")), tmp.file(QStringLiteral("j.zip"))))
+            << name;
     }
 
     // A size far beyond the pieces: nothing is allocated for it, and the set

@@ -206,6 +206,7 @@ TEST_F(ImportTest, DisksOfferedInTheOrderTwoThenOne) {
     const ExchangeOutcome outcome = ImportFromDisk(x->context);
     ASSERT_TRUE(outcome.ok());
     expectSameLesson(source.db(), lesson, data.db(), outcome.lesnRegNum, data.programDir);
+    EXPECT_TRUE(x->status.shownText(QStringLiteral("Copying LESN.LSN File...  Reassembling files  100% done.")));
 }
 
 TEST_F(ImportTest, ImportingOnePackageTwiceGivesTwoLessons) {
