@@ -1,5 +1,6 @@
 #include "Spanning.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -272,9 +273,14 @@ bool DiskSpanner::SpanFile(const QString& source, const QString& sourceTarget, b
         // the next one.
         const std::unique_ptr<QSaveFile> out = createFile(diskTarget);
         BlockCopier copier(in, state_.PackageSize - remaining, *out);
+        qint64 written = 0;
         while (free > 0) {
             const qint64 count = copier.copy(qMin(free, BlockCopier::kStep));
             if (count == 0) break;
+            // Let the disk take the piece while the rest is copied, so that
+            // the flush before the next disk has little left to wait for.
+            ::sync_file_range(out->handle(), written, count, SYNC_FILE_RANGE_WRITE);
+            written += count;
             remaining -= count;
             free -= count;
             progress();
