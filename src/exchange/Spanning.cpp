@@ -87,7 +87,10 @@ public:
     qint64 copy(qint64 length) {
         if (kernel_) {
             loff_t from = loff_t(offset_);
-            const ssize_t n = ::copy_file_range(in_.handle(), &from, out_.handle(), nullptr, size_t(length), 0);
+            ssize_t n;
+            do {
+                n = ::copy_file_range(in_.handle(), &from, out_.handle(), nullptr, size_t(length), 0);
+            } while (n < 0 && errno == EINTR);
             if (n >= 0) {
                 offset_ += n;
                 return n;
@@ -222,7 +225,8 @@ qint64 DiskSpanner::PrepareDisk(qint64 totalSize, const QString& target, qint32 
         return -1;
     }
     if (diskTarget) *diskTarget = path;
-    return drive_.freeSpace(path);
+    // A disk whose room cannot be told is a bad disk, not a user giving up.
+    return qMax<qint64>(0, drive_.freeSpace(path));
 }
 
 bool DiskSpanner::SpanFile(const QString& source, const QString& sourceTarget, bool mayMoveSource) {
