@@ -7,7 +7,8 @@
 //   Exchange_bench [--media-mb N] [--rounds R] [--disk-mb D] [--dir WORKDIR] [--keep 1]
 //
 // Two cases: the whole package on one disk (the default), and the package
-// cut onto disks of D MB (--disk-mb, 0 to skip).
+// cut onto disks of D MB (--disk-mb, 0 to skip). EXCHANGE_BENCH_TRACE=1 in
+// the environment prints every single run.
 
 #include <QCoreApplication>
 #include <QDir>
@@ -83,6 +84,8 @@ double lastCpu = 0;
 
 // Runs a program (or a shell line) and answers the seconds it took.
 double timed(const QString& program, const QStringList& args, const QString& workDir = QString()) {
+    // Each run starts with nothing left to write back from the one before.
+    QProcess::execute(QStringLiteral("sync"), {});
     QProcess p;
     if (!workDir.isEmpty()) p.setWorkingDirectory(workDir);
     p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -94,6 +97,9 @@ double timed(const QString& program, const QStringList& args, const QString& wor
     const bool finished = p.waitForFinished(-1);
     const double seconds = double(t.nsecsElapsed()) / 1e9;
     lastCpu = childCpuSeconds() - cpuBefore;
+    if (qEnvironmentVariableIsSet("EXCHANGE_BENCH_TRACE"))
+        std::fprintf(stderr, "%.3f s wall %.3f s cpu: %s %s\n", seconds, lastCpu, qPrintable(program),
+                     qPrintable(args.join(QLatin1Char(' '))));
     if (!finished || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
         std::fprintf(stderr, "failed: %s %s\n", qPrintable(program), qPrintable(args.join(QLatin1Char(' '))));
         std::exit(1);
