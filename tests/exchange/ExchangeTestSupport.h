@@ -182,7 +182,7 @@ inline void fillRow(Table& t, int seed) {
 // A lesson with a reading page (words with and without sounds), a question
 // page (choices with sounds) and media for the lesson and its pages, written
 // into its own directory under the data directory.
-struct LessonSpec {
+struct LessonPlan {
     int readingPages = 1;
     int wordsPerPage = 3;
     int questionPages = 1;
@@ -206,17 +206,17 @@ inline void writeMedia(BuiltLesson& lesson, const QString& prefix, const QString
     lesson.media[name] = data;
 }
 
-inline BuiltLesson makeLesson(DataDir& data, const LessonSpec& spec = {}) {
+inline BuiltLesson makeLesson(DataDir& data, const LessonPlan& plan = {}) {
     Database& db = data.db();
     Database::Transaction transaction(db);  // one commit: many fewer disk flushes
     BuiltLesson lesson;
     Table lessons(db, TableId::Lesn);
     lessons.append();
-    fillRow(lessons, spec.seed);
-    lessons.setString(QStringLiteral("Title"), spec.title);
+    fillRow(lessons, plan.seed);
+    lessons.setString(QStringLiteral("Title"), plan.title);
     lessons.setBoolean(QStringLiteral("LessonSoundFile"), true);
     lessons.setInteger(QStringLiteral("Background"), 2);
-    lessons.setInteger(QStringLiteral("Pages"), spec.readingPages + spec.questionPages);
+    lessons.setInteger(QStringLiteral("Pages"), plan.readingPages + plan.questionPages);
     lessons.post();
     lesson.number = lessons.key();
     lesson.directory = LessonDirectory(data.programDir, lesson.number);
@@ -224,17 +224,17 @@ inline BuiltLesson makeLesson(DataDir& data, const LessonSpec& spec = {}) {
     lessons.edit();
     lessons.setString(QStringLiteral("DirPath"), lesson.directory);
     lessons.post();
-    writeMedia(lesson, QStringLiteral("L"), QStringLiteral(".WAV"), lesson.number, spec.mediaSize);
-    writeMedia(lesson, QStringLiteral("B"), QStringLiteral(".BMP"), lesson.number, spec.mediaSize);
+    writeMedia(lesson, QStringLiteral("L"), QStringLiteral(".WAV"), lesson.number, plan.mediaSize);
+    writeMedia(lesson, QStringLiteral("B"), QStringLiteral(".BMP"), lesson.number, plan.mediaSize);
 
     Table pages(db, TableId::Page);
     Table words(db, TableId::Wurd);
     Table choices(db, TableId::Choice);
     int pageNumber = 0;
-    for (int p = 0; p < spec.readingPages + spec.questionPages; ++p) {
-        const bool question = p >= spec.readingPages;
+    for (int p = 0; p < plan.readingPages + plan.questionPages; ++p) {
+        const bool question = p >= plan.readingPages;
         pages.append();
-        fillRow(pages, spec.seed * 100 + p);
+        fillRow(pages, plan.seed * 100 + p);
         pages.setInteger(QStringLiteral("LesnRegNum"), lesson.number);
         pages.setInteger(QStringLiteral("PageNumber"), ++pageNumber);
         pages.setInteger(QStringLiteral("PageType"), question ? 1 : 0);
@@ -243,31 +243,31 @@ inline BuiltLesson makeLesson(DataDir& data, const LessonSpec& spec = {}) {
         pages.setBoolean(QStringLiteral("PageSoundFile"), !question);
         pages.post();
         const qint64 page = pages.key();
-        writeMedia(lesson, QStringLiteral("P"), QStringLiteral(".BMP"), page, spec.mediaSize);
-        if (p % 2 == 0) writeMedia(lesson, QStringLiteral("V"), QStringLiteral(".WAV"), page, spec.mediaSize);
-        if (!question) writeMedia(lesson, QStringLiteral("T"), QStringLiteral(".WAV"), page, spec.mediaSize);
+        writeMedia(lesson, QStringLiteral("P"), QStringLiteral(".BMP"), page, plan.mediaSize);
+        if (p % 2 == 0) writeMedia(lesson, QStringLiteral("V"), QStringLiteral(".WAV"), page, plan.mediaSize);
+        if (!question) writeMedia(lesson, QStringLiteral("T"), QStringLiteral(".WAV"), page, plan.mediaSize);
         if (question) {
-            for (int c = 0; c < spec.choicesPerPage; ++c) {
+            for (int c = 0; c < plan.choicesPerPage; ++c) {
                 choices.append();
-                fillRow(choices, spec.seed * 1000 + p * 10 + c);
+                fillRow(choices, plan.seed * 1000 + p * 10 + c);
                 choices.setInteger(QStringLiteral("PageRegNum"), page);
                 choices.setBoolean(QStringLiteral("ChoiceSound"), true);
                 choices.setBoolean(QStringLiteral("ResponseSound"), c % 2 == 0);
                 choices.post();
-                writeMedia(lesson, QStringLiteral("C"), QStringLiteral(".WAV"), choices.key(), spec.mediaSize / 3);
+                writeMedia(lesson, QStringLiteral("C"), QStringLiteral(".WAV"), choices.key(), plan.mediaSize / 3);
                 if (c % 2 == 0)
-                    writeMedia(lesson, QStringLiteral("R"), QStringLiteral(".WAV"), choices.key(), spec.mediaSize / 3);
+                    writeMedia(lesson, QStringLiteral("R"), QStringLiteral(".WAV"), choices.key(), plan.mediaSize / 3);
             }
         } else {
-            for (int w = 0; w < spec.wordsPerPage; ++w) {
+            for (int w = 0; w < plan.wordsPerPage; ++w) {
                 words.append();
-                fillRow(words, spec.seed * 1000 + p * 10 + w);
+                fillRow(words, plan.seed * 1000 + p * 10 + w);
                 words.setInteger(QStringLiteral("PageRegNum"), page);
                 words.setInteger(QStringLiteral("WurdNumber"), w + 1);
                 words.setBoolean(QStringLiteral("WSoundFile"), w % 2 == 1);
                 words.post();
                 if (w % 2 == 1)
-                    writeMedia(lesson, QStringLiteral("W"), QStringLiteral(".WAV"), words.key(), spec.mediaSize / 3);
+                    writeMedia(lesson, QStringLiteral("W"), QStringLiteral(".WAV"), words.key(), plan.mediaSize / 3);
             }
         }
     }
