@@ -206,7 +206,7 @@ QString Database::resolve(const QString& nameOrPath, const AliasRegistry* aliase
                      QStringLiteral("Unknown database. Alias: %1").arg(nameOrPath));
 }
 
-void Database::createTables(const QString& directory, bool autoIncKeys) {
+void Database::createTables(const QString& directory, bool autoIncKeys, bool durable) {
     if (!QFileInfo(directory).isDir())
         throw StoreError(StoreError::Code::PathNotFound,
                          QStringLiteral("Path not found: %1").arg(QDir::toNativeSeparators(directory)));
@@ -222,6 +222,7 @@ void Database::createTables(const QString& directory, bool autoIncKeys) {
             sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
             // An existing table is left as it is; only its index is rebuilt.
             const QString sql = QStringLiteral("PRAGMA journal_mode=DELETE; ") +
+                                (durable ? QString() : QStringLiteral("PRAGMA synchronous=OFF; ")) +
                                 createTableSql(id, autoIncKeys, QStringLiteral("main")) +
                                 QStringLiteral("; REINDEX main.\"%1\";").arg(QLatin1String(tableDef(id).name));
             char* err = nullptr;
@@ -241,6 +242,11 @@ void Database::createTables(const QString& directory, bool autoIncKeys) {
 }
 
 bool Database::autoIncKeys(TableId id) const { return autoInc_[slot(id)]; }
+
+void Database::setDurable(bool durable) {
+    for (TableId id : kAllTables)
+        exec(QStringLiteral("PRAGMA \"%1\".synchronous=%2").arg(schemaOf(id), durable ? QStringLiteral("FULL") : QStringLiteral("OFF")));
+}
 
 QString Database::qualifiedName(TableId id) const {
     return QStringLiteral("\"%1\".\"%2\"").arg(schemaOf(id), QLatin1String(tableDef(id).name));

@@ -52,8 +52,14 @@ public:
 
     // Creates any of the four table files missing in `directory` (which must
     // exist) with keys assigned by the store (`autoIncKeys`) or by the caller.
-    // Existing tables are kept as they are and their index rebuilt.
-    static void createTables(const QString& directory, bool autoIncKeys);
+    // Existing tables are kept as they are and their index rebuilt. Without
+    // `durable` nothing waits for the disk: for a scratch database that is
+    // thrown away after use (an export package).
+    static void createTables(const QString& directory, bool autoIncKeys, bool durable = true);
+
+    // Commits wait for the disk unless this is cleared, for a scratch
+    // database whose loss in a crash costs nothing (an export package).
+    void setDurable(bool durable);
 
     const QString& directory() const { return directory_; }
     bool readOnly() const { return mode_ == Mode::ReadOnly; }

@@ -66,13 +66,14 @@ void HandleDataBase::OpenDataBase() {
 
 void HandleDataBase::CreateAlias() { aliases_.add(kAlias, workingDirectory()); }
 
-void HandleDataBase::CreateNewDatabase(const QString& path, const QString& databaseName, bool autoIncKeys) {
+void HandleDataBase::CreateNewDatabase(const QString& path, const QString& databaseName, bool autoIncKeys,
+                                       bool durable) {
     status_.Status(QString(), path + databaseName, 25);
-    CreateTables(path, autoIncKeys);
+    CreateTables(path, autoIncKeys, durable);
 }
 
-void HandleDataBase::CreateTables(const QString& directory, bool autoIncKeys) {
-    Database::createTables(directory, autoIncKeys);
+void HandleDataBase::CreateTables(const QString& directory, bool autoIncKeys, bool durable) {
+    Database::createTables(directory, autoIncKeys, durable);
 }
 
 }  // namespace vellora

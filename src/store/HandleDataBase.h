@@ -28,9 +28,10 @@ public:
     void OpenDataBase();
     void CreateAlias();
     // Creates the four tables in `path`, showing progress in the status line.
-    void CreateNewDatabase(const QString& path, const QString& databaseName, bool autoIncKeys);
+    // `durable` as for Database::createTables.
+    void CreateNewDatabase(const QString& path, const QString& databaseName, bool autoIncKeys, bool durable = true);
     // Creates the four tables in the database directory `directory`.
-    static void CreateTables(const QString& directory, bool autoIncKeys);
+    static void CreateTables(const QString& directory, bool autoIncKeys, bool durable = true);
 
     bool DataBaseOpen() const { return dataBaseOpen_; }
     // The working database; only valid while DataBaseOpen().

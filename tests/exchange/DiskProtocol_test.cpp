@@ -1,0 +1,500 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QStorageInfo>
+#include <QTemporaryDir>
+#include <set>
+
+#include "ExchangeTestSupport.h"
+#include "FileUtils.h"
+
+using namespace vellora;
+using namespace vellora::testing;
+
+namespace {
+
+const QString kCancelSuffix = QStringLiteral("\rClick \"Cancel\" to quit export.");
+
+QString prompt(int n) { return texts::diskPrompt(n, QStringLiteral("A")); }
+
+// A package cut onto disk directories root/diskN by the spanner itself.
+struct DiskSet {
+    TempDir tmp;
+    QByteArray data;
+    QString source;
+
+    DiskSet(qsizetype size, int seed) : data(patternBytes(size, seed)), source(tmp.file(QStringLiteral("LESN.ZIP"))) {
+        writeFile(source, data);
+    }
+    QString disk(int n) const { return tmp.file(QStringLiteral("disks/disk%1").arg(n)); }
+    QString piece(int n) const { return QDir(disk(n)).filePath(QStringLiteral("lesn.lsn")); }
+
+    // Spans onto disks of `room` bytes each (after the DiskID).
+    void span(qint64 room, int disks, unsigned seed) {
+        ScriptedDialogs dialogs;
+        RecordingStatus status;
+        TestDrive drive;
+        drive.root = tmp.file(QStringLiteral("disks"));
+        drive.capacity = room + DiskId::kSize;
+        ExchangeState state;
+        state.random.seed(seed);
+        for (int n = 1; n <= disks; ++n) dialogs.expect(MsgKind::Information, prompt(n));
+        DiskSpanner spanner(dialogs, status, drive, state);
+        ASSERT_TRUE(spanner.SpanFile(source, tmp.file(QStringLiteral("lesn.lsn"))));
+    }
+};
+
+TEST(DiskId, EncodesFourLittleEndianIntegers) {
+    DiskId id;
+    id.PackageID = 29999;
+    id.DiskNumber = 2;
+    id.PackageSize = 70000;
+    id.PackageFileCount = 12;
+    const QByteArray bytes = id.encode();
+    EXPECT_EQ(bytes.toHex(), QByteArray("2f75000002000000701101000c000000"));
+    DiskId back;
+    ASSERT_TRUE(DiskId::decode(bytes, &back));
+    EXPECT_EQ(back, id);
+}
+
+TEST(DiskId, RefusesWhatCannotBeADiskId) {
+    auto bytes = [](qint32 a, qint32 b, qint32 c, qint32 d) {
+        DiskId id;
+        id.PackageID = a;
+        id.DiskNumber = b;
+        id.PackageSize = c;
+        id.PackageFileCount = d;
+        return id.encode();
+    };
+    struct Case {
+        const char* what;
+        QByteArray data;
+        bool ok;
+    } cases[] = {
+        {"valid", bytes(0, 1, 1, 0), true},
+        {"one byte short", bytes(1, 1, 100, 0).left(15), false},
+        {"one byte long", bytes(1, 1, 100, 0) + 'x', false},
+        {"empty", QByteArray(), false},
+        {"identifier 30000", bytes(30000, 1, 100, 0), false},
+        {"negative identifier", bytes(-1, 1, 100, 0), false},
+        {"disk 0", bytes(5, 0, 100, 0), false},
+        {"package size 0", bytes(5, 1, 0, 0), false},
+        {"negative package size", bytes(5, 1, -70000, 0), false},
+        {"negative file count", bytes(5, 1, 100, -3), false},
+        {"largest package size", bytes(5, 1, 0x7fffffff, 0), true},
+    };
+    for (const Case& c : cases) {
+        DiskId id;
+        EXPECT_EQ(DiskId::decode(c.data, &id), c.ok) << c.what;
+    }
+}
+
+TEST(DiskId, ReadsNoMoreThanItsSizeOfAHugeFile) {
+    TempDir tmp;
+    const QString path = tmp.file(QStringLiteral("DiskID"));
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(qint64(1) << 32));  // sparse: no room taken
+    }
+    DiskId id;
+    EXPECT_EQ(ReadDiskId(path, &id), DiskIdRead::Damaged);
+    EXPECT_EQ(ReadDiskId(tmp.file(QStringLiteral("none")), &id), DiskIdRead::Missing);
+    QDir().mkpath(tmp.file(QStringLiteral("dir/DiskID")));
+    EXPECT_EQ(ReadDiskId(tmp.file(QStringLiteral("dir/DiskID")), &id), DiskIdRead::Unreadable);
+}
+
+TEST(PercentDone, IsIntegerPercentOfWhatIsWritten) {
+    EXPECT_EQ(PercentDone(70000, 30000), 57);
+    EXPECT_EQ(PercentDone(70000, 1), 99);
+    EXPECT_EQ(PercentDone(70000, 0), 100);
+    EXPECT_EQ(PercentDone(qint64(0x7fffffff), 0), 100);  // no overflow
+    EXPECT_THROW(PercentDone(0, 0), EDivByZero);
+}
+
+TEST(DirectorySize, CountsNonEmptyFilesDirectlyInTheDirectory) {
+    TempDir tmp;
+    writeFile(tmp.file(QStringLiteral("a.wav")), QByteArray(100, 'a'));
+    writeFile(tmp.file(QStringLiteral("b.bmp")), QByteArray(23, 'b'));
+    writeFile(tmp.file(QStringLiteral("empty")), QByteArray());
+    QDir().mkpath(tmp.file(QStringLiteral("sub")));
+    writeFile(tmp.file(QStringLiteral("sub/c")), QByteArray(1000, 'c'));
+    ExchangeState state;
+    EXPECT_EQ(DirectorySize(tmp.path(), state), 123);
+    EXPECT_EQ(state.PackageFileCount, 2);
+    EXPECT_EQ(DirectorySize(tmp.file(QStringLiteral("missing")), state), -1);
+    EXPECT_EQ(state.PackageFileCount, 0);
+    EXPECT_EQ(DirectorySize(QString(), state), -1);
+}
+
+TEST(SpanFile, SpreadsSeventyThousandBytesOverFortyThousandByteDisks) {
+    DiskSet set(70000, 1);
+    ScriptedDialogs dialogs;
+    RecordingStatus status;
+    status.dialogs = &dialogs;
+    TestDrive drive;
+    drive.root = set.tmp.file(QStringLiteral("disks"));
+    drive.capacity = 40000 + DiskId::kSize;
+    ExchangeState state;
+    state.PackageFileCount = 12;
+    dialogs.expect(MsgKind::Information, prompt(1)).expect(MsgKind::Information, prompt(2));
+    DiskSpanner spanner(dialogs, status, drive, state);
+    ASSERT_TRUE(spanner.SpanFile(set.source, set.tmp.file(QStringLiteral("lesn.lsn"))));
+
+    EXPECT_EQ(readFile(set.piece(1)), set.data.left(40000));
+    EXPECT_EQ(readFile(set.piece(2)), set.data.mid(40000));
+    const DiskId one = diskIdAt(QDir(set.disk(1)).filePath(QStringLiteral("DiskID")));
+    const DiskId two = diskIdAt(QDir(set.disk(2)).filePath(QStringLiteral("DiskID")));
+    EXPECT_EQ(one.PackageID, two.PackageID);
+    EXPECT_EQ(one.PackageID, state.PackageID);
+    EXPECT_LT(one.PackageID, 30000);
+    EXPECT_EQ(one.DiskNumber, 1);
+    EXPECT_EQ(two.DiskNumber, 2);
+    EXPECT_EQ(one.PackageSize, 70000);
+    EXPECT_EQ(two.PackageSize, 70000);
+    EXPECT_EQ(one.PackageFileCount, 12);
+    EXPECT_EQ(readFile(set.source), set.data) << "the source is copied, not moved";
+
+    // 100 % only once the last disk is being written, and the gauge hidden at the end.
+    bool reached = false;
+    for (const auto& g : status.gauge) {
+        if (!g.visible) continue;
+        if (g.percent == 100) reached = true;
+        if (g.messagesShown < 2) {
+            EXPECT_LT(g.percent, 100);
+        }
+    }
+    EXPECT_TRUE(reached);
+    ASSERT_FALSE(status.gauge.empty());
+    EXPECT_FALSE(status.gauge.back().visible);
+    EXPECT_TRUE(status.shownText(QStringLiteral("Spanning LESN.ZIP file, Copying files to disk  57% done")));
+    EXPECT_TRUE(status.shownText(QStringLiteral("Spanning LESN.ZIP file, Copying files to disk  100% done")));
+}
+
+TEST(SpanFile, MovesAFileThatFitsOnTheFirstDiskWhenAllowed) {
+    DiskSet set(50000, 2);
+    ScriptedDialogs dialogs;
+    RecordingStatus status;
+    TestDrive drive;
+    ExchangeState state;
+    const QString target = set.tmp.file(QStringLiteral("out"));
+    QDir().mkpath(target);
+    writeFile(QDir(target).filePath(QStringLiteral("lesn.lsn")), "old piece");  // replaced
+    dialogs.expect(MsgKind::Information, prompt(1));
+    DiskSpanner spanner(dialogs, status, drive, state);
+    ASSERT_TRUE(spanner.SpanFile(set.source, target, true));
+    EXPECT_EQ(readFile(QDir(target).filePath(QStringLiteral("lesn.lsn"))), set.data);
+    EXPECT_FALSE(QFileInfo::exists(set.source));
+    const DiskId id = diskIdAt(QDir(target).filePath(QStringLiteral("DiskID")));
+    EXPECT_EQ(id.PackageSize, 50000);
+    EXPECT_EQ(id.DiskNumber, 1);
+    EXPECT_TRUE(status.shownText(QStringLiteral("Spanning LESN.ZIP file, Copying files to disk  100% done")));
+}
+
+TEST(SpanFile, StopsAtADiskOfAnEarlierExport) {
+    DiskSet set(5000, 3);
+    const QString target = set.tmp.file(QStringLiteral("out"));
+    QDir().mkpath(target);
+    TestDrive drive;
+    ExchangeState state;
+    RecordingStatus status;
+    {
+        ScriptedDialogs dialogs;
+        dialogs.expect(MsgKind::Information, prompt(1));
+        DiskSpanner spanner(dialogs, status, drive, state);
+        ASSERT_TRUE(spanner.SpanFile(set.source, target));
+    }
+    const auto before = treeContent(target);
+    writeFile(set.source, patternBytes(6000, 9));
+    ScriptedDialogs dialogs;
+    dialogs.expect(MsgKind::Information, prompt(1))
+        .expect(MsgKind::Warning, texts::kLesnDisk + kCancelSuffix, MsgAnswer::Ok)  // looks again
+        .expect(MsgKind::Warning, texts::kLesnDisk + kCancelSuffix, MsgAnswer::Cancel);
+    DiskSpanner spanner(dialogs, status, drive, state);
+    EXPECT_FALSE(spanner.SpanFile(set.source, target));
+    EXPECT_EQ(treeContent(target), before);
+    EXPECT_EQ(spanner.lastProblem(), texts::kLesnDisk);
+}
+
+TEST(SpanFile, AsksForAnotherDiskWhenOneIsTooSmallAndLeavesItAsItWas) {
+    DiskSet set(5000, 4);
+    ScriptedDialogs dialogs;
+    RecordingStatus status;
+    TestDrive drive;
+    drive.root = set.tmp.file(QStringLiteral("disks"));
+    drive.capacity = 2047 + DiskId::kSize;
+    ExchangeState state;
+    dialogs.expect(MsgKind::Information, prompt(1))
+        .expect(MsgKind::Warning, texts::kInsufficientCapacity, MsgAnswer::Ok)
+        .expect(MsgKind::Information, prompt(1))
+        .expect(MsgKind::Warning, texts::kInsufficientCapacity, MsgAnswer::Cancel);
+    DiskSpanner spanner(dialogs, status, drive, state);
+    EXPECT_FALSE(spanner.SpanFile(set.source, set.tmp.file(QStringLiteral("lesn.lsn"))));
+    EXPECT_TRUE(namesIn(set.disk(1)).isEmpty()) << namesIn(set.disk(1)).join(QLatin1Char(' ')).toStdString();
+}
+
+TEST(SpanFile, ExactlyTwoThousandFortyEightBytesIsAUsableDisk) {
+    DiskSet set(4096, 5);
+    ScriptedDialogs dialogs;
+    RecordingStatus status;
+    TestDrive drive;
+    drive.root = set.tmp.file(QStringLiteral("disks"));
+    drive.capacity = 2048 + DiskId::kSize;
+    ExchangeState state;
+    dialogs.expect(MsgKind::Information, prompt(1)).expect(MsgKind::Information, prompt(2));
+    DiskSpanner spanner(dialogs, status, drive, state);
+    ASSERT_TRUE(spanner.SpanFile(set.source, set.tmp.file(QStringLiteral("lesn.lsn"))));
+    EXPECT_EQ(readFile(set.piece(1)) + readFile(set.piece(2)), set.data);
+}
+
+TEST(SpanFile, ReportsAMissingSourceAndAPackageTooLargeForADiskId) {
+    TempDir tmp;
+    ScriptedDialogs dialogs;
+    RecordingStatus status;
+    TestDrive drive;
+    ExchangeState state;
+    DiskSpanner spanner(dialogs, status, drive, state);
+    EXPECT_THROW(spanner.SpanFile(tmp.file(QStringLiteral("LESN.ZIP")), tmp.path()), EFileError);
+
+    const QString big = tmp.file(QStringLiteral("big.zip"));
+    {
+        QFile f(big);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(qint64(0x7fffffff) + 1));  // sparse
+    }
+    EXPECT_THROW(spanner.SpanFile(big, tmp.path()), EPackageError);
+    EXPECT_FALSE(QFileInfo::exists(tmp.file(QStringLiteral("DiskID"))));
+    ASSERT_FALSE(status.gauge.empty());
+    EXPECT_FALSE(status.gauge.back().visible);
+}
+
+TEST(SpanFile, ReportsADiskIdThatCannotBeWritten) {
+    DiskSet set(3000, 6);
+    ScriptedDialogs dialogs;
+    RecordingStatus status;
+    TestDrive drive;
+    ExchangeState state;
+    const QString target = set.tmp.file(QStringLiteral("gone/lesn.lsn"));  // no such directory
+    dialogs.expect(MsgKind::Information, prompt(1))
+        .expect(MsgKind::Error, texts::kCannotCreateFile.arg(set.tmp.file(QStringLiteral("gone/DiskID"))));
+    DiskSpanner spanner(dialogs, status, drive, state);
+    EXPECT_FALSE(spanner.SpanFile(set.source, target));
+}
+
+TEST(SpanFile, PackageIdentifiersComeFromTheSeededGenerator) {
+    auto idFor = [](unsigned seed) {
+        DiskSet set(1000, 7);
+        set.span(40000, 1, seed);
+        return diskIdAt(QDir(set.disk(1)).filePath(QStringLiteral("DiskID"))).PackageID;
+    };
+    EXPECT_EQ(idFor(11), idFor(11));
+    std::set<qint32> seen;
+    for (unsigned s = 0; s < 8; ++s) seen.insert(idFor(s));
+    EXPECT_GT(seen.size(), 4u);
+}
+
+// Joining ----------------------------------------------------------------
+
+struct Joining {
+    ScriptedDialogs dialogs;
+    RecordingStatus status;
+    TestDrive drive;
+    ExchangeState state;
+    DiskSpanner spanner{dialogs, status, drive, state};
+};
+
+TEST(ReassembleFile, RefusesADiskOfAnotherExportInTheMiddleOfASet) {
+    DiskSet a(70000, 11);
+    a.span(40000, 2, 1);
+    DiskSet b(70000, 12);
+    b.span(40000, 2, 2);
+    ASSERT_NE(diskIdAt(QDir(a.disk(1)).filePath(QStringLiteral("DiskID"))).PackageID,
+              diskIdAt(QDir(b.disk(1)).filePath(QStringLiteral("DiskID"))).PackageID);
+    Joining j;
+    j.drive.inserted = {a.piece(1), a.piece(1), a.piece(1), b.piece(2), a.piece(2)};
+    j.dialogs.expect(MsgKind::Warning, texts::diskRequest(2) + kCancelSuffix)
+        .expect(MsgKind::Warning, texts::diskRequest(2) + kCancelSuffix);
+    const QString target = a.tmp.file(QStringLiteral("joined.zip"));
+    const DiskSpanner::Joined joined = j.spanner.Reassemble(a.piece(1), target, true);
+    EXPECT_TRUE(joined.complete);
+    EXPECT_EQ(joined.archive, target);
+    EXPECT_EQ(readFile(target), a.data);
+}
+
+TEST(ReassembleFile, ASingleFileWithoutDiskIdNeedsNoDisksAndCanBeReadInPlace) {
+    TempDir tmp;
+    const QByteArray data = patternBytes(12345, 13);
+    const QString source = tmp.file(QStringLiteral("lesn.lsn"));
+    writeFile(source, data);
+    {
+        Joining j;
+        const DiskSpanner::Joined joined = j.spanner.Reassemble(source, tmp.file(QStringLiteral("x.zip")), true);
+        EXPECT_TRUE(joined.complete);
+        EXPECT_EQ(joined.archive, source);
+        EXPECT_TRUE(j.state.SingleFileMode);
+        EXPECT_EQ(j.state.PackageSize, 12345);
+        EXPECT_EQ(j.state.PackageFileCount, 0);
+        EXPECT_FALSE(QFileInfo::exists(tmp.file(QStringLiteral("x.zip"))));
+    }
+    Joining j;
+    ASSERT_TRUE(j.spanner.ReassembleFile(source, tmp.file(QStringLiteral("x.zip"))));
+    EXPECT_EQ(readFile(tmp.file(QStringLiteral("x.zip"))), data);
+}
+
+TEST(ReassembleFile, ReadsTheOnlyDiskOfASetInPlace) {
+    DiskSet set(30000, 14);
+    set.span(40000, 1, 5);
+    Joining j;
+    const DiskSpanner::Joined joined = j.spanner.Reassemble(set.piece(1), set.tmp.file(QStringLiteral("j.zip")), true);
+    EXPECT_TRUE(joined.complete);
+    EXPECT_EQ(joined.archive, set.piece(1));
+    EXPECT_FALSE(j.state.SingleFileMode);
+}
+
+TEST(ReassembleFile, CancelledBeforeOrAfterSomePieces) {
+    DiskSet set(70000, 15);
+    set.span(40000, 2, 4);
+    {
+        Joining j;  // disk 2 alone: refused as disk 1, then cancelled
+        j.drive.inserted = {set.piece(2)};
+        j.dialogs.expect(MsgKind::Warning, texts::diskRequest(1) + kCancelSuffix, MsgAnswer::Cancel);
+        const DiskSpanner::Joined joined = j.spanner.Reassemble(set.piece(2), set.tmp.file(QStringLiteral("a.zip")), true);
+        EXPECT_FALSE(joined.copied);
+        EXPECT_FALSE(QFileInfo::exists(set.tmp.file(QStringLiteral("a.zip"))));
+    }
+    {
+        Joining j;  // disk 1 read, disk 2 never comes
+        j.drive.inserted = {set.piece(1)};
+        j.dialogs.expect(MsgKind::Warning, texts::diskRequest(2) + kCancelSuffix, MsgAnswer::Cancel);
+        const DiskSpanner::Joined joined = j.spanner.Reassemble(set.piece(1), set.tmp.file(QStringLiteral("b.zip")), true);
+        EXPECT_TRUE(joined.copied);
+        EXPECT_FALSE(joined.complete);
+        EXPECT_EQ(j.spanner.lastProblem(), texts::diskRequest(2));
+    }
+    {
+        Joining j;  // no package file on the disk at all
+        j.dialogs.expect(MsgKind::Warning, texts::incorrectDisk(1) + kCancelSuffix, MsgAnswer::Cancel);
+        EXPECT_FALSE(j.spanner.ReassembleFile(set.tmp.file(QStringLiteral("nowhere/lesn.lsn")),
+                                              set.tmp.file(QStringLiteral("c.zip"))));
+    }
+}
+
+TEST(ReassembleFile, AskingForALaterDiskWithoutDiskIdNamesTheMissingFile) {
+    DiskSet set(70000, 16);
+    set.span(40000, 2, 6);
+    QFile::remove(QDir(set.disk(2)).filePath(QStringLiteral("DiskID")));
+    Joining j;
+    j.drive.inserted = {set.piece(1), set.piece(1), set.piece(2)};
+    j.dialogs.expect(MsgKind::Warning,
+                QDir::toNativeSeparators(QDir(set.disk(2)).filePath(QStringLiteral("DiskID"))) + kCancelSuffix,
+                MsgAnswer::Cancel);
+    EXPECT_TRUE(j.spanner.ReassembleFile(set.piece(1), set.tmp.file(QStringLiteral("j.zip"))));
+}
+
+TEST(ReassembleFile, NeverTrustsADamagedDiskId) {
+    struct Case {
+        const char* what;
+        QByteArray diskId;
+        bool refused;  // "Incorrect disk" rather than read
+    };
+    auto id = [](qint32 size) {
+        DiskId d;
+        d.PackageID = 42;
+        d.DiskNumber = 1;
+        d.PackageSize = size;
+        return d.encode();
+    };
+    const Case cases[] = {
+        {"too short", id(1000).left(12), true},
+        {"too long", id(1000) + QByteArray(100, '\0'), true},
+        {"negative size", id(-5), true},
+        {"zero size", id(0), true},
+    };
+    for (const Case& c : cases) {
+        TempDir tmp;
+        writeFile(tmp.file(QStringLiteral("lesn.lsn")), patternBytes(1000, 1));
+        writeFile(tmp.file(QStringLiteral("DiskID")), c.diskId);
+        Joining j;
+        j.dialogs.expect(MsgKind::Warning, texts::incorrectDisk(1) + kCancelSuffix, MsgAnswer::Cancel);
+        EXPECT_FALSE(j.spanner.ReassembleFile(tmp.file(QStringLiteral("lesn.lsn")), tmp.file(QStringLiteral("j.zip"))))
+            << c.what;
+    }
+
+    // A pipe or a device in the DiskID's or the piece's place is never read.
+    for (const char* name : {"DiskID", "lesn.lsn"}) {
+        TempDir tmp;
+        writeFile(tmp.file(QStringLiteral("lesn.lsn")), patternBytes(1000, 1));
+        writeFile(tmp.file(QStringLiteral("DiskID")), id(1000));
+        QFile::remove(tmp.file(QString::fromLatin1(name)));
+        ASSERT_EQ(::mkfifo(QFile::encodeName(tmp.file(QString::fromLatin1(name))).constData(), 0600), 0);
+        Joining j;
+        j.dialogs.expect(MsgKind::Warning, texts::incorrectDisk(1) + kCancelSuffix, MsgAnswer::Cancel);
+        EXPECT_FALSE(j.spanner.ReassembleFile(tmp.file(QStringLiteral("lesn.lsn")), tmp.file(QStringLiteral("j.zip"))))
+            << name;
+    }
+
+    // A size far beyond the pieces: nothing is allocated for it, and the set
+    // stays incomplete.
+    TempDir tmp;
+    writeFile(tmp.file(QStringLiteral("lesn.lsn")), patternBytes(1000, 1));
+    writeFile(tmp.file(QStringLiteral("DiskID")), id(0x7fffffff));
+    Joining j;
+    j.dialogs.expect(MsgKind::Warning, texts::diskRequest(2) + kCancelSuffix, MsgAnswer::Cancel);
+    const DiskSpanner::Joined joined = j.spanner.Reassemble(tmp.file(QStringLiteral("lesn.lsn")), tmp.file(QStringLiteral("j.zip")), true);
+    EXPECT_TRUE(joined.copied);
+    EXPECT_FALSE(joined.complete);
+
+    // Pieces holding more than the DiskID says.
+    writeFile(tmp.file(QStringLiteral("DiskID")), id(999));
+    Joining k;
+    EXPECT_THROW(k.spanner.Reassemble(tmp.file(QStringLiteral("lesn.lsn")), tmp.file(QStringLiteral("k.zip")), true),
+                 EPackageError);
+}
+
+TEST(ReassembleFile, FindsADiskIdSpelledInAnotherCase) {
+    DiskSet set(5000, 17);
+    set.span(40000, 1, 8);
+    QFile::rename(QDir(set.disk(1)).filePath(QStringLiteral("DiskID")), QDir(set.disk(1)).filePath(QStringLiteral("DISKID")));
+    Joining j;
+    const DiskSpanner::Joined joined = j.spanner.Reassemble(set.piece(1), set.tmp.file(QStringLiteral("j.zip")), false);
+    EXPECT_TRUE(joined.complete);
+    EXPECT_FALSE(j.state.SingleFileMode);
+    EXPECT_EQ(readFile(set.tmp.file(QStringLiteral("j.zip"))), set.data);
+}
+
+}  // namespace
+
+namespace {
+
+// Pieces copied between two file systems go through the buffer rather than
+// the kernel's copy; the bytes are the same either way.
+TEST(SpanFile, CopiesBetweenFileSystems) {
+    QTemporaryDir shm(QStringLiteral("/dev/shm/vellora-test-XXXXXX"));
+    TempDir tmp;
+    if (!shm.isValid() || QStorageInfo(shm.path()).device() == QStorageInfo(tmp.path()).device())
+        GTEST_SKIP() << "no second file system";
+    const QByteArray data = patternBytes(70000, 21);
+    const QString source = QDir(shm.path()).filePath(QStringLiteral("LESN.ZIP"));
+    writeFile(source, data);
+    ScriptedDialogs dialogs;
+    RecordingStatus status;
+    TestDrive drive;
+    drive.root = tmp.file(QStringLiteral("disks"));
+    drive.capacity = 40000 + DiskId::kSize;
+    ExchangeState state;
+    dialogs.expect(MsgKind::Information, prompt(1)).expect(MsgKind::Information, prompt(2));
+    DiskSpanner spanner(dialogs, status, drive, state);
+    ASSERT_TRUE(spanner.SpanFile(source, tmp.file(QStringLiteral("lesn.lsn")), true));
+    EXPECT_EQ(readFile(source), data) << "a file on another disk is copied, not moved";
+    EXPECT_EQ(readFile(tmp.file(QStringLiteral("disks/disk1/lesn.lsn"))) + readFile(tmp.file(QStringLiteral("disks/disk2/lesn.lsn"))),
+              data);
+
+    Joining j;
+    j.drive.inserted = {tmp.file(QStringLiteral("disks/disk1/lesn.lsn")), tmp.file(QStringLiteral("disks/disk1/lesn.lsn")),
+                        tmp.file(QStringLiteral("disks/disk2/lesn.lsn"))};
+    const QString joined = QDir(shm.path()).filePath(QStringLiteral("joined.zip"));
+    ASSERT_TRUE(j.spanner.ReassembleFile(tmp.file(QStringLiteral("disks/disk1/lesn.lsn")), joined));
+    EXPECT_EQ(readFile(joined), data);
+}
+
+}  // namespace

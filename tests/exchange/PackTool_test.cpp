@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <QProcess>
+
+#include "ExchangeTestSupport.h"
+#include "PackTool.h"
+
+using namespace vellora;
+using namespace vellora::testing;
+
+namespace {
+
+struct ToolRun {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+ToolRun pack(const QString& dataDir, QStringList args) {
+    ToolRun run;
+    QTextStream out(&run.out);
+    QTextStream err(&run.err);
+    if (!dataDir.isEmpty()) args = QStringList{QStringLiteral("--data-dir"), dataDir} + args;
+    run.status = VelloraPack(QStringList{QStringLiteral("vellora-pack")} + args, out, err);
+    out.flush();
+    err.flush();
+    return run;
+}
+
+// One line on stderr, starting with the tool's name.
+void expectOneLineError(const ToolRun& run, const QString& fragment) {
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.startsWith(QStringLiteral("vellora-pack: "))) << run.err.toStdString();
+    EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1) << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains(QLatin1Char('\r')));
+    EXPECT_TRUE(run.err.contains(fragment)) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+}
+
+struct PackToolTest : ::testing::Test {
+    DataDir source;
+    DataDir target;
+    TempDir out;
+    BuiltLesson lesson = makeLesson(source, {.readingPages = 2, .wordsPerPage = 3, .questionPages = 1,
+                                             .mediaSize = 20000, .seed = 4, .title = QStringLiteral("Birds\nand bees")});
+
+    QString number(qint64 n) const { return QString::number(n); }
+    qint64 importedNumber(const ToolRun& run) const { return run.out.trimmed().toLongLong(); }
+};
+
+TEST_F(PackToolTest, ListsEveryLessonWithItsPagesAndTitle) {
+    makeLesson(source, {.readingPages = 0, .questionPages = 0, .seed = 8, .title = QStringLiteral("Empty")});
+    const ToolRun run = pack(source.programDir, {QStringLiteral("list")});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("1\t3\tBirds and bees\n2\t0\tEmpty\n"));
+}
+
+TEST_F(PackToolTest, MakesTheWorkingDatabaseOfANewDataDirectory) {
+    TempDir fresh;
+    const QString dataDir = fresh.file(QStringLiteral("data"));
+    const ToolRun run = pack(dataDir, {QStringLiteral("list")});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
+    for (TableId id : kAllTables)
+        EXPECT_TRUE(QFileInfo::exists(tableFilePath(QDir(dataDir).filePath(QStringLiteral("db")), id)));
+    // And a package imports into it.
+    ASSERT_EQ(pack(source.programDir, {QStringLiteral("export"), number(lesson.number), out.path()}).status, 0);
+    const ToolRun imported = pack(dataDir, {QStringLiteral("import"), out.file(QStringLiteral("lesn.lsn"))});
+    EXPECT_EQ(imported.status, 0) << imported.err.toStdString();
+    EXPECT_EQ(imported.out, QStringLiteral("1\n"));
+}
+
+TEST_F(PackToolTest, ExportsToOneDirectoryAndImportsIt) {
+    const auto before = filesIn(lesson.directory);
+    const ToolRun exported = pack(source.programDir, {QStringLiteral("export"), number(lesson.number), out.path()});
+    EXPECT_EQ(exported.status, 0) << exported.err.toStdString();
+    EXPECT_TRUE(exported.out.isEmpty() && exported.err.isEmpty());
+    EXPECT_EQ(namesIn(out.path()), (QStringList{QStringLiteral("DiskID"), QStringLiteral("lesn.lsn")}));
+    EXPECT_EQ(filesIn(lesson.directory), before);
+
+    makeLesson(target, {.seed = 30});
+    const ToolRun imported = pack(target.programDir, {QStringLiteral("import"), out.file(QStringLiteral("lesn.lsn"))});
+    EXPECT_EQ(imported.status, 0) << imported.err.toStdString();
+    const qint64 n = importedNumber(imported);
+    EXPECT_EQ(n, 2);
+    EXPECT_EQ(lessonRows(target.db(), n)[TableId::Page].size(), 3u);
+    EXPECT_EQ(filesIn(LessonDirectory(target.programDir, n)).size(), lesson.media.size());
+    EXPECT_FALSE(QFileInfo::exists(target.scratch()));
+}
+
+TEST_F(PackToolTest, ExportsOntoDisksOfAGivenSizeAndImportsThemInOrder) {
+    const qint64 diskSize = 30000;
+    const ToolRun exported = pack(source.programDir, {QStringLiteral("export"), number(lesson.number), out.path(),
+                                                  QStringLiteral("--disk-size"), QString::number(diskSize)});
+    EXPECT_EQ(exported.status, 0) << exported.err.toStdString();
+    QStringList pieces;
+    for (int n = 1; QFileInfo::exists(out.file(QStringLiteral("disk%1").arg(n))); ++n) {
+        qint64 used = 0;
+        for (const auto& [name, bytes] : filesIn(out.file(QStringLiteral("disk%1").arg(n)))) used += bytes.size();
+        EXPECT_LE(used, diskSize);
+        EXPECT_EQ(diskIdAt(out.file(QStringLiteral("disk%1/DiskID").arg(n))).DiskNumber, n);
+        pieces << out.file(QStringLiteral("disk%1/lesn.lsn").arg(n));
+    }
+    ASSERT_GE(pieces.size(), 3);
+
+    const ToolRun imported = pack(target.programDir, QStringList{QStringLiteral("import")} + pieces);
+    EXPECT_EQ(imported.status, 0) << imported.err.toStdString();
+    const qint64 n = importedNumber(imported);
+    EXPECT_EQ(filesIn(LessonDirectory(target.programDir, n)).size(), lesson.media.size());
+
+    // Disk 2 before disk 1 and never again: the set cannot be completed and
+    // nothing is imported.
+    const auto dbBefore = dumpDatabase(target.db());
+    QStringList wrong = pieces;
+    std::swap(wrong[0], wrong[1]);
+    expectOneLineError(pack(target.programDir, QStringList{QStringLiteral("import")} + wrong),
+                       texts::kCouldNotReassemble);
+    EXPECT_EQ(dumpDatabase(target.db()), dbBefore);
+    // Inserted again when the set asks for it, disk 2 completes it.
+    const QStringList again = QStringList{pieces[1], pieces[0]} + pieces.mid(1);
+    const ToolRun second = pack(target.programDir, QStringList{QStringLiteral("import")} + again);
+    EXPECT_EQ(second.status, 0) << second.err.toStdString();
+    EXPECT_EQ(importedNumber(second), n + 1);
+}
+
+TEST_F(PackToolTest, FailuresEndWithOneLineAndNothingChanged) {
+    ASSERT_EQ(pack(source.programDir, {QStringLiteral("export"), number(lesson.number), out.path()}).status, 0);
+    QDir().mkpath(out.file(QStringLiteral("junk")));
+    QDir().mkpath(out.file(QStringLiteral("named")));
+    writeFile(out.file(QStringLiteral("junk/lesn.lsn")), patternBytes(3000, 2));
+    writeFile(out.file(QStringLiteral("named/other.lsn")), readFile(out.file(QStringLiteral("lesn.lsn"))));
+    struct Case {
+        const char* what;
+        QStringList args;
+        QString fragment;
+    };
+    const Case cases[] = {
+        {"unknown lesson", {QStringLiteral("export"), QStringLiteral("99"), out.file(QStringLiteral("x"))},
+         QStringLiteral("no lesson numbered 99")},
+        {"export twice into one directory", {QStringLiteral("export"), number(lesson.number), out.path()},
+         oneLine(texts::kLesnDisk)},
+        {"disks too small",
+         {QStringLiteral("export"), number(lesson.number), out.file(QStringLiteral("small")), QStringLiteral("--disk-size"),
+          QStringLiteral("2000")},
+         texts::kInsufficientCapacity},
+        {"not a package", {QStringLiteral("import"), out.file(QStringLiteral("junk/lesn.lsn"))}, texts::kErrorImporting},
+        {"not named lesn.lsn", {QStringLiteral("import"), out.file(QStringLiteral("named/other.lsn"))},
+         QStringLiteral("must be named lesn.lsn")},
+        {"no such file", {QStringLiteral("import"), out.file(QStringLiteral("none/lesn.lsn"))}, texts::kCouldNotReassemble},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto dbBefore = dumpDatabase(source.db());
+        const auto dataBefore = treeDigest(source.programDir);
+        expectOneLineError(pack(source.programDir, c.args), c.fragment);
+        EXPECT_EQ(dumpDatabase(source.db()), dbBefore);
+        EXPECT_EQ(treeDigest(source.programDir), dataBefore);
+    }
+}
+
+TEST_F(PackToolTest, ArgumentsThatMakeNoSenseGiveUsage) {
+    const QStringList cases[] = {
+        {},
+        {QStringLiteral("frobnicate")},
+        {QStringLiteral("list"), QStringLiteral("extra")},
+        {QStringLiteral("export"), QStringLiteral("1")},
+        {QStringLiteral("import")},
+        {QStringLiteral("export"), QStringLiteral("1"), QStringLiteral("d"), QStringLiteral("--disk-size"), QStringLiteral("0")},
+        {QStringLiteral("export"), QStringLiteral("1"), QStringLiteral("d"), QStringLiteral("--disk-size"), QStringLiteral("lots")},
+        {QStringLiteral("import"), QStringLiteral("x"), QStringLiteral("--disk-size"), QStringLiteral("100")},
+        {QStringLiteral("list"), QStringLiteral("--data-dir")},
+        {QStringLiteral("list"), QStringLiteral("--verbose")},
+    };
+    for (const QStringList& args : cases) {
+        const ToolRun run = pack(QString(), args);
+        EXPECT_EQ(run.status, 2) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(run.err.contains(QStringLiteral("usage:"))) << args.join(QLatin1Char(' ')).toStdString();
+    }
+    const ToolRun help = pack(QString(), {QStringLiteral("--help")});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.startsWith(QStringLiteral("usage:")));
+}
+
+#ifdef VELLORA_PACK_PATH
+// The built program: exit status, standard output and one error line.
+TEST_F(PackToolTest, TheBuiltProgramExportsAndImports) {
+    auto run = [](const QStringList& args) {
+        QProcess p;
+        p.start(QStringLiteral(VELLORA_PACK_PATH), args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        return ToolRun{p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+                   QString::fromUtf8(p.readAllStandardError())};
+    };
+    const QString dirOption = QStringLiteral("--data-dir");
+    const ToolRun exported = run({dirOption, source.programDir, QStringLiteral("export"), number(lesson.number), out.path()});
+    EXPECT_EQ(exported.status, 0) << exported.err.toStdString();
+    const ToolRun imported = run({dirOption, target.programDir, QStringLiteral("import"), out.file(QStringLiteral("lesn.lsn"))});
+    EXPECT_EQ(imported.status, 0) << imported.err.toStdString();
+    EXPECT_EQ(imported.out, QStringLiteral("1\n"));
+    const ToolRun listed = run({dirOption, target.programDir, QStringLiteral("list")});
+    EXPECT_EQ(listed.out, QStringLiteral("1\t3\tBirds and bees\n"));
+    const ToolRun twice = run({dirOption, source.programDir, QStringLiteral("export"), number(lesson.number), out.path()});
+    EXPECT_EQ(twice.status, 1);
+    EXPECT_EQ(twice.err, QStringLiteral("vellora-pack: ") + oneLine(texts::kLesnDisk) + QStringLiteral("\n"));
+    EXPECT_EQ(run({QStringLiteral("bogus")}).status, 2);
+}
+#endif
+
+}  // namespace
