@@ -9,12 +9,16 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
+#include "Crc32.h"
+#include "ZipDirectory.h"
 #include "ZipSupport.h"
 #include "ZipTexts.h"
 
@@ -22,7 +26,9 @@ namespace vellora {
 
 namespace {
 
+using zipsupport::FdCloser;
 using zipsupport::Printer;
+using zipsupport::writeAll;
 
 // Temporary names start with this; entries may not take such a name.
 constexpr char kTempPrefix[] = ".vellora-unzip-";
@@ -40,16 +46,6 @@ struct Entry {
 QString systemError(int code) {
     return qt_error_string(code);
 }
-
-struct FdCloser {
-    int fd = -1;
-    explicit FdCloser(int f) : fd(f) {}
-    ~FdCloser() {
-        if (fd >= 0) ::close(fd);
-    }
-    FdCloser(const FdCloser&) = delete;
-    FdCloser& operator=(const FdCloser&) = delete;
-};
 
 struct ZipDiscard {
     void operator()(zip_t* archive) const { zip_discard(archive); }
@@ -127,19 +123,6 @@ class Staging {
     std::vector<Staged> files_;
     std::size_t next_ = 0;  // files before it have taken their names
 };
-
-bool writeAll(int fd, const char* data, qsizetype length) {
-    while (length > 0) {
-        const ssize_t n = ::write(fd, data, size_t(length));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += n;
-        length -= n;
-    }
-    return true;
-}
 
 void refuseUnsupported(const TIUnzip& u) {
     if (u.CreateDirectorys)
@@ -268,6 +251,62 @@ void copyEntry(zip_t* za, const Entry& entry, int fd, char* buffer, const QStrin
             texts::unzipEntryDamaged(entry.entryName, zipsupport::errorText(ZIP_ER_INCONS)));
 }
 
+// Stored entries read straight from the archive's bytes rather than through
+// libzip: large reads, the CRC computed on the way. Only when the central
+// directory read here is the one libzip read and checked (every entry's name,
+// method, sizes and CRC the same); any other archive goes through libzip.
+class DirectReader {
+  public:
+    DirectReader(const QString& path, zip_t* za)
+        : fd_(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC)) {
+        statOk_ = fd_.fd >= 0 && ::fstat(fd_.fd, &stat_) == 0;
+        if (!statOk_ || !S_ISREG(stat_.st_mode)) return;
+        directory_ = zipsupport::readPlainCentralDirectory(fd_.fd, quint64(stat_.st_size));
+        if (directory_ && !zipsupport::agreesWithLibzip(*directory_, za)) directory_.reset();
+        if (directory_) ::posix_fadvise(fd_.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    }
+
+    // The archive as opened here, when it could be.
+    const struct stat* archiveStat() const { return statOk_ ? &stat_ : nullptr; }
+
+    // Where the entry's data starts when it is read here; -1 for libzip.
+    qint64 dataOffset(const Entry& entry) const {
+        if (!directory_ || entry.deflated) return -1;
+        return zipsupport::storedDataOffset(fd_.fd, directory_->entries[entry.index], *directory_);
+    }
+
+    // Reads the entry's `size` bytes from `offset` into `out` (or only checks
+    // them when out < 0), then compares their CRC with the directory's.
+    void copy(const Entry& entry, qint64 offset, int out, char* buffer,
+              const QString& shownPath) const {
+        auto damaged = [&](int zipError, int systemError = 0) {
+            return EInfoZipException(texts::unzipEntryDamaged(
+                entry.entryName, zipsupport::errorText(zipError, systemError)));
+        };
+        quint32 crc = 0;
+        off_t at = off_t(offset);
+        for (quint64 left = entry.size; left > 0;) {
+            const size_t want = size_t(std::min<quint64>(left, quint64(zipsupport::kBlockSize)));
+            const ssize_t n = ::pread(fd_.fd, buffer, want, at);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) throw damaged(ZIP_ER_READ, errno);
+            if (n == 0) throw damaged(ZIP_ER_EOF);  // cut short since it was opened
+            crc = Crc32(crc, buffer, std::size_t(n));
+            if (out >= 0 && !writeAll(out, buffer, qsizetype(n)))
+                throw EInfoZipException(texts::unzipCannotWrite(shownPath, systemError(errno)));
+            left -= quint64(n);
+            at += n;
+        }
+        if (crc != directory_->entries[entry.index].crc) throw damaged(ZIP_ER_CRC);
+    }
+
+  private:
+    FdCloser fd_;
+    bool statOk_ = false;
+    struct stat stat_ {};
+    std::optional<zipsupport::CentralDirectory> directory_;
+};
+
 }  // namespace
 
 void TIUnzip::Execute() {
@@ -289,8 +328,12 @@ void TIUnzip::Execute() {
 
     auto archive = openArchive(FileName);
     zip_t* za = archive.get();
+    const DirectReader direct(FileName, za);
     struct stat archiveStat {};
-    ::stat(QFile::encodeName(FileName).constData(), &archiveStat);
+    if (direct.archiveStat())
+        archiveStat = *direct.archiveStat();
+    else
+        ::stat(QFile::encodeName(FileName).constData(), &archiveStat);
 
     if (ZipComment) {
         int length = 0;
@@ -323,8 +366,15 @@ void TIUnzip::Execute() {
                     : entry.deflated ? QStringLiteral("  inflating: ")
                                      : QStringLiteral(" extracting: ")) +
                    entry.fileName);
+        const qint64 dataOffset = direct.dataOffset(entry);
+        auto copy = [&](int out) {
+            if (dataOffset >= 0)
+                direct.copy(entry, dataOffset, out, buffer.get(), shownPath);
+            else
+                copyEntry(za, entry, out, buffer.get(), shownPath);
+        };
         if (!extracting) {
-            copyEntry(za, entry, -1, buffer.get(), shownPath);
+            copy(-1);
             continue;
         }
         QByteArray tempName;
@@ -332,7 +382,7 @@ void TIUnzip::Execute() {
         if (out.fd < 0)
             throw EInfoZipException(texts::unzipCannotWrite(shownPath, systemError(errno)));
         staging.add(tempName, finalName, replace);
-        copyEntry(za, entry, out.fd, buffer.get(), shownPath);
+        copy(out.fd);
         const struct timespec times[2] = {{0, UTIME_NOW}, {entry.mtime, 0}};
         ::futimens(out.fd, times);
         if (::close(std::exchange(out.fd, -1)) != 0)

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "Wildcard.h"
 #include "ZipSupport.h"
 #include "ZipTexts.h"
+#include "ZipWriter.h"
 
 namespace vellora {
 
@@ -29,6 +31,7 @@ struct ZipItem {
     QString entryName;  // its name in the archive; directories end in "/"
     bool directory = false;
     qint64 mtime = 0;  // seconds since the epoch
+    qint64 size = 0;   // when it was found
 };
 
 // Gathers the files named by a FileList, in a stable order.
@@ -76,7 +79,7 @@ class Collector {
         }
         if (info.isDir()) {
             if (!zip_.NoDirEntries && !zip_.JunkDir)
-                push({info.filePath(), relative + QLatin1Char('/'), true, mtimeOf(info)});
+                push({info.filePath(), relative + QLatin1Char('/'), true, mtimeOf(info), 0});
             if (!zip_.Recurse) return;
             for (const QFileInfo& child : listing(QDir(info.filePath()))) {
                 if (!zip_.System && child.isHidden()) continue;
@@ -89,7 +92,8 @@ class Collector {
             return;
         }
         if (info.canonicalFilePath() == archivePath_) return;
-        push({info.filePath(), zip_.JunkDir ? info.fileName() : relative, false, mtimeOf(info)});
+        push({info.filePath(), zip_.JunkDir ? info.fileName() : relative, false, mtimeOf(info),
+              info.size()});
     }
 
     static qint64 mtimeOf(const QFileInfo& info) { return info.lastModified().toSecsSinceEpoch(); }
@@ -221,43 +225,71 @@ struct ZipDiscard {
 
 }  // namespace
 
-void TInfoZip::Execute() {
-    if (Date) throw EInfoZipException(texts::kDateNotSupported);
-    if (Level < 0 || Level > 9) throw EInfoZipException(texts::kLevelOutOfRange);
-    refuseUnsupported(*this);
-    if (NameOfZipFile.isEmpty()) throw EInfoZipException(texts::kNoZipFileName);
-    zipsupport::ExclusiveRun exclusive;
+namespace {
 
-    const Printer print(this, OnPrint, Quiet);
-    std::vector<ZipItem> items = Collector(*this, print).collect();
-    if (items.empty()) throw EInfoZipException(texts::kNothingToZip);
+// The entries' lines as libzip gives them: a directory's two lines when it is
+// added, a file's when its data is written.
+void printDirectoryLines(const ZipItem& item, const Printer& print) {
+    print.line(QStringLiteral("  adding: ") + item.entryName);
+    print.line(QStringLiteral("  added: ") + item.entryName + QStringLiteral(" (directory)"));
+}
 
+// Stored entries of an archive made afresh: written by our own writer, which
+// copies each file in large blocks and computes its CRC on the way.
+bool storedFits(const std::vector<ZipItem>& items) {
+    quint64 names = 0, data = 0;
+    for (const ZipItem& item : items) {
+        names += quint64(item.entryName.toUtf8().size());
+        data += quint64(std::max<qint64>(item.size, 0));
+    }
+    return zipsupport::StoredZipWriter::fits(items.size(), names, data);
+}
+
+quint64 writeStored(const TInfoZip& z, const std::vector<ZipItem>& items, const Printer& print) {
+    zipsupport::StoredZipWriter writer(z.NameOfZipFile, z.NameOfZipFile);
+    for (const ZipItem& item : items)
+        if (item.directory) printDirectoryLines(item, print);
+    quint64 totalBytes = 0;
+    for (const ZipItem& item : items) {
+        const QByteArray name = item.entryName.toUtf8();
+        if (item.directory) {
+            writer.addDirectory(name, item.mtime);
+            continue;
+        }
+        print.line(QStringLiteral("  adding: ") + item.entryName);
+        totalBytes += writer.addFile(name, item.path, item.mtime);
+        print.line(QStringLiteral("  added: ") + item.entryName + QStringLiteral(" (stored)"));
+    }
+    writer.commit();
+    return totalBytes;
+}
+
+// Everything else goes through libzip: deflated entries, additions to an
+// existing archive (Grow), and archives that need ZIP64.
+quint64 writeWithLibzip(const TInfoZip& z, const std::vector<ZipItem>& items,
+                        const Printer& print) {
     int openError = 0;
-    const int flags = Grow ? ZIP_CREATE : ZIP_CREATE | ZIP_TRUNCATE;
+    const int flags = z.Grow ? ZIP_CREATE : ZIP_CREATE | ZIP_TRUNCATE;
     std::unique_ptr<zip_t, ZipDiscard> archive(
-        zip_open(QFile::encodeName(NameOfZipFile).constData(), flags, &openError));
+        zip_open(QFile::encodeName(z.NameOfZipFile).constData(), flags, &openError));
     if (!archive)
         throw EInfoZipException(
-            texts::zipCannotWrite(NameOfZipFile, zipsupport::errorText(openError)));
+            texts::zipCannotWrite(z.NameOfZipFile, zipsupport::errorText(openError)));
     auto failed = [&] {
         return EInfoZipException(texts::zipCannotWrite(
-            NameOfZipFile, zipsupport::errorText(zip_get_error(archive.get()))));
+            z.NameOfZipFile, zipsupport::errorText(zip_get_error(archive.get()))));
     };
 
     PendingError pending;
-    const char* methodText = Level == 0 ? " (stored)" : " (deflated)";
-    qint64 latest = 0;
+    const char* methodText = z.Level == 0 ? " (stored)" : " (deflated)";
     quint64 totalBytes = 0;
     for (const ZipItem& item : items) {
-        latest = std::max(latest, item.mtime);
         const QByteArray name = item.entryName.toUtf8();
         zip_int64_t index;
         if (item.directory) {
-            print.line(QStringLiteral("  adding: ") + item.entryName);
+            printDirectoryLines(item, print);
             index = zip_dir_add(archive.get(), name.constData(), ZIP_FL_ENC_UTF_8);
             if (index < 0) throw failed();
-            print.line(QStringLiteral("  added: ") + item.entryName +
-                       QStringLiteral(" (directory)"));
         } else {
             auto* reader = new FileSource(item, methodText, print, pending);
             zip_source_t* source =
@@ -274,9 +306,9 @@ void TInfoZip::Execute() {
             }
             totalBytes += quint64(QFileInfo(item.path).size());
         }
-        const zip_int32_t method = Level == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
+        const zip_int32_t method = z.Level == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
         if (zip_set_file_compression(archive.get(), zip_uint64_t(index), method,
-                                     zip_uint32_t(Level)) != 0 ||
+                                     zip_uint32_t(z.Level)) != 0 ||
             zip_file_set_mtime(archive.get(), zip_uint64_t(index), time_t(item.mtime), 0) != 0)
             throw failed();
     }
@@ -288,8 +320,29 @@ void TInfoZip::Execute() {
         throw failed();
     }
     archive.release();
+    return totalBytes;
+}
+
+}  // namespace
+
+void TInfoZip::Execute() {
+    if (Date) throw EInfoZipException(texts::kDateNotSupported);
+    if (Level < 0 || Level > 9) throw EInfoZipException(texts::kLevelOutOfRange);
+    refuseUnsupported(*this);
+    if (NameOfZipFile.isEmpty()) throw EInfoZipException(texts::kNoZipFileName);
+    zipsupport::ExclusiveRun exclusive;
+
+    const Printer print(this, OnPrint, Quiet);
+    std::vector<ZipItem> items = Collector(*this, print).collect();
+    if (items.empty()) throw EInfoZipException(texts::kNothingToZip);
+
+    const quint64 totalBytes = Level == 0 && !Grow && storedFits(items)
+                                   ? writeStored(*this, items, print)
+                                   : writeWithLibzip(*this, items, print);
 
     if (LatestTime) {
+        qint64 latest = 0;
+        for (const ZipItem& item : items) latest = std::max(latest, item.mtime);
         const struct timespec times[2] = {{0, UTIME_OMIT}, {time_t(latest), 0}};
         if (::utimensat(AT_FDCWD, QFile::encodeName(NameOfZipFile).constData(), times, 0) != 0)
             throw EInfoZipException(texts::zipCannotWrite(NameOfZipFile, qt_error_string(errno)));

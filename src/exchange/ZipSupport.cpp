@@ -1,6 +1,9 @@
 #include "ZipSupport.h"
 
+#include <unistd.h>
 #include <zip.h>
+
+#include <cerrno>
 
 #include "ZipTexts.h"
 
@@ -38,12 +41,32 @@ QString errorText(zip_error_t* error) {
     return QString::fromUtf8(zip_error_strerror(error));
 }
 
-QString errorText(int zipErrorCode) {
+QString errorText(int zipErrorCode, int systemError) {
     zip_error_t error;
+    // Without a system error of its own, one that libzip takes from the
+    // system gets the current errno.
     zip_error_init_with_code(&error, zipErrorCode);
+    if (systemError != 0) zip_error_set(&error, zipErrorCode, systemError);
     QString text = errorText(&error);
     zip_error_fini(&error);
     return text;
+}
+
+FdCloser::~FdCloser() {
+    if (fd >= 0) ::close(fd);
+}
+
+bool writeAll(int fd, const char* data, qsizetype length) {
+    while (length > 0) {
+        const ssize_t n = ::write(fd, data, size_t(length));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += n;
+        length -= n;
+    }
+    return true;
 }
 
 }  // namespace zipsupport

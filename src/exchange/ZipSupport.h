@@ -47,9 +47,21 @@ class Printer {
     bool quiet_;
 };
 
-// libzip's description of an error.
+// libzip's description of an error, with the system's when there is one.
 QString errorText(zip_error_t* error);
-QString errorText(int zipErrorCode);
+QString errorText(int zipErrorCode, int systemError = 0);
+
+// Closes a file descriptor when it goes away.
+struct FdCloser {
+    int fd = -1;
+    explicit FdCloser(int f) : fd(f) {}
+    ~FdCloser();
+    FdCloser(const FdCloser&) = delete;
+    FdCloser& operator=(const FdCloser&) = delete;
+};
+
+// write() until every byte is written; false with errno set when one fails.
+bool writeAll(int fd, const char* data, qsizetype length);
 
 // Exceptions must not pass through libzip's C frames: callbacks park them here
 // and the component throws them again once libzip has returned.

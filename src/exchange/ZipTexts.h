@@ -25,6 +25,8 @@ inline QString zipFileNotFound(const QString& path) {
 inline QString zipDuplicateName(const QString& name) {
     return QStringLiteral("Two files would have the same name in the archive: %1").arg(name);
 }
+inline const QString kZipGrewTooLarge =
+    QStringLiteral("the files grew past the 4 GB an archive can hold while they were zipped");
 inline QString zipCannotWrite(const QString& archive, const QString& reason) {
     return QStringLiteral("Could not write the archive %1: %2").arg(archive, reason);
 }

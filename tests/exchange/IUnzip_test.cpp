@@ -407,21 +407,24 @@ TEST(TIUnzip, ExchangesArchivesWithTheZipPrograms) {
     ASSERT_TRUE(test.waitForFinished());
     EXPECT_EQ(test.exitCode(), 0) << test.readAllStandardOutput().toStdString();
 
-    const QString theirs = tmp.file(QStringLiteral("theirs.zip"));
-    QProcess make;
-    make.setWorkingDirectory(source);
-    make.start(QStringLiteral("zip"), {QStringLiteral("-qr"), theirs, QStringLiteral(".")});
-    ASSERT_TRUE(make.waitForFinished());
-    ASSERT_EQ(make.exitCode(), 0);
-    const QString dest = tmp.file(QStringLiteral("dest"));
-    QDir().mkpath(dest);
-    TIUnzip unzip;
-    unzip.FileName = theirs;
-    unzip.Dest = dest;
-    unzip.Execute();
-    EXPECT_EQ(treeOf(dest), (QStringList{"a.db", "b.wav", "empty"}));
-    EXPECT_EQ(readFile(dest + QStringLiteral("/a.db")), patternBytes(70000, 1));
-    EXPECT_EQ(readFile(dest + QStringLiteral("/b.wav")), patternBytes(1234, 2));
+    // Deflated, and stored with extra fields in the local headers only.
+    for (const char* options : {"-qr", "-qr0"}) {
+        const QString theirs = tmp.file(QStringLiteral("theirs%1.zip").arg(options));
+        QProcess make;
+        make.setWorkingDirectory(source);
+        make.start(QStringLiteral("zip"), {QLatin1String(options), theirs, QStringLiteral(".")});
+        ASSERT_TRUE(make.waitForFinished());
+        ASSERT_EQ(make.exitCode(), 0);
+        const QString dest = tmp.file(QStringLiteral("dest%1").arg(options));
+        QDir().mkpath(dest);
+        TIUnzip unzip;
+        unzip.FileName = theirs;
+        unzip.Dest = dest;
+        unzip.Execute();
+        EXPECT_EQ(treeOf(dest), (QStringList{"a.db", "b.wav", "empty"}));
+        EXPECT_EQ(readFile(dest + QStringLiteral("/a.db")), patternBytes(70000, 1));
+        EXPECT_EQ(readFile(dest + QStringLiteral("/b.wav")), patternBytes(1234, 2));
+    }
 }
 
 // A disk that fills up: both components report it and leave no partial file.
@@ -457,4 +460,45 @@ TEST(TIUnzip, AFullDiskLeavesNoPartialFiles) {
     EXPECT_TRUE(zipMessage.startsWith(texts::zipCannotWrite(zip.NameOfZipFile, QString())))
         << zipMessage.toStdString();
     EXPECT_EQ(s.tree(), (QStringList{"archive.zip", "dest/", "work/", "work/big.avi"}));
+}
+
+// Stored entries are read in blocks straight from the archive: a changed
+// byte anywhere, at a block's edge too, still fails the entry's CRC, and a
+// file cut short while it is read is reported; nothing lands in Dest.
+TEST(TIUnzip, DamageAtBlockEdgesAndAnArchiveCutShortAreFound) {
+    const qsizetype block = zipsupport::kBlockSize;
+    Scene model;
+    const QByteArray big = patternBytes(2 * block, 3);
+    buildZip(model.archive, {stored("empty.db", {}), stored("big.avi", big),
+                             stored("last.wav", patternBytes(10, 4))});
+    const QByteArray bytes = readFile(model.archive);
+    const qsizetype data = bytes.indexOf(big.left(64));
+    ASSERT_GT(data, 0);
+    const QString damaged =
+        texts::unzipEntryDamaged(QStringLiteral("big.avi"), QStringLiteral("CRC error"));
+    for (qsizetype at : {qsizetype(0), block - 1, block, 2 * block - 1}) {
+        for (bool test : {false, true}) {
+            Scene s;
+            QByteArray flipped = bytes;
+            flipped[data + at] = char(flipped[data + at] ^ 0x80);
+            writeFile(s.archive, flipped);
+            TIUnzip u;
+            s.prepare(u);
+            u.TestZip = test;
+            EXPECT_EQ(s.run(u), damaged) << at;
+            EXPECT_EQ(s.tree(), (QStringList{"archive.zip", "dest/", "work/"})) << at;
+        }
+    }
+
+    Scene s;
+    writeFile(s.archive, bytes);
+    TIUnzip u;
+    s.prepare(u);
+    u.OnPrint = [&](QObject*, const QString& line) {
+        if (line == QStringLiteral(" extracting: big.avi"))
+            QFile::resize(s.archive, data + block + 7);
+    };
+    EXPECT_EQ(s.run(u), texts::unzipEntryDamaged(QStringLiteral("big.avi"),
+                                                 zipsupport::errorText(ZIP_ER_EOF)));
+    EXPECT_EQ(s.tree(), (QStringList{"archive.zip", "dest/", "work/"}));
 }

@@ -1,6 +1,7 @@
 #include "InfoZip.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFileInfo>
@@ -297,4 +298,101 @@ TEST(TInfoZip, OnlyOneOperationRunsAtATime) {
     zip.Execute();
     EXPECT_EQ(nested, texts::kZipBusy);
     EXPECT_EQ(namesOf(f.zipPath()), QStringList{"A.WAV"});
+}
+
+// Stored archives made afresh come from our own writer, the rest from
+// libzip (here: Grow onto no archive): both report and store alike.
+TEST(TInfoZip, BothWritersReportAndStoreAlike) {
+    Folder f;
+    writeFile(f.dir + QStringLiteral("/Sub/empty.txt"), {});
+    QStringList lines[2];
+    QByteArray data[2];
+    for (int grow : {0, 1}) {
+        Lines printed;
+        TInfoZip zip;
+        zip.Recurse = true;
+        zip.Grow = grow;
+        zip.Verbose = true;
+        zip.NameOfZipFile =
+            f.tmp.file(grow ? QStringLiteral("libzip.zip") : QStringLiteral("ours.zip"));
+        zip.FileList << f.dir + QStringLiteral("/*.*");
+        zip.OnPrint = printed.handler();
+        zip.Execute();
+        lines[grow] = printed.text;
+        const QString dest = f.tmp.file(QStringLiteral("out%1").arg(grow));
+        QDir().mkpath(dest);
+        TIUnzip unzip;
+        unzip.FileName = zip.NameOfZipFile;
+        unzip.Dest = dest;
+        unzip.Execute();
+        for (const QString& name : treeOf(dest))
+            data[grow] += name.toUtf8() + '=' + readFile(dest + '/' + name);
+        EXPECT_EQ(namesOf(zip.NameOfZipFile),
+                  (QStringList{"A.WAV", "README", "Sub/", "Sub/empty.txt", "Sub/inner.bmp",
+                               "VELLO002.DB", "b.wav"}));
+        for (const EntryInfo& e : entriesOf(zip.NameOfZipFile)) EXPECT_EQ(e.method, ZIP_CM_STORE);
+    }
+    EXPECT_EQ(lines[0], lines[1]);
+    EXPECT_EQ(lines[0].first(), QStringLiteral("  adding: Sub/"));
+    EXPECT_EQ(lines[0].last(), QStringLiteral("  total: 7 entries, 5385 bytes"));
+    EXPECT_EQ(data[0], data[1]);
+    EXPECT_FALSE(data[0].isEmpty());
+}
+
+TEST(TInfoZip, AReplacedArchiveKeepsItsModeAndNoTemporaryFileStays) {
+    Folder f;
+    const QString archive = f.tmp.file(QStringLiteral("out.zip"));
+    auto mode = [&] {
+        struct stat st {};
+        ::stat(QFile::encodeName(archive).constData(), &st);
+        return st.st_mode & 07777;
+    };
+    const mode_t oldMask = ::umask(027);
+    TInfoZip zip;
+    zip.NameOfZipFile = archive;
+    zip.FileList << f.dir + QStringLiteral("/*.wav");
+    zip.Execute();
+    EXPECT_EQ(mode(), 0640u);
+    ASSERT_EQ(::chmod(QFile::encodeName(archive).constData(), 0604), 0);
+    zip.Execute();
+    ::umask(oldMask);
+    EXPECT_EQ(mode(), 0604u);
+    EXPECT_EQ(treeOf(f.tmp.path()).filter(QStringLiteral("out.zip")), QStringList{"out.zip"});
+}
+
+// Files are read when their turn comes: one gone by then stops the run with
+// the old archive kept; one grown is stored as it is read.
+TEST(TInfoZip, FilesChangedAfterTheyWereListed) {
+    Folder f;
+    const QString archive = f.tmp.file(QStringLiteral("out.zip"));
+    writeFile(archive, "old archive");
+    TInfoZip zip;
+    zip.NameOfZipFile = archive;
+    zip.FileList << f.dir + QStringLiteral("/*.wav");
+    zip.OnPrint = [&](QObject*, const QString& line) {
+        if (line == QStringLiteral("  adding: b.wav"))
+            QFile::remove(f.dir + QStringLiteral("/b.wav"));
+    };
+    EXPECT_EQ(messageOf([&] { zip.Execute(); }),
+              texts::zipCannotWrite(archive, zipsupport::errorText(ZIP_ER_OPEN, ENOENT)));
+    EXPECT_EQ(readFile(archive), QByteArray("old archive"));
+    EXPECT_EQ(treeOf(f.tmp.path()).filter(QStringLiteral("out.zip")), QStringList{"out.zip"});
+
+    const QByteArray grown = patternBytes(300, 1) + patternBytes(2 * zipsupport::kBlockSize + 3, 9);
+    Lines lines;
+    zip.OnPrint = [&](QObject* sender, const QString& line) {
+        lines.handler()(sender, line);
+        if (line == QStringLiteral("  adding: A.WAV"))
+            writeFile(f.dir + QStringLiteral("/A.WAV"), grown);
+    };
+    zip.Verbose = true;
+    zip.Execute();
+    EXPECT_EQ(lines.text.last(), QStringLiteral("  total: 1 entries, %1 bytes").arg(grown.size()));
+    const QString dest = f.tmp.file(QStringLiteral("dest"));
+    QDir().mkpath(dest);
+    TIUnzip unzip;
+    unzip.FileName = archive;
+    unzip.Dest = dest;
+    unzip.Execute();
+    EXPECT_EQ(readFile(dest + QStringLiteral("/A.WAV")), grown);
 }

@@ -1,0 +1,434 @@
+// The pieces under the zip components' stored path: the CRC, the archive
+// writer's format, and the central directory reader of the extraction.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <QDateTime>
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QtEndian>
+#include <functional>
+#include <map>
+#include <optional>
+
+#include "Crc32.h"
+#include "InfoZip.h"
+#include "TempDir.h"
+#include "ZipDirectory.h"
+#include "ZipSupport.h"
+#include "ZipTestSupport.h"
+#include "ZipWriter.h"
+
+using namespace vellora;
+using namespace vellora::testing;
+using vellora::zipsupport::CentralDirectory;
+
+namespace {
+
+const qsizetype kBlock = zipsupport::kBlockSize;
+
+struct OpenFile {
+    int fd;
+    quint64 size;
+    explicit OpenFile(const QString& path)
+        : fd(::open(QFile::encodeName(path).constData(), O_RDONLY)),
+          size(quint64(QFileInfo(path).size())) {}
+    ~OpenFile() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+std::optional<CentralDirectory> directoryOf(const QString& path) {
+    OpenFile f(path);
+    EXPECT_GE(f.fd, 0) << path.toStdString();
+    return zipsupport::readPlainCentralDirectory(f.fd, f.size);
+}
+
+// The data of every stored entry as the direct reader finds it.
+std::map<QByteArray, QByteArray> storedData(const QString& path) {
+    std::map<QByteArray, QByteArray> found;
+    const auto directory = directoryOf(path);
+    if (!directory) {
+        ADD_FAILURE() << "no plain central directory in " << path.toStdString();
+        return found;
+    }
+    const QByteArray bytes = readFile(path);
+    OpenFile f(path);
+    for (const auto& e : directory->entries) {
+        const qint64 at = zipsupport::storedDataOffset(f.fd, e, *directory);
+        EXPECT_GE(at, 0) << e.name.toStdString();
+        if (at >= 0) found[e.name] = bytes.mid(at, qsizetype(e.size));
+    }
+    return found;
+}
+
+void put16(QByteArray& b, qsizetype at, quint16 v) {
+    qToLittleEndian(v, b.data() + at);
+}
+void put32(QByteArray& b, qsizetype at, quint32 v) {
+    qToLittleEndian(v, b.data() + at);
+}
+qsizetype endRecordOf(const QByteArray& b) {
+    return b.lastIndexOf(QByteArray("PK\x05\x06", 4));
+}
+qsizetype centralOf(const QByteArray& b) {
+    return qFromLittleEndian<quint32>(b.constData() + endRecordOf(b) + 16);
+}
+
+bool haveProgram(const char* name) {
+    return !QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty();
+}
+
+}  // namespace
+
+TEST(Crc32, AgreesWithZlibAtEveryLengthAndAlignment) {
+    EXPECT_EQ(Crc32(0, "123456789", 9), 0xCBF43926u);
+    EXPECT_EQ(Crc32(0, nullptr, 0), 0u);
+    const QByteArray data = patternBytes(3 * kBlock + 100, 17);
+    const auto* p = reinterpret_cast<const unsigned char*>(data.constData());
+    for (quint32 seed : {0u, 0xffffffffu, 0x12345678u})
+        for (std::size_t offset : {0, 1, 7, 8, 15})
+            for (std::size_t length = 0; length <= 300; ++length)
+                ASSERT_EQ(Crc32(seed, p + offset, length), Crc32Plain(seed, p + offset, length))
+                    << seed << " " << offset << " " << length;
+    for (std::size_t length :
+         {std::size_t(kBlock - 1), std::size_t(kBlock), std::size_t(3 * kBlock + 99)})
+        EXPECT_EQ(Crc32(0, p + 1, length), quint32(crc32_z(0, p + 1, length))) << length;
+
+    // In pieces of every kind, as a copy loop feeds it.
+    for (std::size_t piece :
+         {std::size_t(1), std::size_t(63), std::size_t(64), std::size_t(4096 + 5)}) {
+        quint32 crc = 0;
+        for (std::size_t at = 0; at < 200000; at += piece)
+            crc = Crc32(crc, p + at, std::min<std::size_t>(piece, 200000 - at));
+        EXPECT_EQ(crc, Crc32Plain(0, p, 200000)) << piece;
+    }
+}
+
+TEST(StoredZipWriter, FitsOnlyWhatNeedsNoZip64) {
+    const quint64 limit = 0xfffffffeu;
+    const struct {
+        quint64 entries, names, data;
+        bool fits;
+    } cases[] = {
+        {0, 0, 0, true},
+        {1, 10, 100, true},
+        {65534, 65534 * 12, 0, true},
+        {65535, 65535 * 12, 0, false},
+        {1, 4, limit - 22 - 76 - 8, true},
+        {1, 4, limit - 22 - 76 - 8 + 1, false},
+        {2, 0, quint64(3) << 31, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(zipsupport::StoredZipWriter::fits(c.entries, c.names, c.data), c.fits)
+            << c.entries << " " << c.data;
+}
+
+// Our archives are standard ones: libzip, Info-ZIP's unzip and Python's
+// zipfile read them, with the right names, sizes, CRCs and dates.
+TEST(StoredZipWriter, ArchivesAreReadByOtherTools) {
+    TempDir tmp;
+    const QString source = tmp.file(QStringLiteral("src"));
+    QDir().mkpath(source + QStringLiteral("/Sub"));
+    const std::vector<std::pair<QString, qsizetype>> files = {
+        {"empty.db", 0},         {"one.wav", 1},
+        {"block.avi", kBlock},   {"blockplus.avi", kBlock + 1},
+        {"two.bmp", 2 * kBlock}, {QString::fromUtf8("caf\xc3\xa9 \xe2\x99\xaa.wav"), 777},
+        {"Sub/inner.txt", 5000},
+    };
+    const qint64 when = QDateTime(QDate(2021, 6, 15), QTime(13, 45, 31)).toSecsSinceEpoch();
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const QString path = source + '/' + files[i].first;
+        writeFile(path, patternBytes(files[i].second, int(i)));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(
+            f.setFileTime(QDateTime::fromSecsSinceEpoch(when), QFileDevice::FileModificationTime));
+    }
+    TInfoZip zip;
+    zip.Recurse = true;
+    zip.NameOfZipFile = tmp.file(QStringLiteral("out.zip"));
+    zip.FileList << source + QStringLiteral("/*.*");
+    zip.Execute();
+
+    // libzip, checking every local header against the central directory.
+    int error = 0;
+    zip_t* za = zip_open(QFile::encodeName(zip.NameOfZipFile).constData(),
+                         ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    ASSERT_NE(za, nullptr) << error;
+    ASSERT_EQ(zip_get_num_entries(za, 0), zip_int64_t(files.size() + 1));
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const QByteArray name = files[i].first.toUtf8();
+        zip_stat_t st;
+        ASSERT_EQ(zip_stat(za, name.constData(), 0, &st), 0) << name.constData();
+        const QByteArray data = patternBytes(files[i].second, int(i));
+        EXPECT_EQ(st.size, zip_uint64_t(data.size()));
+        EXPECT_EQ(st.comp_method, ZIP_CM_STORE);
+        EXPECT_EQ(st.crc, Crc32Plain(0, data.constData(), std::size_t(data.size())));
+        EXPECT_EQ(qint64(st.mtime), when - 1);  // two-second steps
+        zip_file_t* in = zip_fopen(za, name.constData(), 0);
+        ASSERT_NE(in, nullptr);
+        QByteArray back(data.size() + 1, '\0');
+        EXPECT_EQ(zip_fread(in, back.data(), zip_uint64_t(back.size())), zip_int64_t(data.size()));
+        EXPECT_EQ(zip_fclose(in), 0);
+        EXPECT_EQ(back.left(data.size()), data);
+    }
+    zip_stat_t dir;
+    EXPECT_EQ(zip_stat(za, "Sub/", 0, &dir), 0);
+    zip_discard(za);
+
+    // The direct reader finds each entry's data where it is.
+    const auto stored = storedData(zip.NameOfZipFile);
+    for (std::size_t i = 0; i < files.size(); ++i)
+        EXPECT_EQ(stored.at(files[i].first.toUtf8()), patternBytes(files[i].second, int(i)));
+
+    if (haveProgram("unzip")) {
+        QProcess test;
+        test.start(QStringLiteral("unzip"), {QStringLiteral("-t"), zip.NameOfZipFile});
+        ASSERT_TRUE(test.waitForFinished());
+        const QString out = QString::fromUtf8(test.readAllStandardOutput());
+        EXPECT_EQ(test.exitCode(), 0) << out.toStdString();
+        EXPECT_TRUE(out.contains(QStringLiteral("No errors detected"))) << out.toStdString();
+    }
+    if (haveProgram("python3")) {
+        QProcess python;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("PYTHONIOENCODING"), QStringLiteral("utf-8"));
+        python.setProcessEnvironment(env);
+        python.start(QStringLiteral("python3"),
+                     {QStringLiteral("-c"),
+                      QStringLiteral(
+                          "import sys, zipfile\n"
+                          "z = zipfile.ZipFile(sys.argv[1])\n"
+                          "assert z.testzip() is None\n"
+                          "for i in z.infolist(): print(i.filename, i.file_size, i.compress_type, "
+                          "'%d-%02d-%02d %02d:%02d:%02d' % i.date_time)\n"),
+                      zip.NameOfZipFile});
+        ASSERT_TRUE(python.waitForFinished());
+        EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+        const QStringList lines =
+            QString::fromUtf8(python.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        EXPECT_EQ(lines.size(), qsizetype(files.size() + 1));
+        for (std::size_t i = 0; i < files.size(); ++i)
+            EXPECT_TRUE(lines.contains(QStringLiteral("%1 %2 0 2021-06-15 13:45:30")
+                                           .arg(files[i].first)
+                                           .arg(files[i].second)))
+                << files[i].first.toStdString() << "\n"
+                << lines.join('\n').toStdString();
+    }
+}
+
+TEST(StoredZipWriter, DatesOutsideTheFormatAreHeldToItsRange) {
+    auto local = [](int y, int mo, int d, int h, int mi, int s) {
+        return QDateTime(QDate(y, mo, d), QTime(h, mi, s)).toSecsSinceEpoch();
+    };
+    const struct {
+        qint64 when;
+        qint64 stored;
+    } cases[] = {
+        {0, local(1980, 1, 1, 0, 0, 0)},
+        {local(1979, 12, 31, 23, 59, 59), local(1980, 1, 1, 0, 0, 0)},
+        {local(1980, 1, 1, 0, 0, 1), local(1980, 1, 1, 0, 0, 0)},
+        {local(2107, 12, 31, 23, 59, 59), local(2107, 12, 31, 23, 59, 58)},
+        {local(2200, 5, 5, 5, 5, 5), local(2107, 12, 31, 23, 59, 58)},
+    };
+    for (const auto& c : cases) {
+        TempDir tmp;
+        const QString file = tmp.file(QStringLiteral("a.wav"));
+        writeFile(file, "x");
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(QDateTime::fromSecsSinceEpoch(c.when),
+                                  QFileDevice::FileModificationTime));
+        f.close();
+        TInfoZip zip;
+        zip.NameOfZipFile = tmp.file(QStringLiteral("out.zip"));
+        zip.FileList << file;
+        zip.Execute();
+        int error = 0;
+        zip_t* za = zip_open(QFile::encodeName(zip.NameOfZipFile).constData(), ZIP_RDONLY, &error);
+        ASSERT_NE(za, nullptr);
+        zip_stat_t st;
+        ASSERT_EQ(zip_stat_index(za, 0, 0, &st), 0);
+        EXPECT_EQ(qint64(st.mtime), c.stored) << c.when;
+        zip_discard(za);
+    }
+}
+
+// The direct reader takes only plain archives, and only what is where the
+// central directory says; everything else is left to libzip.
+TEST(ZipDirectory, ReadsPlainArchivesAndRefusesAnythingElse) {
+    TempDir tmp;
+    const QString path = tmp.file(QStringLiteral("a.zip"));
+    const QByteArray first = patternBytes(1000, 1), second = patternBytes(3000, 2);
+    buildZip(path,
+             {{"first.db", first, ZIP_CM_STORE, {}}, {"second.wav", second, ZIP_CM_STORE, {}}});
+    const QByteArray good = readFile(path);
+    const qsizetype end = endRecordOf(good);
+    const qsizetype central = centralOf(good);
+    const qsizetype secondLocal = good.indexOf(QByteArray("PK\x03\x04", 4), 1);
+    ASSERT_GT(secondLocal, 0);
+
+    enum Outcome { Plain, NotPlain, FirstDeclined, SecondDeclined };
+    const struct {
+        const char* what;
+        std::function<void(QByteArray&)> change;
+        Outcome outcome;
+    } cases[] = {
+        {"as made", [](QByteArray&) {}, Plain},
+        {"bytes after the end record", [](QByteArray& b) { b.append("junk"); }, NotPlain},
+        {"end record counts differ", [&](QByteArray& b) { put16(b, end + 8, 1); }, NotPlain},
+        {"one entry too many", [&](QByteArray& b) { put16(b, end + 8, 3), put16(b, end + 10, 3); },
+         NotPlain},
+        {"ZIP64 count",
+         [&](QByteArray& b) { put16(b, end + 8, 0xffff), put16(b, end + 10, 0xffff); }, NotPlain},
+        {"directory offset moved", [&](QByteArray& b) { put32(b, end + 16, quint32(central + 1)); },
+         NotPlain},
+        {"directory larger than the file", [&](QByteArray& b) { put32(b, end + 12, 0x7fffffff); },
+         NotPlain},
+        {"second disk", [&](QByteArray& b) { put16(b, end + 4, 1); }, NotPlain},
+        {"central signature broken", [&](QByteArray& b) { b[central + 1] = 'X'; }, NotPlain},
+        {"local header offset past the directory",
+         [&](QByteArray& b) { put32(b, central + 42, quint32(central)); }, NotPlain},
+        {"ZIP64 size in the directory", [&](QByteArray& b) { put32(b, central + 20, 0xffffffffu); },
+         NotPlain},
+        {"local signature broken", [](QByteArray& b) { b[2] = 'X'; }, FirstDeclined},
+        {"local name differs", [](QByteArray& b) { b[30] = 'F'; }, FirstDeclined},
+        {"local method deflate", [](QByteArray& b) { put16(b, 8, 8); }, FirstDeclined},
+        {"local encrypted flag", [](QByteArray& b) { put16(b, 6, 1); }, FirstDeclined},
+        {"central method deflate", [&](QByteArray& b) { put16(b, central + 10, 8); },
+         FirstDeclined},
+        {"central sizes differ", [&](QByteArray& b) { put32(b, central + 20, 999); },
+         FirstDeclined},
+        {"local extra runs into the directory",
+         [&](QByteArray& b) { put16(b, secondLocal + 28, 1); }, SecondDeclined},
+        {"local extra past the directory",
+         [&](QByteArray& b) { put16(b, secondLocal + 28, 0xffff); }, SecondDeclined},
+    };
+    for (const auto& c : cases) {
+        QByteArray bytes = good;
+        c.change(bytes);
+        writeFile(path, bytes);
+        const auto directory = directoryOf(path);
+        if (c.outcome == NotPlain) {
+            EXPECT_FALSE(directory.has_value()) << c.what;
+            continue;
+        }
+        ASSERT_TRUE(directory.has_value()) << c.what;
+        ASSERT_EQ(directory->entries.size(), 2u) << c.what;
+        EXPECT_EQ(directory->offset, quint64(central)) << c.what;
+        OpenFile f(path);
+        const qint64 a = zipsupport::storedDataOffset(f.fd, directory->entries[0], *directory);
+        const qint64 b = zipsupport::storedDataOffset(f.fd, directory->entries[1], *directory);
+        EXPECT_EQ(a < 0, c.outcome == FirstDeclined) << c.what;
+        EXPECT_EQ(b < 0, c.outcome == SecondDeclined) << c.what;
+        if (c.outcome == Plain) {
+            EXPECT_EQ(bytes.mid(a, first.size()), first);
+            EXPECT_EQ(bytes.mid(b, second.size()), second);
+        }
+    }
+}
+
+// The direct reader is used only where libzip read the same directory.
+TEST(ZipDirectory, AgreesWithLibzipOnlyOnTheSameEntries) {
+    TempDir tmp;
+    const QString a = tmp.file(QStringLiteral("a.zip"));
+    buildZip(a, {{"one.db", "1111", ZIP_CM_STORE, {}},
+                 {"two.wav", patternBytes(500, 1), ZIP_CM_STORE, {}}});
+    const struct {
+        const char* what;
+        std::vector<RawEntry> entries;
+        bool agrees;
+    } cases[] = {
+        {"the same",
+         {{"one.db", "1111", ZIP_CM_STORE, {}},
+          {"two.wav", patternBytes(500, 1), ZIP_CM_STORE, {}}},
+         true},
+        {"other data",
+         {{"one.db", "1112", ZIP_CM_STORE, {}},
+          {"two.wav", patternBytes(500, 1), ZIP_CM_STORE, {}}},
+         false},
+        {"other size",
+         {{"one.db", "11111", ZIP_CM_STORE, {}},
+          {"two.wav", patternBytes(500, 1), ZIP_CM_STORE, {}}},
+         false},
+        {"other name",
+         {{"one.db", "1111", ZIP_CM_STORE, {}},
+          {"two.WAV", patternBytes(500, 1), ZIP_CM_STORE, {}}},
+         false},
+        {"deflated",
+         {{"one.db", "1111", ZIP_CM_STORE, {}},
+          {"two.wav", patternBytes(500, 1), ZIP_CM_DEFLATE, {}}},
+         false},
+        {"one less", {{"one.db", "1111", ZIP_CM_STORE, {}}}, false},
+    };
+    const auto directory = directoryOf(a);
+    ASSERT_TRUE(directory.has_value());
+    for (const auto& c : cases) {
+        const QString b = tmp.file(QStringLiteral("b.zip"));
+        buildZip(b, c.entries);
+        int error = 0;
+        zip_t* za = zip_open(QFile::encodeName(b).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &error);
+        ASSERT_NE(za, nullptr);
+        EXPECT_EQ(zipsupport::agreesWithLibzip(*directory, za), c.agrees) << c.what;
+        zip_discard(za);
+    }
+}
+
+TEST(ZipDirectory, FindsTheEndRecordBehindACommentAndInAnEmptyArchive) {
+    TempDir tmp;
+    const QString path = tmp.file(QStringLiteral("a.zip"));
+    // A comment that itself looks like the start of an end record.
+    buildZip(path, {{"a.db", "aaa", ZIP_CM_STORE, {}}}, QByteArray(30, 'c'));
+    QByteArray bytes = readFile(path);
+    bytes.replace(bytes.size() - 26, 4, QByteArray("PK\x05\x06", 4));
+    writeFile(path, bytes);
+    const auto stored = storedData(path);
+    EXPECT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored.at("a.db"), QByteArray("aaa"));
+
+    QByteArray empty(22, '\0');
+    put32(empty, 0, 0x06054b50);
+    writeFile(path, empty);
+    const auto directory = directoryOf(path);
+    ASSERT_TRUE(directory.has_value());
+    EXPECT_TRUE(directory->entries.empty());
+
+    for (const QByteArray& tiny : {QByteArray(), QByteArray("PK\x05\x06", 4)}) {
+        writeFile(path, tiny);
+        EXPECT_FALSE(directoryOf(path).has_value());
+    }
+}
+
+// Info-ZIP's zip writes extra fields into its local headers that the central
+// directory does not repeat: the data starts after them. Its ZIP64 archives
+// are left to libzip.
+TEST(ZipDirectory, ReadsTheZipProgramsArchives) {
+    if (!haveProgram("zip")) GTEST_SKIP() << "zip not installed";
+    TempDir tmp;
+    writeFile(tmp.file(QStringLiteral("a.db")), patternBytes(70000, 1));
+    writeFile(tmp.file(QStringLiteral("b.wav")), patternBytes(1234, 2));
+    for (const bool zip64 : {false, true}) {
+        const QString archive =
+            tmp.file(zip64 ? QStringLiteral("z64.zip") : QStringLiteral("z.zip"));
+        QStringList args = {QStringLiteral("-q0"), archive, QStringLiteral("a.db"),
+                            QStringLiteral("b.wav")};
+        if (zip64) args.insert(0, QStringLiteral("-fz"));
+        QProcess make;
+        make.setWorkingDirectory(tmp.path());
+        make.start(QStringLiteral("zip"), args);
+        ASSERT_TRUE(make.waitForFinished());
+        ASSERT_EQ(make.exitCode(), 0);
+        if (zip64) {
+            EXPECT_FALSE(directoryOf(archive).has_value());
+            continue;
+        }
+        const auto stored = storedData(archive);
+        EXPECT_EQ(stored.at("a.db"), patternBytes(70000, 1));
+        EXPECT_EQ(stored.at("b.wav"), patternBytes(1234, 2));
+    }
+}
