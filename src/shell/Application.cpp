@@ -9,6 +9,7 @@
 #include "Diagram.h"
 #include "Dialogs.h"
 #include "DirectorySelector.h"
+#include "ExchangeCommands.h"
 #include "HandleDataBase.h"
 #include "HelpWindow.h"
 #include "LessonLifecycle.h"
@@ -110,6 +111,8 @@ bool Application::startUp(const QString& commandLineLesson) {
         state_, *mainForm_, handleDataBase_->database(), dialogs_, *textAttributes_,
         LessonWindows{titleScreen_.get(), util_.get(), frame_.get(), dlgOpenLesson_.get(), lessonNotFound_.get(),
                       notifyDeleteLesson_.get()});
+    exchange_ = std::make_unique<ExchangeCommands>(state_, *mainForm_, *handleDataBase_, dialogs_, *lifecycle_,
+                                                   *directorySelector_);
     // Focusing a title field enters its domain.
     QObject::connect(titleScreen_.get(), &TTitleScreen::domainRequested, mainForm_.get(), &TMainForm::Icons);
     return true;
