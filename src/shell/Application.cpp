@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include "AboutBox.h"
 #include "Diagram.h"
@@ -118,7 +119,17 @@ bool Application::startUp(const QString& commandLineLesson) {
     return true;
 }
 
-void Application::show() { mainForm_->show(); }
+void Application::show() {
+    mainForm_->show();
+    mainForm_->raise();
+    mainForm_->activateWindow();
+    // Without a window manager the main window may never become active: the
+    // steps of the first activation then run as soon as the event loop turns.
+    QTimer::singleShot(0, mainForm_.get(), [this] {
+        if (splash_) splash_->close();
+        mainForm_->FormActivate();
+    });
+}
 
 void Application::finish() {
     if (mainForm_) mainForm_->releaseWindows();
