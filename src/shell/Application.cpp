@@ -4,11 +4,13 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include "AboutBox.h"
 #include "Diagram.h"
 #include "Dialogs.h"
 #include "DirectorySelector.h"
+#include "ExchangeCommands.h"
 #include "HandleDataBase.h"
 #include "HelpWindow.h"
 #include "LessonLifecycle.h"
@@ -110,12 +112,24 @@ bool Application::startUp(const QString& commandLineLesson) {
         state_, *mainForm_, handleDataBase_->database(), dialogs_, *textAttributes_,
         LessonWindows{titleScreen_.get(), util_.get(), frame_.get(), dlgOpenLesson_.get(), lessonNotFound_.get(),
                       notifyDeleteLesson_.get()});
+    exchange_ = std::make_unique<ExchangeCommands>(state_, *mainForm_, *handleDataBase_, dialogs_, *lifecycle_,
+                                                   *directorySelector_);
     // Focusing a title field enters its domain.
     QObject::connect(titleScreen_.get(), &TTitleScreen::domainRequested, mainForm_.get(), &TMainForm::Icons);
     return true;
 }
 
-void Application::show() { mainForm_->show(); }
+void Application::show() {
+    mainForm_->show();
+    mainForm_->raise();
+    mainForm_->activateWindow();
+    // Without a window manager the main window may never become active: the
+    // steps of the first activation then run as soon as the event loop turns.
+    QTimer::singleShot(0, mainForm_.get(), [this] {
+        if (splash_) splash_->close();
+        mainForm_->FormActivate();
+    });
+}
 
 void Application::finish() {
     if (mainForm_) mainForm_->releaseWindows();

@@ -27,6 +27,7 @@ class TMedia;
 class TDlgOpenLesson;
 class TextAttributes;
 class LessonLifecycle;
+class ExchangeCommands;
 
 // What the command line asks for.
 struct CommandLine {
@@ -65,6 +66,7 @@ public:
     TDlgOpenLesson* DlgOpenLesson() const { return dlgOpenLesson_.get(); }
     TextAttributes* textAttributes() const { return textAttributes_.get(); }
     LessonLifecycle* lifecycle() const { return lifecycle_.get(); }
+    ExchangeCommands* exchange() const { return exchange_.get(); }
     TdlgDiagram* dlgDiagram() const { return dlgDiagram_.get(); }
     TdlgNewPage* dlgNewPage() const { return dlgNewPage_.get(); }
     TAboutBox* AboutBox() const { return aboutBox_.get(); }
@@ -92,6 +94,7 @@ private:
     // Collaborators of the main window; they go before the windows they use.
     std::unique_ptr<TextAttributes> textAttributes_;
     std::unique_ptr<LessonLifecycle> lifecycle_;
+    std::unique_ptr<ExchangeCommands> exchange_;
     HelpWindow* helpWindow_ = nullptr;  // owned by the main window
 };
 

@@ -250,6 +250,10 @@ void LessonLifecycle::OpenLesson(qint64 number) {
         state_.SaveOnPageChange = true;
         return;
     }
+    ShowLessonNotFound();
+}
+
+void LessonLifecycle::ShowLessonNotFound() {
     TLessonNotFound& dlg = *windows_.notFound;
     dlg.setLesson(windows_.title->fieldText(kTitle), QDir::toNativeSeparators(state_.DirPath));
     dialogs_.exec(&dlg);

@@ -77,6 +77,9 @@ public:
     void New1Click();
     // Shows page 0, the title page, in domain 2.
     void showTitlePage();
+    // The "Lesson Not Found" dialog for the lesson just loaded; the lesson
+    // does not stay open.
+    void ShowLessonNotFound();
 
     // The page window's word and choice registration numbers by index.
     void setWurdRegNumSource(std::function<qint64(int)> source) { wurdRegNum_ = std::move(source); }

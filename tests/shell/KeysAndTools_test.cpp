@@ -308,6 +308,8 @@ TEST(Menus, ItemsReachTheirOperations) {
     s.dialogs.expectDialog(QStringLiteral("DlgOpenLesson"), [](QObject*) { return int(QDialog::Rejected); });
     menu.action(MenuItem::FileOpen)->trigger();
     menu.action(MenuItem::PageNew)->trigger();
+    // Export asks for its destination first; cancelling it ends the export.
+    s.dialogs.expectDialog(QStringLiteral("DirectorySelector"), [](QObject*) { return int(QDialog::Rejected); });
     menu.action(MenuItem::ExportToDisk)->trigger();
     EXPECT_EQ(signalled, (QStringList{"new", "open", "new1", "export"}));
     EXPECT_EQ(menu.action(MenuItem::FileNew)->shortcut(), QKeySequence(Qt::Key_F3));
