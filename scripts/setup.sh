@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev libqt6svg6
   libgl-dev
   libsqlite3-dev sqlite3
-  libzip-dev zip unzip
+  libzip-dev zlib1g-dev zip unzip
   libsndfile1-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fontconfig

@@ -43,9 +43,9 @@ class Collector {
     }
 
     std::vector<ZipItem> collect() {
-        for (const QString& spec : zip_.FileList) {
-            if (spec.trimmed().isEmpty()) continue;
-            const QFileInfo info(spec);
+        for (const QString& entry : zip_.FileList) {
+            if (entry.trimmed().isEmpty()) continue;
+            const QFileInfo info(entry);
             if (HasWildcard(info.fileName())) {
                 const QDir dir(info.path());
                 bool matched = false;
@@ -56,9 +56,9 @@ class Collector {
                     add(found, found.fileName());
                 }
                 if (!matched)
-                    print_.line(QStringLiteral("  zip warning: name not matched: ") + spec);
+                    print_.line(QStringLiteral("  zip warning: name not matched: ") + entry);
             } else {
-                if (!info.exists()) throw EInfoZipException(texts::zipFileNotFound(spec));
+                if (!info.exists()) throw EInfoZipException(texts::zipFileNotFound(entry));
                 add(info, info.fileName());
             }
         }
