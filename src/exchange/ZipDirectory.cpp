@@ -7,17 +7,13 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "ZipFormat.h"
+
 namespace vellora::zipsupport {
 
 namespace {
 
-constexpr quint32 kLocalSignature = 0x04034b50;
-constexpr quint32 kCentralSignature = 0x02014b50;
-constexpr quint32 kEndSignature = 0x06054b50;
 constexpr quint32 kZip64LocatorSignature = 0x07064b50;
-constexpr qsizetype kLocalHeaderSize = 30;
-constexpr qsizetype kCentralHeaderSize = 46;
-constexpr qsizetype kEndRecordSize = 22;
 constexpr qsizetype kZip64LocatorSize = 20;
 constexpr qsizetype kMaxComment = 0xffff;
 constexpr quint16 kFlagEncrypted = 1 << 0;

@@ -17,16 +17,12 @@
 #include "ZipSupport.h"
 #include "ZipTexts.h"
 
+#include "ZipFormat.h"
+
 namespace vellora::zipsupport {
 
 namespace {
 
-constexpr quint32 kLocalSignature = 0x04034b50;
-constexpr quint32 kCentralSignature = 0x02014b50;
-constexpr quint32 kEndSignature = 0x06054b50;
-constexpr int kLocalHeaderSize = 30;
-constexpr int kCentralHeaderSize = 46;
-constexpr int kEndRecordSize = 22;
 // Made on Unix by a writer of version 2.0 of the format; a plain stored file
 // needs 1.0 to be read, a directory 2.0.
 constexpr quint16 kVersionMadeBy = (3 << 8) | 20;
