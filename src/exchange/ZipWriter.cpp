@@ -127,20 +127,31 @@ void StoredZipWriter::write(const char* data, qsizetype length) {
     position_ += quint64(length);
 }
 
-void StoredZipWriter::writeLocalHeader(const Entry& e) {
-    QByteArray header;
-    header.reserve(kLocalHeaderSize + e.name.size());
-    Bytes(header)
-        .u32(kLocalSignature)
-        .u16(e.directory ? kVersionDirectory : kVersionFile)
+namespace {
+
+// The fields a local header and its central-directory record share, from
+// the version needed to extract up to the name's length.
+template <typename Entry>
+Bytes& entryFields(Bytes& b, const Entry& e) {
+    return b.u16(e.directory ? kVersionDirectory : kVersionFile)
         .u16(flagsOf(e.name))
         .u16(0)  // stored
         .u32(e.dosTime)
         .u32(e.crc)
         .u32(quint32(e.size))
         .u32(quint32(e.size))
-        .u16(quint16(e.name.size()))
-        .u16(0)
+        .u16(quint16(e.name.size()));
+}
+
+}  // namespace
+
+void StoredZipWriter::writeLocalHeader(const Entry& e) {
+    QByteArray header;
+    header.reserve(kLocalHeaderSize + e.name.size());
+    Bytes b(header);
+    b.u32(kLocalSignature);
+    entryFields(b, e)
+        .u16(0)  // extra field
         .raw(e.name);
     write(header.constData(), header.size());
 }
@@ -196,17 +207,9 @@ void StoredZipWriter::commit() {
     const quint64 directoryOffset = position_;
     QByteArray directory;
     for (const Entry& e : entries_) {
-        Bytes(directory)
-            .u32(kCentralSignature)
-            .u16(kVersionMadeBy)
-            .u16(e.directory ? kVersionDirectory : kVersionFile)
-            .u16(flagsOf(e.name))
-            .u16(0)  // stored
-            .u32(e.dosTime)
-            .u32(e.crc)
-            .u32(quint32(e.size))
-            .u32(quint32(e.size))
-            .u16(quint16(e.name.size()))
+        Bytes b(directory);
+        b.u32(kCentralSignature).u16(kVersionMadeBy);
+        entryFields(b, e)
             .u16(0)  // extra field
             .u16(0)  // comment
             .u16(0)  // disk
