@@ -5,6 +5,7 @@
 #include <QTest>
 #include <set>
 
+#include "Screenshot.h"
 #include "Diagram.h"
 #include "DomainTexts.h"
 #include "FakePages.h"
@@ -20,11 +21,7 @@ namespace {
 // Saves a picture of the main window when VELLORA_SCREENSHOTS names a directory.
 void screenshot(QWidget& w, int domain, std::set<int>& taken) {
     taken.insert(domain);
-    const QString dir = qEnvironmentVariable("VELLORA_SCREENSHOTS");
-    if (dir.isEmpty()) return;
-    QDir().mkpath(dir);
-    QApplication::processEvents();
-    w.grab().save(QDir(dir).filePath(QStringLiteral("domain-%1.png").arg(domain, 2, 10, QLatin1Char('0'))));
+    vellora::testing::saveScreenshot(&w, QStringLiteral("domain-%1.png").arg(domain, 2, 10, QLatin1Char('0')));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <QTextDocument>
 #include <QToolButton>
 
+#include "Screenshot.h"
 #include "DomainTable.h"
 #include "HelpIndex.h"
 #include "HelpTexts.h"
@@ -39,12 +40,7 @@ const HelpIndex& index() {
     return instance;
 }
 
-void saveScreenshot(QWidget* w, const QString& name) {
-    const QString dir = qEnvironmentVariable("VELLORA_SCREENSHOTS");
-    if (dir.isEmpty()) return;
-    QDir().mkpath(dir);
-    w->grab().save(QDir(dir).filePath(name));
-}
+using vellora::testing::saveScreenshot;
 
 // Clicks the first link to `href` in the browser's page, as a reader would.
 bool clickLink(QTextBrowser* browser, const QString& href) {

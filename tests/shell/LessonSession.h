@@ -7,6 +7,7 @@
 #include <QTest>
 #include <memory>
 
+#include "Screenshot.h"
 #include "Application.h"
 #include "HandleDataBase.h"
 #include "LessonLifecycle.h"
@@ -47,11 +48,5 @@ struct LessonSession {
     QAction* menu(MenuItem item) { return form().MainMenu1->action(item); }
 };
 
-inline void saveScreenshot(QWidget* w, const QString& name) {
-    const QString dir = qEnvironmentVariable("VELLORA_SCREENSHOTS");
-    if (dir.isEmpty()) return;
-    QDir().mkpath(dir);
-    w->grab().save(QDir(dir).filePath(name));
-}
 
 }  // namespace vellora::testing

@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QTest>
 
+#include "Screenshot.h"
 #include "Application.h"
 #include "Controls.h"
 #include "HandleDataBase.h"
@@ -28,12 +29,7 @@ using vellora::testing::TempDir;
 
 namespace {
 
-void saveScreenshot(QWidget* w, const QString& name) {
-    const QString dir = qEnvironmentVariable("VELLORA_SCREENSHOTS");
-    if (dir.isEmpty()) return;
-    QDir().mkpath(dir);
-    w->grab().save(QDir(dir).filePath(name));
-}
+using vellora::testing::saveScreenshot;
 
 // Starts the program in a fresh data directory, answering Yes to creating the
 // database.

@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include "Screenshot.h"
 #include "AboutBox.h"
 #include "AppState.h"
 #include "Diagram.h"
@@ -23,13 +24,8 @@ using namespace vellora::testing;
 
 namespace {
 
-// Saves a picture of a window when VELLORA_SCREENSHOTS names a directory.
 void screenshot(QWidget& w, const QString& name) {
-    const QString dir = qEnvironmentVariable("VELLORA_SCREENSHOTS");
-    if (dir.isEmpty()) return;
-    QDir().mkpath(dir);
-    QApplication::processEvents();
-    w.grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
+    vellora::testing::saveScreenshot(&w, name + QStringLiteral(".png"));
 }
 
 }  // namespace
