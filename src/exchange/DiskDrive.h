@@ -21,6 +21,12 @@ public:
     // need not exist yet); -1 when there is no such disk or it cannot be read.
     virtual qint64 freeSpace(const QString& path);
 
+    // True when every disk stays readable at its own place (diskPath) after
+    // the next one is put in, as directories standing for disks do; then the
+    // pieces of a package can be read where they are instead of being joined
+    // into one file first. The program's drive has one place for all disks.
+    virtual bool keepsEveryDisk() const { return false; }
+
     // The drive as the disk prompt names it: a drive letter where paths have
     // one, else the mount point holding `path`.
     virtual QString driveName(const QString& path);

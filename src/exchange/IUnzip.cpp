@@ -19,6 +19,7 @@
 
 #include "Crc32.h"
 #include "ZipDirectory.h"
+#include "ZipPieces.h"
 #include "ZipSupport.h"
 #include "ZipTexts.h"
 
@@ -26,6 +27,7 @@ namespace vellora {
 
 namespace {
 
+using zipsupport::ArchivePieces;
 using zipsupport::FdCloser;
 using zipsupport::Printer;
 using zipsupport::writeAll;
@@ -130,24 +132,38 @@ void refuseUnsupported(const TIUnzip& u) {
     if (u.CRLF) throw EInfoZipException(texts::optionNotSupported(QStringLiteral("CRLF")));
 }
 
-std::unique_ptr<zip_t, ZipDiscard> openArchive(const QString& path) {
+// Opens the archive made of `pieces` (named `path` in messages) for libzip,
+// which checks it whole; the pieces must outlive it.
+std::unique_ptr<zip_t, ZipDiscard> openArchive(const ArchivePieces& pieces, const QString& path) {
+    if (!pieces.isOpen()) {
+        const int error = pieces.systemError() == ENOENT ? ZIP_ER_NOENT : ZIP_ER_OPEN;
+        throw EInfoZipException(texts::unzipCannotOpen(
+            pieces.failedPath(), zipsupport::errorText(error, pieces.systemError())));
+    }
     // libzip takes an empty file for an empty archive; for us it is no archive.
-    const QFileInfo info(path);
-    if (info.isFile() && info.size() == 0) throw EInfoZipException(texts::unzipNotAZip(path));
-    int error = 0;
-    zip_t* archive =
-        zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    if (pieces.size() == 0) throw EInfoZipException(texts::unzipNotAZip(path));
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = pieces.source(&error);
+    zip_t* archive = source ? zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error) : nullptr;
+    const int code = zip_error_code_zip(&error);
+    zip_error_fini(&error);
     if (archive) return std::unique_ptr<zip_t, ZipDiscard>(archive);
-    switch (error) {
+    if (source) zip_source_free(source);
+    switch (code) {
         case ZIP_ER_NOENT:
         case ZIP_ER_OPEN:
         case ZIP_ER_MEMORY:
-            throw EInfoZipException(texts::unzipCannotOpen(path, zipsupport::errorText(error)));
+            throw EInfoZipException(texts::unzipCannotOpen(path, zipsupport::errorText(code)));
         case ZIP_ER_NOZIP:
             throw EInfoZipException(texts::unzipNotAZip(path));
         default:
             throw EInfoZipException(texts::unzipDamaged(path));
     }
+}
+
+QStringList piecesOf(const TIUnzip& u) {
+    return u.Pieces.isEmpty() ? QStringList{u.FileName} : u.Pieces;
 }
 
 bool isDirectoryName(const QString& name) {
@@ -214,9 +230,8 @@ std::vector<Entry> planEntries(zip_t* za, const TIUnzip& u, const Printer& print
 
 // Why an entry is not extracted over an existing file, or null when it is.
 const char* skipReason(const TIUnzip& u, const Entry& entry, const struct stat& existing,
-                       const struct stat& archive) {
-    if (existing.st_dev == archive.st_dev && existing.st_ino == archive.st_ino)
-        return " (the archive itself)";
+                       const ArchivePieces& archive) {
+    if (archive.holds(existing.st_dev, existing.st_ino)) return " (the archive itself)";
     if (!u.OverWrite && !u.ExtractNewer) return " (already exists)";
     if (!u.OverWrite && entry.mtime <= existing.st_mtime) return " (not newer)";
     return nullptr;
@@ -257,22 +272,16 @@ void copyEntry(zip_t* za, const Entry& entry, int fd, char* buffer, const QStrin
 // method, sizes and CRC the same); any other archive goes through libzip.
 class DirectReader {
   public:
-    DirectReader(const QString& path, zip_t* za)
-        : fd_(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC)) {
-        statOk_ = fd_.fd >= 0 && ::fstat(fd_.fd, &stat_) == 0;
-        if (!statOk_ || !S_ISREG(stat_.st_mode)) return;
-        directory_ = zipsupport::readPlainCentralDirectory(fd_.fd, quint64(stat_.st_size));
+    DirectReader(const ArchivePieces& archive, zip_t* za) : archive_(archive) {
+        directory_ = zipsupport::readPlainCentralDirectory(archive);
         if (directory_ && !zipsupport::agreesWithLibzip(*directory_, za)) directory_.reset();
-        if (directory_) ::posix_fadvise(fd_.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+        if (directory_) archive.adviseSequential();
     }
-
-    // The archive as opened here, when it could be.
-    const struct stat* archiveStat() const { return statOk_ ? &stat_ : nullptr; }
 
     // Where the entry's data starts when it is read here; -1 for libzip.
     qint64 dataOffset(const Entry& entry) const {
         if (!directory_ || entry.deflated) return -1;
-        return zipsupport::storedDataOffset(fd_.fd, directory_->entries[entry.index], *directory_);
+        return zipsupport::storedDataOffset(archive_, directory_->entries[entry.index], *directory_);
     }
 
     // Reads the entry's `size` bytes from `offset` into `out` (or only checks
@@ -284,30 +293,43 @@ class DirectReader {
                 entry.entryName, zipsupport::errorText(zipError, systemError)));
         };
         quint32 crc = 0;
-        off_t at = off_t(offset);
+        quint64 at = quint64(offset);
         for (quint64 left = entry.size; left > 0;) {
-            const size_t want = size_t(std::min<quint64>(left, quint64(zipsupport::kBlockSize)));
-            const ssize_t n = ::pread(fd_.fd, buffer, want, at);
-            if (n < 0 && errno == EINTR) continue;
+            const quint64 want = std::min<quint64>(left, quint64(zipsupport::kBlockSize));
+            const qint64 n = archive_.readAt(at, buffer, want);
             if (n < 0) throw damaged(ZIP_ER_READ, errno);
             if (n == 0) throw damaged(ZIP_ER_EOF);  // cut short since it was opened
             crc = Crc32(crc, buffer, std::size_t(n));
             if (out >= 0 && !writeAll(out, buffer, qsizetype(n)))
                 throw EInfoZipException(texts::unzipCannotWrite(shownPath, systemError(errno)));
             left -= quint64(n);
-            at += n;
+            at += quint64(n);
         }
         if (crc != directory_->entries[entry.index].crc) throw damaged(ZIP_ER_CRC);
     }
 
   private:
-    FdCloser fd_;
-    bool statOk_ = false;
-    struct stat stat_ {};
+    const ArchivePieces& archive_;
     std::optional<zipsupport::CentralDirectory> directory_;
 };
 
 }  // namespace
+
+QStringList ZipEntryNames(const QStringList& pieces) {
+    const ArchivePieces archive(pieces);
+    if (!archive.isOpen() || archive.size() == 0) return {};
+    std::unique_ptr<zip_t, ZipDiscard> za;
+    try {
+        za = openArchive(archive, pieces.value(0));
+    } catch (const EInfoZipException&) {
+        return {};
+    }
+    QStringList names;
+    const zip_int64_t count = zip_get_num_entries(za.get(), 0);
+    for (zip_int64_t i = 0; i < count; ++i)
+        if (const char* name = zip_get_name(za.get(), zip_uint64_t(i), 0)) names << QString::fromUtf8(name);
+    return names;
+}
 
 void TIUnzip::Execute() {
     if (FileName.isEmpty()) return;
@@ -326,14 +348,10 @@ void TIUnzip::Execute() {
     }
     const FdCloser dirCloser(dirFd);
 
-    auto archive = openArchive(FileName);
+    const ArchivePieces pieces(piecesOf(*this));
+    auto archive = openArchive(pieces, FileName);
     zip_t* za = archive.get();
-    const DirectReader direct(FileName, za);
-    struct stat archiveStat {};
-    if (direct.archiveStat())
-        archiveStat = *direct.archiveStat();
-    else
-        ::stat(QFile::encodeName(FileName).constData(), &archiveStat);
+    const DirectReader direct(pieces, za);
 
     if (ZipComment) {
         int length = 0;
@@ -354,7 +372,7 @@ void TIUnzip::Execute() {
         struct stat existing;
         if (extracting &&
             ::fstatat(dirFd, finalName.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
-            if (const char* why = skipReason(*this, entry, existing, archiveStat)) {
+            if (const char* why = skipReason(*this, entry, existing, pieces)) {
                 print.line(QStringLiteral("  skipping: ") + entry.fileName + QLatin1String(why));
                 continue;
             }

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include "InfoZip.h"
 
@@ -32,6 +33,14 @@ QString ZipEntryFileName(const QString& entryName);
 // OnPrint gets one line per file entry: " extracting: NAME" (or
 // "  inflating: NAME"), "    testing: NAME", "  skipping: NAME ..." or, with
 // Listing, its size, date and name.
+//
+// The archive is the file FileName, or, when Pieces is not empty, those files
+// read one after the other as one archive (a package cut over disks, every
+// disk still at hand); FileName then only names it in messages.
+// The names of the entries of the archive made of `pieces` (as TIUnzip's
+// Pieces), or nothing when it cannot be opened as one.
+QStringList ZipEntryNames(const QStringList& pieces);
+
 class TIUnzip : public QObject {
     Q_OBJECT
   public:
@@ -46,6 +55,7 @@ class TIUnzip : public QObject {
     bool OverWrite = false;
     bool CRLF = false;
     QString FileName;
+    QStringList Pieces;
     TInfoZipPrint OnPrint;
     QString Dest;
 

@@ -1,5 +1,3 @@
-#include <zip.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -52,20 +50,12 @@ private:
 
 // An export writes a flat archive; an entry with a directory in its name was
 // made to be placed elsewhere and is refused before anything is unpacked.
-void checkEntryNames(const QString& archive) {
-    int error = 0;
-    zip_t* za = zip_open(QFile::encodeName(archive).constData(), ZIP_RDONLY, &error);
-    if (!za) return;  // the unzip tells what is wrong with it
-    const std::unique_ptr<zip_t, decltype(&zip_discard)> closer(za, &zip_discard);
-    const zip_int64_t count = zip_get_num_entries(za, 0);
-    for (zip_int64_t i = 0; i < count; ++i) {
-        const char* raw = zip_get_name(za, zip_uint64_t(i), 0);
-        if (!raw) continue;
-        const QString name = QString::fromUtf8(raw);
+void checkEntryNames(const QStringList& pieces) {
+    // An archive that cannot be opened is left to the unzip to describe.
+    for (const QString& name : ZipEntryNames(pieces))
         if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) || name == QLatin1String("..") ||
             name == QLatin1String("."))
             throw EPackageError(texts::packageEntryOutside(name));
-    }
 }
 
 // InfoUnZip1Print: one line per file.
@@ -115,9 +105,10 @@ void importPackage(ExchangeContext& context, const QString& file, const QString&
         return;
     }
 
-    checkEntryNames(joined.archive);
+    checkEntryNames(joined.pieces.isEmpty() ? QStringList{joined.archive} : joined.pieces);
     TIUnzip unzip;
     unzip.FileName = joined.archive;
+    unzip.Pieces = joined.pieces;
     unzip.Dest = scratch;
     unzip.OnPrint = [&context](QObject*, const QString& text) { unzipPrint(context, text); };
     unzip.Execute();

@@ -59,6 +59,9 @@ public:
         return qMax<qint64>(0, qMin(free, diskSize - used));
     }
 
+    // Every disk is a directory or a file of its own.
+    bool keepsEveryDisk() const override { return diskSize > 0 || pieces.size() > 1; }
+
     // The user puts in the next disk; false when there is none.
     bool nextDisk() {
         if (current + 1 >= pieces.size()) return false;

@@ -320,6 +320,20 @@ DiskSpanner::Joined DiskSpanner::Reassemble(const QString& source, const QString
             joined.archive = path;
             return joined;
         }
+        if (allowInPlace && drive_.keepsEveryDisk()) {
+            // Read where it lies once every disk has been checked.
+            const qint64 size = FileSize(path);
+            if (size < 0) throw EFileError(EFileError::Kind::Open, path, texts::kCannotOpenFile.arg(shown(path)));
+            if (size > remaining) throw EPackageError(texts::kPackageDamaged);
+            remaining -= size;
+            joined.pieces << path;
+            joined.copied = true;
+            const int percent = PercentDone(total, remaining);
+            status_.ShowProgress(true, percent);
+            status_.Status(texts::kReassemblePrefix, QString::number(percent) + texts::kPercentDoneDot,
+                           texts::kReassemblingString);
+            continue;
+        }
         if (!out) {
             out = std::make_unique<QFile>(target);
             if (QFileInfo(target).isDir() || !out->open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -345,6 +359,7 @@ DiskSpanner::Joined DiskSpanner::Reassemble(const QString& source, const QString
     } while (remaining > 0);
 
     joined.complete = joined.copied && remaining == 0;
+    if (!joined.pieces.isEmpty()) joined.archive = joined.pieces.first();
     if (out) {
         out->close();
         if (out->error() != QFileDevice::NoError)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <random>
 #include <stdexcept>
 
@@ -85,11 +86,14 @@ public:
     struct Joined {
         bool copied = false;    // at least one piece was read
         bool complete = false;  // every byte of the package was read
-        QString archive;        // the joined archive: `target`, or the piece itself
+        QString archive;        // the joined archive: `target`, or the first piece itself
+        QStringList pieces;     // when read in place: every piece, in order
     };
     // Joins the pieces found at `source`, disk after disk, into `target`. With
-    // `allowInPlace` a first piece that holds the whole package is not copied:
-    // `archive` names it. Raises EFileError for file errors and EPackageError
+    // `allowInPlace` nothing is copied where it need not be: a first piece that
+    // holds the whole package is the archive, and where the drive keeps every
+    // disk the pieces are only checked and listed in `pieces`, to be read
+    // where they are. Raises EFileError for file errors and EPackageError
     // when the pieces hold more than their DiskID says.
     Joined Reassemble(const QString& source, const QString& target, bool allowInPlace);
     // True when at least one piece was joined into `target`.

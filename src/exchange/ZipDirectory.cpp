@@ -1,13 +1,12 @@
 #include "ZipDirectory.h"
 
-#include <unistd.h>
 #include <zip.h>
 
 #include <QtEndian>
 #include <algorithm>
-#include <cerrno>
 
 #include "ZipFormat.h"
+#include "ZipPieces.h"
 
 namespace vellora::zipsupport {
 
@@ -22,16 +21,9 @@ constexpr quint16 kZip64Count = 0xffff;
 constexpr quint32 kZip64Size = 0xffffffff;
 
 // `length` bytes at `offset`, or an empty array when they cannot all be read.
-QByteArray readAt(int fd, quint64 offset, qsizetype length) {
+QByteArray readAt(const ArchivePieces& archive, quint64 offset, qsizetype length) {
     QByteArray data(length, Qt::Uninitialized);
-    qsizetype done = 0;
-    while (done < length) {
-        const ssize_t n =
-            ::pread(fd, data.data() + done, size_t(length - done), off_t(offset + quint64(done)));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return {};
-        done += n;
-    }
+    if (archive.readAt(offset, data.data(), quint64(length)) != length) return {};
     return data;
 }
 
@@ -50,11 +42,12 @@ struct EndRecord {
 };
 
 // The last end record that agrees with the file around it.
-std::optional<EndRecord> findEndRecord(int fd, quint64 fileSize) {
+std::optional<EndRecord> findEndRecord(const ArchivePieces& archive) {
+    const quint64 fileSize = archive.size();
     if (fileSize < quint64(kEndRecordSize)) return std::nullopt;
     const qsizetype tailSize = qsizetype(std::min<quint64>(fileSize, kEndRecordSize + kMaxComment));
     const quint64 tailStart = fileSize - quint64(tailSize);
-    const QByteArray tail = readAt(fd, tailStart, tailSize);
+    const QByteArray tail = readAt(archive, tailStart, tailSize);
     if (tail.isEmpty()) return std::nullopt;
     for (qsizetype i = tailSize - kEndRecordSize; i >= 0; --i) {
         const char* p = tail.constData() + i;
@@ -71,7 +64,7 @@ std::optional<EndRecord> findEndRecord(int fd, quint64 fileSize) {
         // A ZIP64 locator before the record: its fields would count, not these.
         if (position >= quint64(kZip64LocatorSize)) {
             const QByteArray locator =
-                readAt(fd, position - quint64(kZip64LocatorSize), kZip64LocatorSize);
+                readAt(archive, position - quint64(kZip64LocatorSize), kZip64LocatorSize);
             if (locator.isEmpty() || u32(locator.constData()) == kZip64LocatorSignature)
                 return std::nullopt;
         }
@@ -82,12 +75,12 @@ std::optional<EndRecord> findEndRecord(int fd, quint64 fileSize) {
 
 }  // namespace
 
-std::optional<CentralDirectory> readPlainCentralDirectory(int fd, quint64 fileSize) {
-    const std::optional<EndRecord> end = findEndRecord(fd, fileSize);
+std::optional<CentralDirectory> readPlainCentralDirectory(const ArchivePieces& archive) {
+    const std::optional<EndRecord> end = findEndRecord(archive);
     if (!end) return std::nullopt;
     // Bounded by the file: the end record was found inside it and the
     // directory ends where the record begins.
-    const QByteArray bytes = readAt(fd, end->directoryOffset, qsizetype(end->directorySize));
+    const QByteArray bytes = readAt(archive, end->directoryOffset, qsizetype(end->directorySize));
     if (bytes.size() != qsizetype(end->directorySize)) return std::nullopt;
 
     CentralDirectory directory;
@@ -139,11 +132,12 @@ bool agreesWithLibzip(const CentralDirectory& directory, zip_t* za) {
     return true;
 }
 
-qint64 storedDataOffset(int fd, const CentralEntry& entry, const CentralDirectory& directory) {
+qint64 storedDataOffset(const ArchivePieces& archive, const CentralEntry& entry,
+                        const CentralDirectory& directory) {
     if (entry.method != 0 || (entry.flags & kFlagEncrypted) || entry.compressedSize != entry.size)
         return -1;
     const qsizetype length = kLocalHeaderSize + entry.name.size();
-    const QByteArray header = readAt(fd, entry.localHeaderOffset, length);
+    const QByteArray header = readAt(archive, entry.localHeaderOffset, length);
     if (header.isEmpty()) return -1;
     const char* p = header.constData();
     if (u32(p) != kLocalSignature || (u16(p + 6) & kFlagEncrypted) || u16(p + 8) != 0 ||

@@ -12,6 +12,8 @@ typedef struct zip zip_t;
 
 namespace vellora::zipsupport {
 
+class ArchivePieces;
+
 // One entry as the central directory gives it.
 struct CentralEntry {
     QByteArray name;  // the bytes of the archive, not decoded
@@ -28,12 +30,11 @@ struct CentralDirectory {
     std::vector<CentralEntry> entries;
 };
 
-// The central directory of the archive open as `fd`, `fileSize` bytes long,
-// when it is a plain one: on one disk, without ZIP64 fields, its entries
+// The central directory of `archive` when it is a plain one: on one disk, without ZIP64 fields, its entries
 // filling it exactly and the end record closing the file. Nothing otherwise;
 // such archives are read through libzip alone. Reads no more than the file
 // holds, whatever its records claim.
-std::optional<CentralDirectory> readPlainCentralDirectory(int fd, quint64 fileSize);
+std::optional<CentralDirectory> readPlainCentralDirectory(const ArchivePieces& archive);
 
 // True when libzip, which opened the same archive as `za` and checked it,
 // found the same entries: count, and every entry's name, method, sizes and CRC.
@@ -43,6 +44,7 @@ bool agreesWithLibzip(const CentralDirectory& directory, zip_t* za);
 // local header against the central directory: its signature, method, flags
 // and name, and its data ending before the central directory. -1 when
 // anything there disagrees or cannot be read.
-qint64 storedDataOffset(int fd, const CentralEntry& entry, const CentralDirectory& directory);
+qint64 storedDataOffset(const ArchivePieces& archive, const CentralEntry& entry,
+                        const CentralDirectory& directory);
 
 }  // namespace vellora::zipsupport

@@ -351,6 +351,56 @@ TEST(ReassembleFile, ReadsTheOnlyDiskOfASetInPlace) {
     EXPECT_FALSE(j.state.SingleFileMode);
 }
 
+TEST(ReassembleFile, ChecksDisksThatStayAtHandAndListsThemInsteadOfCopying) {
+    DiskSet set(70000, 17);
+    set.span(30000, 3, 7);
+    DiskSet other(70000, 18);
+    other.span(30000, 3, 8);
+    const QString target = set.tmp.file(QStringLiteral("j.zip"));
+    {
+        Joining j;  // offered 2, 1, then another export's disk 3, then the right one
+        j.drive.keepsDisks = true;
+        j.drive.inserted = {set.piece(2), set.piece(2), set.piece(1), set.piece(1), set.piece(2), other.piece(3),
+                            set.piece(3)};
+        j.dialogs.expect(MsgKind::Warning, texts::diskRequest(1) + kCancelSuffix)
+            .expect(MsgKind::Warning, texts::diskRequest(2) + kCancelSuffix)
+            .expect(MsgKind::Warning, texts::diskRequest(3) + kCancelSuffix);
+        const DiskSpanner::Joined joined = j.spanner.Reassemble(set.piece(2), target, true);
+        EXPECT_TRUE(joined.complete);
+        EXPECT_EQ(joined.pieces, (QStringList{set.piece(1), set.piece(2), set.piece(3)}));
+        EXPECT_EQ(joined.archive, set.piece(1));
+        EXPECT_FALSE(QFileInfo::exists(target));
+        ASSERT_GE(j.status.gauge.size(), 2u);
+        EXPECT_EQ(j.status.gauge[j.status.gauge.size() - 2].percent, 100);
+        EXPECT_TRUE(j.status.shownText(QStringLiteral("Copying LESN.LSN File...  Reassembling files  100% done.")))
+            << j.status.texts.back().toStdString();
+    }
+    {
+        Joining j;  // the last disk never comes: incomplete, nothing joined
+        j.drive.keepsDisks = true;
+        j.drive.inserted = {set.piece(1), set.piece(1), set.piece(2)};
+        j.dialogs.expect(MsgKind::Warning, texts::diskRequest(3) + kCancelSuffix, MsgAnswer::Cancel);
+        const DiskSpanner::Joined joined = j.spanner.Reassemble(set.piece(1), target, true);
+        EXPECT_TRUE(joined.copied);
+        EXPECT_FALSE(joined.complete);
+        EXPECT_FALSE(QFileInfo::exists(target));
+    }
+    {
+        Joining j;  // a piece longer than its DiskID allows
+        j.drive.keepsDisks = true;
+        writeFile(set.piece(3), patternBytes(10001, 1));
+        j.drive.inserted = {set.piece(1), set.piece(1), set.piece(2), set.piece(3)};
+        EXPECT_THROW(j.spanner.Reassemble(set.piece(1), target, true), EPackageError);
+    }
+    {
+        Joining j;  // asked to join, it joins even so
+        j.drive.keepsDisks = true;
+        j.drive.inserted = {other.piece(1), other.piece(1), other.piece(2), other.piece(3)};
+        ASSERT_TRUE(j.spanner.ReassembleFile(other.piece(1), target));
+        EXPECT_EQ(readFile(target), other.data);
+    }
+}
+
 TEST(ReassembleFile, CancelledBeforeOrAfterSomePieces) {
     DiskSet set(70000, 15);
     set.span(40000, 2, 4);

@@ -106,6 +106,9 @@ struct TestDrive : DiskDrive {
     std::map<QString, qint64> freeAt;  // free space answered for these directories
     std::vector<QString> inserted;
     size_t looks = 0;
+    bool keepsDisks = false;     // every disk stays readable where it is
+
+    bool keepsEveryDisk() const override { return keepsDisks; }
 
     QString diskDirectory(int n) const { return QDir(root).filePath(QStringLiteral("disk%1").arg(n)); }
 

@@ -502,3 +502,136 @@ TEST(TIUnzip, DamageAtBlockEdgesAndAnArchiveCutShortAreFound) {
                                                  zipsupport::errorText(ZIP_ER_EOF)));
     EXPECT_EQ(s.tree(), (QStringList{"archive.zip", "dest/", "work/"}));
 }
+
+// Pieces ------------------------------------------------------------------
+
+namespace {
+
+// Cuts `bytes` at `cuts` into root/pieceN files, in order.
+QStringList cutInto(const Scene& s, const QByteArray& bytes, const std::vector<qsizetype>& cuts) {
+    QStringList pieces;
+    qsizetype from = 0;
+    std::vector<qsizetype> ends = cuts;
+    ends.push_back(bytes.size());
+    for (qsizetype end : ends) {
+        const QString path = s.tmp.file(QStringLiteral("piece%1").arg(pieces.size() + 1));
+        writeFile(path, bytes.mid(from, end - from));
+        pieces << path;
+        from = end;
+    }
+    return pieces;
+}
+
+}  // namespace
+
+TEST(TIUnzip, ReadsAnArchiveCutIntoPiecesWhereverTheCutsFall) {
+    Scene model;
+    const QByteArray big = patternBytes(zipsupport::kBlockSize + 333, 5);
+    const QByteArray small = patternBytes(70, 6);
+    for (zip_int32_t method : {ZIP_CM_STORE, ZIP_CM_DEFLATE}) {
+        buildZip(model.archive, {{"VELLO002.DB", small, method, {}},
+                                 {"V0000001.WAV", big, method, {}},
+                                 {"empty.db", {}, method, {}}});
+        const QByteArray bytes = readFile(model.archive);
+        const qsizetype second = bytes.indexOf("V0000001.WAV") - 30;  // its local header
+        const qsizetype central = bytes.lastIndexOf("VELLO002.DB") - 46;
+        ASSERT_GT(second, 0);
+        ASSERT_GT(central, second);
+        const std::vector<std::vector<qsizetype>> cutSets = {
+            {1},                                     // one byte on the first disk
+            {second + 10},                           // inside a local header
+            {second + 30 + 12 + 5, second + 30 + 12 + 5},  // in the data, with an empty piece
+            {central + 3},                           // inside the central directory
+            {bytes.size() - 5},                      // inside the end record
+            {100, 4000, 600000, bytes.size() - 1},   // many disks
+        };
+        for (const auto& cuts : cutSets) {
+            Scene s;
+            TIUnzip u;
+            s.prepare(u);
+            u.Pieces = cutInto(s, bytes, cuts);
+            u.FileName = u.Pieces.first();
+            const QString where = QStringLiteral("method %1, first cut %2").arg(method).arg(cuts.front());
+            ASSERT_EQ(s.run(u), QString()) << where.toStdString();
+            EXPECT_EQ(readFile(QDir(s.dest).filePath(QStringLiteral("V0000001.WAV"))), big) << where.toStdString();
+            EXPECT_EQ(readFile(QDir(s.dest).filePath(QStringLiteral("VELLO002.DB"))), small) << where.toStdString();
+            EXPECT_TRUE(QFileInfo::exists(QDir(s.dest).filePath(QStringLiteral("empty.db"))));
+            EXPECT_EQ(s.lines.size(), 3) << where.toStdString();
+        }
+    }
+}
+
+TEST(TIUnzip, DamageOrALostPieceLeavesDestEmpty) {
+    Scene model;
+    const QByteArray big = patternBytes(300000, 7);
+    buildZip(model.archive, {stored("one.db", patternBytes(10, 8)), stored("big.avi", big)});
+    const QByteArray bytes = readFile(model.archive);
+    const std::vector<qsizetype> cuts = {150000};
+
+    {  // a flipped byte on the second disk
+        Scene s;
+        QByteArray flipped = bytes;
+        flipped[200000] = char(flipped[200000] ^ 0x01);
+        TIUnzip u;
+        s.prepare(u);
+        u.Pieces = cutInto(s, flipped, cuts);
+        EXPECT_EQ(s.run(u), texts::unzipEntryDamaged(QStringLiteral("big.avi"), QStringLiteral("CRC error")));
+        EXPECT_TRUE(treeOf(s.dest).isEmpty());
+    }
+    {  // the second disk missing: no end record to be found
+        Scene s;
+        TIUnzip u;
+        s.prepare(u);
+        u.Pieces = cutInto(s, bytes, cuts).mid(0, 1);
+        EXPECT_EQ(s.run(u), texts::unzipNotAZip(s.archive));
+        EXPECT_TRUE(treeOf(s.dest).isEmpty());
+    }
+    {  // a piece that cannot be opened is named
+        Scene s;
+        TIUnzip u;
+        s.prepare(u);
+        u.Pieces = cutInto(s, bytes, cuts);
+        QFile::remove(u.Pieces[1]);
+        const QString message = s.run(u);
+        EXPECT_TRUE(message.contains(u.Pieces[1])) << message.toStdString();
+        EXPECT_TRUE(treeOf(s.dest).isEmpty());
+    }
+    {  // the pieces swapped
+        Scene s;
+        TIUnzip u;
+        s.prepare(u);
+        const QStringList pieces = cutInto(s, bytes, cuts);
+        u.Pieces = {pieces[1], pieces[0]};
+        EXPECT_FALSE(s.run(u).isEmpty());
+        EXPECT_TRUE(treeOf(s.dest).isEmpty());
+    }
+}
+
+TEST(TIUnzip, APieceLyingInDestIsNeverReplaced) {
+    Scene s;
+    buildZip(s.archive, {stored("piece2", patternBytes(10, 1)), stored("x.db", patternBytes(5000, 2))});
+    const QByteArray bytes = readFile(s.archive);
+    const QString first = s.tmp.file(QStringLiteral("piece1"));
+    const QString second = QDir(s.dest).filePath(QStringLiteral("piece2"));
+    writeFile(first, bytes.left(100));
+    writeFile(second, bytes.mid(100));
+    TIUnzip u;
+    s.prepare(u);
+    u.OverWrite = true;
+    u.Pieces = {first, second};
+    EXPECT_EQ(s.run(u), QString());
+    EXPECT_EQ(readFile(second), bytes.mid(100));
+    EXPECT_TRUE(s.lines.contains(QStringLiteral("  skipping: piece2 (the archive itself)"))) << s.lines.join('|').toStdString();
+    EXPECT_EQ(readFile(QDir(s.dest).filePath(QStringLiteral("x.db"))), patternBytes(5000, 2));
+}
+
+TEST(ZipEntryNames, ListsTheEntriesOfPiecesOrNothing) {
+    Scene s;
+    buildZip(s.archive, {stored("../up.db", "1"), stored("a.wav", patternBytes(3000, 3))});
+    const QByteArray bytes = readFile(s.archive);
+    const QStringList pieces = cutInto(s, bytes, {1000});
+    EXPECT_EQ(ZipEntryNames(pieces), (QStringList{"../up.db", "a.wav"}));
+    EXPECT_EQ(ZipEntryNames({s.archive}), (QStringList{"../up.db", "a.wav"}));
+    EXPECT_TRUE(ZipEntryNames(pieces.mid(0, 1)).isEmpty());
+    EXPECT_TRUE(ZipEntryNames({s.tmp.file(QStringLiteral("none"))}).isEmpty());
+}

@@ -167,21 +167,30 @@ TEST_F(ImportTest, RoundTripOverSeveralDisksIntoTheSameDatabase) {
     BuiltLesson big = makeLesson(source, {.mediaSize = 20000, .seed = 6});
     const int disks = exportTo(source, big, out.path(), 30000);
     ASSERT_GE(disks, 3);
-    auto x = importer(source, piece(out.path(), 1));
-    // Disk 1 is looked at twice (the set's identity, then its data); each
-    // later disk is asked for while the one before is still in.
-    x->drive.inserted = {piece(out.path(), 1), piece(out.path(), 1)};
-    for (int n = 2; n <= disks; ++n) {
-        x->drive.inserted.push_back(piece(out.path(), n - 1));  // still the previous disk: refused
-        x->drive.inserted.push_back(piece(out.path(), n));
-        x->dialogs.expect(MsgKind::Warning, texts::diskRequest(n) + kCancelSuffix);
+    // Joined into one archive first, and read where the disks lie when every
+    // disk stays at hand: the same lesson either way.
+    for (bool keepsDisks : {false, true}) {
+        SCOPED_TRACE(keepsDisks ? "read in place" : "joined");
+        auto x = importer(source, piece(out.path(), 1));
+        x->drive.keepsDisks = keepsDisks;
+        // Disk 1 is looked at twice (the set's identity, then its data); each
+        // later disk is asked for while the one before is still in.
+        x->drive.inserted = {piece(out.path(), 1), piece(out.path(), 1)};
+        for (int n = 2; n <= disks; ++n) {
+            x->drive.inserted.push_back(piece(out.path(), n - 1));  // still the previous disk: refused
+            x->drive.inserted.push_back(piece(out.path(), n));
+            x->dialogs.expect(MsgKind::Warning, texts::diskRequest(n) + kCancelSuffix);
+        }
+        x->dialogs.expect(MsgKind::Information, texts::kLesnImported);
+        const ExchangeOutcome outcome = ImportFromDisk(x->context);
+        ASSERT_TRUE(outcome.ok()) << outcome.message.toStdString();
+        expectSameLesson(source.db(), big, source.db(), outcome.lesnRegNum, source.programDir);
+        EXPECT_FALSE(QFileInfo::exists(source.scratch()));
+        EXPECT_TRUE(x->status.shownText(QStringLiteral("Unzipping \" extracting: VELLO002.DB\"")));
     }
-    x->dialogs.expect(MsgKind::Information, texts::kLesnImported);
-    const ExchangeOutcome outcome = ImportFromDisk(x->context);
-    ASSERT_TRUE(outcome.ok()) << outcome.message.toStdString();
-    expectSameLesson(source.db(), big, source.db(), outcome.lesnRegNum, source.programDir);
-    // The original is untouched.
+    // The original and the disks are untouched.
     EXPECT_EQ(filesIn(big.directory), big.media);
+    for (int n = 1; n <= disks; ++n) EXPECT_TRUE(QFileInfo(piece(out.path(), n)).size() > 0);
 }
 
 TEST_F(ImportTest, ASingleLesnLsnWithoutDiskIdImportsWithNoPromptsAndNoGauge) {
@@ -575,3 +584,43 @@ TEST_F(ImportTest, ALessonThatCannotBeLoadedShowsLessonNotFound) {
 }
 
 }  // namespace
+
+TEST_F(ImportTest, AHostilePackageReadInPlaceFromItsDisksIsRefused) {
+    exportTo(source, lesson, out.path(), -1);
+    const QString tables = out.file(QStringLiteral("tables"));
+    QDir().mkpath(tables);
+    {
+        TIUnzip unzip;
+        unzip.FileName = piece(out.path());
+        unzip.Dest = tables;
+        unzip.Execute();
+    }
+    const QString whole = out.file(QStringLiteral("whole.zip"));
+    zipPackage(whole, tables, {rawEntry("../../evil.wav", patternBytes(3000, 4))});
+    const QByteArray bytes = readFile(whole);
+    const qsizetype firstPart = bytes.size() / 2;
+    for (int n = 1; n <= 2; ++n) {
+        const QString disk = out.file(QStringLiteral("hostile/disk%1").arg(n));
+        QDir().mkpath(disk);
+        writeFile(piece(disk), n == 1 ? bytes.left(firstPart) : bytes.mid(firstPart));
+        DiskId id;
+        id.PackageID = 77;
+        id.DiskNumber = n;
+        id.PackageSize = qint32(bytes.size());
+        writeFile(QDir(disk).filePath(QStringLiteral("DiskID")), id.encode());
+    }
+    const auto before = dumpDatabase(data.db());
+    const QStringList lessonsBefore = QDir(QDir(data.programDir).filePath(QStringLiteral("workspac"))).entryList();
+    auto x = importer(data, piece(out.file(QStringLiteral("hostile/disk1"))));
+    x->drive.keepsDisks = true;
+    x->drive.inserted = {piece(out.file(QStringLiteral("hostile/disk1"))), piece(out.file(QStringLiteral("hostile/disk1"))),
+                         piece(out.file(QStringLiteral("hostile/disk2")))};
+    x->dialogs.expect(MsgKind::Error,
+                      texts::kErrorImporting + QStringLiteral("\r") + texts::packageEntryOutside(QStringLiteral("../../evil.wav")));
+    const ExchangeOutcome outcome = ImportFromDisk(x->context);
+    EXPECT_FALSE(outcome.ok());
+    EXPECT_EQ(dumpDatabase(data.db()), before);
+    EXPECT_EQ(QDir(QDir(data.programDir).filePath(QStringLiteral("workspac"))).entryList(), lessonsBefore);
+    EXPECT_FALSE(QFileInfo::exists(out.file(QStringLiteral("evil.wav"))));
+    EXPECT_EQ(readFile(piece(out.file(QStringLiteral("hostile/disk2")))), bytes.mid(firstPart));
+}

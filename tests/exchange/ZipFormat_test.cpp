@@ -1,9 +1,8 @@
 // The pieces under the zip components' stored path: the CRC, the archive
 // writer's format, and the central directory reader of the extraction.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
+#include <sys/stat.h>
 #include <zlib.h>
 
 #include <QDateTime>
@@ -11,6 +10,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QtEndian>
+#include <cerrno>
 #include <functional>
 #include <map>
 #include <optional>
@@ -19,6 +19,7 @@
 #include "InfoZip.h"
 #include "TempDir.h"
 #include "ZipDirectory.h"
+#include "ZipPieces.h"
 #include "ZipSupport.h"
 #include "ZipTestSupport.h"
 #include "ZipWriter.h"
@@ -32,20 +33,14 @@ namespace {
 const qsizetype kBlock = zipsupport::kBlockSize;
 
 struct OpenFile {
-    int fd;
-    quint64 size;
-    explicit OpenFile(const QString& path)
-        : fd(::open(QFile::encodeName(path).constData(), O_RDONLY)),
-          size(quint64(QFileInfo(path).size())) {}
-    ~OpenFile() {
-        if (fd >= 0) ::close(fd);
-    }
+    zipsupport::ArchivePieces archive;
+    explicit OpenFile(const QString& path) : archive(QStringList{path}) {}
 };
 
 std::optional<CentralDirectory> directoryOf(const QString& path) {
     OpenFile f(path);
-    EXPECT_GE(f.fd, 0) << path.toStdString();
-    return zipsupport::readPlainCentralDirectory(f.fd, f.size);
+    EXPECT_TRUE(f.archive.isOpen()) << path.toStdString();
+    return zipsupport::readPlainCentralDirectory(f.archive);
 }
 
 // The data of every stored entry as the direct reader finds it.
@@ -59,7 +54,7 @@ std::map<QByteArray, QByteArray> storedData(const QString& path) {
     const QByteArray bytes = readFile(path);
     OpenFile f(path);
     for (const auto& e : directory->entries) {
-        const qint64 at = zipsupport::storedDataOffset(f.fd, e, *directory);
+        const qint64 at = zipsupport::storedDataOffset(f.archive, e, *directory);
         EXPECT_GE(at, 0) << e.name.toStdString();
         if (at >= 0) found[e.name] = bytes.mid(at, qsizetype(e.size));
     }
@@ -322,8 +317,8 @@ TEST(ZipDirectory, ReadsPlainArchivesAndRefusesAnythingElse) {
         ASSERT_EQ(directory->entries.size(), 2u) << c.what;
         EXPECT_EQ(directory->offset, quint64(central)) << c.what;
         OpenFile f(path);
-        const qint64 a = zipsupport::storedDataOffset(f.fd, directory->entries[0], *directory);
-        const qint64 b = zipsupport::storedDataOffset(f.fd, directory->entries[1], *directory);
+        const qint64 a = zipsupport::storedDataOffset(f.archive, directory->entries[0], *directory);
+        const qint64 b = zipsupport::storedDataOffset(f.archive, directory->entries[1], *directory);
         EXPECT_EQ(a < 0, c.outcome == FirstDeclined) << c.what;
         EXPECT_EQ(b < 0, c.outcome == SecondDeclined) << c.what;
         if (c.outcome == Plain) {
@@ -431,4 +426,52 @@ TEST(ZipDirectory, ReadsTheZipProgramsArchives) {
         EXPECT_EQ(stored.at("a.db"), patternBytes(70000, 1));
         EXPECT_EQ(stored.at("b.wav"), patternBytes(1234, 2));
     }
+}
+
+TEST(ArchivePieces, ReadsThePiecesAsOneRunOfBytes) {
+    TempDir tmp;
+    const QByteArray all = patternBytes(16, 9);
+    QStringList paths;
+    qsizetype from = 0;
+    for (qsizetype size : {3, 0, 5, 0, 0, 7, 1}) {
+        paths << tmp.file(QStringLiteral("p%1").arg(paths.size()));
+        writeFile(paths.back(), all.mid(from, size));
+        from += size;
+    }
+    const zipsupport::ArchivePieces pieces(paths);
+    ASSERT_TRUE(pieces.isOpen());
+    ASSERT_EQ(pieces.size(), quint64(all.size()));
+    for (qsizetype at = 0; at <= all.size(); ++at) {
+        for (qsizetype length = 0; length <= all.size() + 2; ++length) {
+            QByteArray got(length, '\0');
+            const qint64 n = pieces.readAt(quint64(at), got.data(), quint64(length));
+            const QByteArray want = all.mid(at, length);
+            ASSERT_EQ(n, want.size()) << at << "+" << length;
+            EXPECT_EQ(got.left(n), want) << at << "+" << length;
+        }
+    }
+    struct stat sb {};
+    ASSERT_EQ(::stat(QFile::encodeName(paths[5]).constData(), &sb), 0);
+    EXPECT_TRUE(pieces.holds(sb.st_dev, sb.st_ino));
+    ASSERT_EQ(::stat(QFile::encodeName(tmp.path()).constData(), &sb), 0);
+    EXPECT_FALSE(pieces.holds(sb.st_dev, sb.st_ino));
+
+    // Cut short after opening: the run ends where the bytes do.
+    QFile::resize(paths[5], 2);
+    QByteArray got(16, '\0');
+    EXPECT_EQ(pieces.readAt(0, got.data(), 16), 10);
+    EXPECT_EQ(got.left(10), all.left(10));
+}
+
+TEST(ArchivePieces, NamesThePieceThatCannotBeOpened) {
+    TempDir tmp;
+    writeFile(tmp.file(QStringLiteral("a")), "abc");
+    QDir().mkpath(tmp.file(QStringLiteral("dir")));
+    const zipsupport::ArchivePieces missing({tmp.file(QStringLiteral("a")), tmp.file(QStringLiteral("b"))});
+    EXPECT_FALSE(missing.isOpen());
+    EXPECT_EQ(missing.failedPath(), tmp.file(QStringLiteral("b")));
+    EXPECT_EQ(missing.systemError(), ENOENT);
+    const zipsupport::ArchivePieces directory({tmp.file(QStringLiteral("dir"))});
+    EXPECT_FALSE(directory.isOpen());
+    EXPECT_EQ(directory.systemError(), EISDIR);
 }
