@@ -38,6 +38,8 @@ inline const QString kPercentDone = QStringLiteral("% done");
 inline QString zippingLine(const QString& text) {
     return QStringLiteral("Zipping - \"") + text + QStringLiteral("\"");
 }
+inline const QString kPackageChanged =
+    QStringLiteral("The lesson's files changed while they were being written onto the disks");
 inline const QString kPackageTooLarge =
     QStringLiteral("The package is larger than 2 GB, more than its DiskID can describe");
 inline const QString kLessonDirectoryIsDatabase =

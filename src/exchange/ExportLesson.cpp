@@ -30,11 +30,12 @@ const QStringList& packagePatterns() {
     return patterns;
 }
 
-// InfoZip1Print: two lines per file, so half a percent-step each.
-void zipPrint(ExchangeContext& context, const QString& text) {
+// InfoZip1Print: two lines per file, so half a percent-step each. While the
+// archive goes straight onto disks the gauge follows the disks instead.
+void zipPrint(ExchangeContext& context, const QString& text, bool gauge) {
     context.status.setStatusText(texts::zippingLine(text));
     ++context.state.ZipLineCount;
-    if (context.state.PackageFileCount > 0)
+    if (gauge && context.state.PackageFileCount > 0)
         context.status.ShowProgress(
             true, int(std::lround(context.state.ZipLineCount * 100 * 0.5 / context.state.PackageFileCount)));
 }
@@ -57,6 +58,10 @@ bool writePackage(ExchangeContext& context, const QString& lessonDir, const QStr
         CopyLesson(context.database.database(), context.host.LesnRegNum(), package, CopyDirection::Out, options);
     }  // closed before its files are zipped
 
+    // Where every disk stays at hand, the archive is zipped straight onto
+    // them; otherwise it is made whole first, as the disks are swapped in one
+    // drive and the user is asked for each only when the zipping is done.
+    const bool straightOntoDisks = context.drive.keepsEveryDisk();
     const QString zipFile = QDir(lessonDir).filePath(texts::kZipFileName);
     TInfoZip zip;
     zip.Level = 0;
@@ -64,12 +69,18 @@ bool writePackage(ExchangeContext& context, const QString& lessonDir, const QStr
     zip.NameOfZipFile = zipFile;
     zip.FileList.clear();
     zip.FileList << QDir(lessonDir).filePath(QStringLiteral("*.*"));
-    zip.OnPrint = [&context](QObject*, const QString& text) { zipPrint(context, text); };
-    zip.Execute();
-
-    context.status.Status(texts::kSpanningPrefix, texts::kZipFileName, texts::kZippingString);
+    zip.OnPrint = [&context, straightOntoDisks](QObject*, const QString& text) {
+        zipPrint(context, text, !straightOntoDisks);
+    };
     DiskSpanner spanner(context.dialogs, context.status, context.drive, context.state);
-    const bool written = spanner.SpanFile(zipFile, chosen, true);
+    bool written;
+    if (straightOntoDisks) {
+        written = spanner.SpanZip(zip, chosen);
+    } else {
+        zip.Execute();
+        context.status.Status(texts::kSpanningPrefix, texts::kZipFileName, texts::kZippingString);
+        written = spanner.SpanFile(zipFile, chosen, true);
+    }
     if (!written) *stopped = spanner.lastProblem();
     return written;
 }

@@ -236,17 +236,32 @@ void printDirectoryLines(const ZipItem& item, const Printer& print) {
 
 // Stored entries of an archive made afresh: written by our own writer, which
 // copies each file in large blocks and computes its CRC on the way.
-bool storedFits(const std::vector<ZipItem>& items) {
-    quint64 names = 0, data = 0;
+struct StoredTotals {
+    quint64 entries = 0, names = 0, data = 0;
+};
+
+StoredTotals storedTotals(const std::vector<ZipItem>& items) {
+    StoredTotals t;
+    t.entries = items.size();
     for (const ZipItem& item : items) {
-        names += quint64(item.entryName.toUtf8().size());
-        data += quint64(std::max<qint64>(item.size, 0));
+        t.names += quint64(item.entryName.toUtf8().size());
+        t.data += quint64(std::max<qint64>(item.size, 0));
     }
-    return zipsupport::StoredZipWriter::fits(items.size(), names, data);
+    return t;
+}
+
+bool storedFits(const std::vector<ZipItem>& items) {
+    const StoredTotals t = storedTotals(items);
+    return zipsupport::StoredZipWriter::fits(t.entries, t.names, t.data);
 }
 
 quint64 writeStored(const TInfoZip& z, const std::vector<ZipItem>& items, const Printer& print) {
-    zipsupport::StoredZipWriter writer(z.NameOfZipFile, z.NameOfZipFile);
+    std::unique_ptr<zipsupport::FileZipOutput> file;
+    ZipOutput* output = z.Output;
+    if (!output) output = (file = std::make_unique<zipsupport::FileZipOutput>(z.NameOfZipFile, z.NameOfZipFile)).get();
+    const StoredTotals t = storedTotals(items);
+    output->begin(zipsupport::storedArchiveSize(t.entries, t.names, t.data));
+    zipsupport::StoredZipWriter writer(*output, z.NameOfZipFile);
     for (const ZipItem& item : items)
         if (item.directory) printDirectoryLines(item, print);
     quint64 totalBytes = 0;
@@ -257,7 +272,7 @@ quint64 writeStored(const TInfoZip& z, const std::vector<ZipItem>& items, const 
             continue;
         }
         print.line(QStringLiteral("  adding: ") + item.entryName);
-        totalBytes += writer.addFile(name, item.path, item.mtime);
+        totalBytes += writer.addFile(name, item.path, item.mtime, quint64(std::max<qint64>(item.size, 0)));
         print.line(QStringLiteral("  added: ") + item.entryName + QStringLiteral(" (stored)"));
     }
     writer.commit();
@@ -336,11 +351,12 @@ void TInfoZip::Execute() {
     std::vector<ZipItem> items = Collector(*this, print).collect();
     if (items.empty()) throw EInfoZipException(texts::kNothingToZip);
 
-    const quint64 totalBytes = Level == 0 && !Grow && storedFits(items)
-                                   ? writeStored(*this, items, print)
-                                   : writeWithLibzip(*this, items, print);
+    const bool stored = Level == 0 && !Grow && storedFits(items);
+    if (Output && !stored) throw EInfoZipException(texts::kZipOutputStoredOnly);
+    const quint64 totalBytes =
+        stored ? writeStored(*this, items, print) : writeWithLibzip(*this, items, print);
 
-    if (LatestTime) {
+    if (LatestTime && !Output) {
         qint64 latest = 0;
         for (const ZipItem& item : items) latest = std::max(latest, item.mtime);
         const struct timespec times[2] = {{0, UTIME_OMIT}, {time_t(latest), 0}};

@@ -10,6 +10,8 @@
 
 namespace vellora {
 
+class ZipOutput;
+
 // The zip components' own exception.
 class EInfoZipException : public std::runtime_error {
   public:
@@ -68,6 +70,9 @@ class TInfoZip : public QObject {
     bool JunkSFX = false;
     bool LatestTime = false;
     QString NameOfZipFile;
+    // Where the archive goes instead of the file NameOfZipFile, which then
+    // only names it in messages; for new archives of stored files only.
+    ZipOutput* Output = nullptr;
     QDateTime TheDate;  // goes with Date, which is refused
     TInfoZipPrint OnPrint;
 

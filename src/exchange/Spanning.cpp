@@ -11,12 +11,16 @@
 #include <filesystem>
 #include <limits>
 #include <memory>
+#include <utility>
 
 #include "Dialogs.h"
 #include "DiskDrive.h"
 #include "DiskId.h"
 #include "ExchangeTexts.h"
 #include "FileUtils.h"
+#include "InfoZip.h"
+#include "ZipOutput.h"
+#include "ZipSupport.h"
 #include "StatusLine.h"
 
 namespace vellora {
@@ -229,10 +233,36 @@ qint64 DiskSpanner::PrepareDisk(qint64 totalSize, const QString& target, qint32 
     return qMax<qint64>(0, drive_.freeSpace(path));
 }
 
-bool DiskSpanner::SpanFile(const QString& source, const QString& sourceTarget, bool mayMoveSource) {
+QString DiskSpanner::pieceTarget(const QString& target) {
+    return QFileInfo(target).isDir() ? QDir(target).filePath(texts::kPieceFileName) : target;
+}
+
+void DiskSpanner::choosePackageId() {
     state_.PackageID = std::uniform_int_distribution<qint32>(0, DiskId::kPackageIdLimit - 1)(state_.random);
-    QString target = sourceTarget;
-    if (QFileInfo(target).isDir()) target = QDir(target).filePath(texts::kPieceFileName);
+}
+
+qint64 DiskSpanner::usableDisk(const QString& target, int diskNumber, QString* diskTarget) {
+    for (;;) {
+        const qint64 free = PrepareDisk(state_.PackageSize, target, state_.PackageID, diskNumber, diskTarget);
+        if (free < 0 || free >= kSmallestDisk) return free;
+        // The disk is left as it was found.
+        QFile::remove(QDir(directoryOf(*diskTarget)).filePath(texts::kDiskIdFileName));
+        lastProblem_ = texts::kInsufficientCapacity;
+        if (dialogs_.message(MsgKind::Warning, texts::kInsufficientCapacity, MsgButtons::OkCancel) != MsgAnswer::Ok)
+            return -1;
+    }
+}
+
+void DiskSpanner::showSpanned(qint64 remaining) {
+    const int percent = PercentDone(state_.PackageSize, remaining);
+    status_.ShowProgress(true, percent);
+    status_.Status(texts::kSpanningFilePrefix, QString::number(percent) + texts::kPercentDone,
+                   texts::kCopyingToDiskString);
+}
+
+bool DiskSpanner::SpanFile(const QString& source, const QString& sourceTarget, bool mayMoveSource) {
+    choosePackageId();
+    const QString target = pieceTarget(sourceTarget);
 
     GaugeGuard gauge(status_);
     status_.ShowProgress(true, 0);
@@ -244,32 +274,16 @@ bool DiskSpanner::SpanFile(const QString& source, const QString& sourceTarget, b
     // The DiskID holds the size in 32 bits.
     if (state_.PackageSize > std::numeric_limits<qint32>::max()) throw EPackageError(texts::kPackageTooLarge);
 
-    const auto progress = [&] {
-        const int percent = PercentDone(state_.PackageSize, remaining);
-        status_.ShowProgress(true, percent);
-        status_.Status(texts::kSpanningFilePrefix, QString::number(percent) + texts::kPercentDone,
-                       texts::kCopyingToDiskString);
-    };
-
     int diskNumber = 0;
     do {
         ++diskNumber;
         QString diskTarget;
-        qint64 free = 0;
-        for (;;) {
-            free = PrepareDisk(state_.PackageSize, target, state_.PackageID, diskNumber, &diskTarget);
-            if (free < 0) return false;
-            if (free >= kSmallestDisk) break;
-            // The disk is left as it was found.
-            QFile::remove(QDir(directoryOf(diskTarget)).filePath(texts::kDiskIdFileName));
-            lastProblem_ = texts::kInsufficientCapacity;
-            if (dialogs_.message(MsgKind::Warning, texts::kInsufficientCapacity, MsgButtons::OkCancel) != MsgAnswer::Ok)
-                return false;
-        }
+        qint64 free = usableDisk(target, diskNumber, &diskTarget);
+        if (free < 0) return false;
 
         if (diskNumber == 1 && mayMoveSource && free >= remaining && moveFile(source, diskTarget)) {
             remaining = 0;
-            progress();
+            showSpanned(remaining);
             break;
         }
 
@@ -287,7 +301,7 @@ bool DiskSpanner::SpanFile(const QString& source, const QString& sourceTarget, b
             written += count;
             remaining -= count;
             free -= count;
-            progress();
+            showSpanned(remaining);
         }
         if (!out->commit()) writeError(*out);
         // Room left on the disk yet bytes still to come: the source shrank.
@@ -295,6 +309,124 @@ bool DiskSpanner::SpanFile(const QString& source, const QString& sourceTarget, b
             throw EFileError(EFileError::Kind::Read, source,
                              texts::kCannotReadFile.arg(shown(source), QStringLiteral("the file ended early")));
     } while (remaining > 0);
+    return true;
+}
+
+// The archive of SpanZip, written piece after piece: each disk is asked for
+// when the bytes reach it, and its piece is flushed before the next.
+class DiskSpanner::DiskOutput : public ZipOutput {
+public:
+    DiskOutput(DiskSpanner& spanner, const QString& target) : spanner_(spanner), target_(target) {}
+
+    // The user gave up at a disk prompt.
+    struct Cancelled {};
+
+    void begin(quint64 size) override {
+        // The DiskID holds the size in 32 bits.
+        if (size > quint64(std::numeric_limits<qint32>::max())) throw EPackageError(texts::kPackageTooLarge);
+        spanner_.state_.PackageSize = qint64(size);
+        remaining_ = qint64(size);
+        spanner_.status_.ShowProgress(true, 0);
+        nextDisk();
+    }
+
+    void write(const char* data, qsizetype length) override {
+        if (length > remaining_) changed();
+        while (length > 0) {
+            if (free_ == 0) nextDisk();
+            const qint64 count = qMin<qint64>(length, free_);
+            if (!zipsupport::writeAll(out_->handle(), data, count)) fail(errno);
+            // Let the disk take the piece while the rest comes, so that the
+            // flush before the next disk has little left to wait for.
+            ::sync_file_range(out_->handle(), written_, count, SYNC_FILE_RANGE_WRITE);
+            written_ += count;
+            free_ -= count;
+            remaining_ -= count;
+            data += count;
+            length -= count;
+            if (written_ - shown_ >= kBlockSize || remaining_ == 0) {
+                shown_ = written_;
+                spanner_.showSpanned(remaining_);
+            }
+        }
+    }
+
+    quint64 room() const override { return quint64(free_); }
+
+    void rewrite(quint64 offset, const char* data, qsizetype length) override {
+        const quint64 pieceStart = quint64(spanner_.state_.PackageSize - remaining_ - written_);
+        if (offset < pieceStart || offset + quint64(length) > pieceStart + quint64(written_))
+            throw std::logic_error("rewriting bytes of a disk already written");
+        for (qsizetype done = 0; done < length;) {
+            const ssize_t n = ::pwrite(out_->handle(), data + done, size_t(length - done),
+                                       off_t(offset - pieceStart + quint64(done)));
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) fail(errno);
+            done += n;
+        }
+    }
+
+    void commit() override {
+        if (remaining_ != 0) changed();
+        finishPiece();
+    }
+
+private:
+    static constexpr qint64 kBlockSize = DiskSpanner::kBlockSize;
+
+    void nextDisk() {
+        finishPiece();
+        QString diskTarget;
+        const qint64 free = spanner_.usableDisk(target_, ++diskNumber_, &diskTarget);
+        if (free < 0) throw Cancelled{};
+        out_ = createFile(diskTarget);
+        free_ = free;
+        written_ = 0;
+        shown_ = 0;
+    }
+
+    // Written whole and flushed to the disk before the user is asked for the
+    // next one.
+    void finishPiece() {
+        if (!out_) return;
+        if (!out_->commit()) writeError(*out_);
+        out_.reset();
+    }
+
+    [[noreturn]] void fail(int error) const {
+        throw EFileError(EFileError::Kind::Write, out_->fileName(),
+                         texts::kCannotWriteFile.arg(shown(out_->fileName()), qt_error_string(error)));
+    }
+    // More or fewer bytes than the archive was to hold.
+    [[noreturn]] void changed() const {
+        throw EPackageError(texts::kPackageChanged);
+    }
+
+    DiskSpanner& spanner_;
+    QString target_;
+    int diskNumber_ = 0;
+    std::unique_ptr<QSaveFile> out_;
+    qint64 free_ = 0;       // room left on the disk in the drive
+    qint64 written_ = 0;    // onto that disk
+    qint64 shown_ = 0;      // of which the progress has been shown
+    qint64 remaining_ = 0;  // of the whole archive
+};
+
+bool DiskSpanner::SpanZip(TInfoZip& zip, const QString& target) {
+    choosePackageId();
+    GaugeGuard gauge(status_);
+    DiskOutput output(*this, pieceTarget(target));
+    ZipOutput* const previous = std::exchange(zip.Output, &output);
+    try {
+        zip.Execute();
+    } catch (const DiskOutput::Cancelled&) {
+        zip.Output = previous;
+        return false;
+    } catch (...) {
+        zip.Output = previous;
+        throw;
+    }
+    zip.Output = previous;
     return true;
 }
 

@@ -12,6 +12,7 @@ namespace vellora {
 class Dialogs;
 class DiskDrive;
 class StatusLine;
+class TInfoZip;
 
 // State of one export or import, reset at the start and end of each.
 struct ExchangeState {
@@ -67,6 +68,14 @@ public:
     // user gave up. File errors raise EFileError.
     bool SpanFile(const QString& source, const QString& target, bool mayMoveSource = false);
 
+    // Zips straight onto the disks: the archive `zip` would write as its
+    // NameOfZipFile is cut onto disks as SpanFile cuts a file, without ever
+    // being written whole. Each disk is asked for when the one before is
+    // full; the zip's progress lines come in between. True when every byte
+    // was written; false when the user gave up. Raises what the zip raises,
+    // and EFileError for the disks' file errors.
+    bool SpanZip(TInfoZip& zip, const QString& target);
+
     // Asks for disk `diskNumber`, checks it, writes its DiskID and answers the
     // free space left on it, or -1 when the user gave up or the DiskID could
     // not be written (the user is told). `diskTarget` receives where the piece
@@ -103,7 +112,18 @@ public:
     const QString& lastProblem() const { return lastProblem_; }
 
 private:
+    class DiskOutput;
+
     bool askAgain(const QString& message);
+    // "lesn.lsn" in `target` when it is a directory, else `target`.
+    static QString pieceTarget(const QString& target);
+    // A fresh PackageID for this export.
+    void choosePackageId();
+    // PrepareDisk until the disk has room enough; its free space, or -1 when
+    // the user gave up.
+    qint64 usableDisk(const QString& target, int diskNumber, QString* diskTarget);
+    // Progress of the bytes written onto disks.
+    void showSpanned(qint64 remaining);
 
     Dialogs& dialogs_;
     StatusLine& status_;

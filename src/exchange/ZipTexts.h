@@ -27,6 +27,11 @@ inline QString zipDuplicateName(const QString& name) {
 }
 inline const QString kZipGrewTooLarge =
     QStringLiteral("the files grew past the 4 GB an archive can hold while they were zipped");
+inline QString zipFileChanged(const QString& path) {
+    return QStringLiteral("%1 changed while it was being zipped").arg(path);
+}
+inline const QString kZipOutputStoredOnly =
+    QStringLiteral("only a new archive of stored files (Level 0, no Grow) can be written onto disks");
 inline QString zipCannotWrite(const QString& archive, const QString& reason) {
     return QStringLiteral("Could not write the archive %1: %2").arg(archive, reason);
 }

@@ -10,6 +10,8 @@
 #include <QtEndian>
 #include <cerrno>
 #include <ctime>
+#include <limits>
+#include <tuple>
 #include <utility>
 
 #include "Crc32.h"
@@ -80,14 +82,17 @@ quint32 dosDateTime(qint64 secondsSinceEpoch) {
     return (date << 16) | time;
 }
 
-bool StoredZipWriter::fits(quint64 entries, quint64 nameBytes, quint64 dataBytes) {
-    if (entries > kMaxZip32Entries) return false;
-    const quint64 total = entries * (kLocalHeaderSize + kCentralHeaderSize) + 2 * nameBytes +
-                          dataBytes + kEndRecordSize;
-    return total <= kMaxZip32;
+quint64 storedArchiveSize(quint64 entries, quint64 nameBytes, quint64 dataBytes) {
+    return entries * (kLocalHeaderSize + kCentralHeaderSize) + 2 * nameBytes + dataBytes +
+           kEndRecordSize;
 }
 
-StoredZipWriter::StoredZipWriter(const QString& archivePath, const QString& shownName)
+bool StoredZipWriter::fits(quint64 entries, quint64 nameBytes, quint64 dataBytes) {
+    if (entries > kMaxZip32Entries) return false;
+    return storedArchiveSize(entries, nameBytes, dataBytes) <= kMaxZip32;
+}
+
+FileZipOutput::FileZipOutput(const QString& archivePath, const QString& shownName)
     : shownName_(shownName), archivePath_(QFile::encodeName(archivePath)) {
     // A file replaced keeps its permissions; a new one gets the usual ones.
     struct stat existing;
@@ -106,13 +111,43 @@ StoredZipWriter::StoredZipWriter(const QString& archivePath, const QString& show
         }
     }
     if (exists) ::fchmod(fd_, existing.st_mode & 07777);
-    buffer_.reset(new char[kBlockSize]);
 }
 
-StoredZipWriter::~StoredZipWriter() {
+FileZipOutput::~FileZipOutput() {
     if (fd_ >= 0) ::close(fd_);
     if (!tempPath_.isEmpty()) ::unlink(tempPath_.constData());
 }
+
+void FileZipOutput::fail(int zipError, int systemError) const {
+    throw EInfoZipException(texts::zipCannotWrite(shownName_, errorText(zipError, systemError)));
+}
+
+void FileZipOutput::write(const char* data, qsizetype length) {
+    if (!writeAll(fd_, data, length)) fail(ZIP_ER_WRITE, errno);
+}
+
+quint64 FileZipOutput::room() const {
+    return std::numeric_limits<quint64>::max();
+}
+
+void FileZipOutput::rewrite(quint64 offset, const char* data, qsizetype length) {
+    for (qsizetype done = 0; done < length;) {
+        const ssize_t n = ::pwrite(fd_, data + done, size_t(length - done), off_t(offset + quint64(done)));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) fail(ZIP_ER_WRITE, errno);
+        done += n;
+    }
+}
+
+void FileZipOutput::commit() {
+    const int fd = std::exchange(fd_, -1);
+    if (::close(fd) != 0) fail(ZIP_ER_CLOSE, errno);
+    if (::rename(tempPath_.constData(), archivePath_.constData()) != 0) fail(ZIP_ER_RENAME, errno);
+    tempPath_.clear();
+}
+
+StoredZipWriter::StoredZipWriter(ZipOutput& output, const QString& shownName)
+    : output_(output), shownName_(shownName), buffer_(new char[kBlockSize]) {}
 
 void StoredZipWriter::fail(int zipError, int systemError) const {
     throw EInfoZipException(texts::zipCannotWrite(shownName_, errorText(zipError, systemError)));
@@ -123,7 +158,7 @@ void StoredZipWriter::tooLarge() const {
 }
 
 void StoredZipWriter::write(const char* data, qsizetype length) {
-    if (!writeAll(fd_, data, length)) fail(ZIP_ER_WRITE, errno);
+    output_.write(data, length);
     position_ += quint64(length);
 }
 
@@ -145,7 +180,7 @@ Bytes& entryFields(Bytes& b, const Entry& e) {
 
 }  // namespace
 
-void StoredZipWriter::writeLocalHeader(const Entry& e) {
+QByteArray StoredZipWriter::localHeader(const Entry& e) const {
     QByteArray header;
     header.reserve(kLocalHeaderSize + e.name.size());
     Bytes b(header);
@@ -153,25 +188,56 @@ void StoredZipWriter::writeLocalHeader(const Entry& e) {
     entryFields(b, e)
         .u16(0)  // extra field
         .raw(e.name);
-    write(header.constData(), header.size());
+    return header;
 }
 
 void StoredZipWriter::addDirectory(const QByteArray& name, qint64 mtime) {
     if (name.size() > 0xffff || entries_.size() >= kMaxZip32Entries) fail(ZIP_ER_INVAL);
     Entry entry{name, position_, 0, 0, dosDateTime(mtime), true};
-    writeLocalHeader(entry);
+    const QByteArray header = localHeader(entry);
+    write(header.constData(), header.size());
     entries_.push_back(std::move(entry));
 }
 
-quint64 StoredZipWriter::addFile(const QByteArray& name, const QString& path, qint64 mtime) {
+std::pair<quint32, quint64> StoredZipWriter::checksum(int fd) {
+    quint32 crc = 0;
+    quint64 size = 0;
+    for (off_t at = 0;;) {
+        ssize_t n;
+        do {
+            n = ::pread(fd, buffer_.get(), size_t(kBlockSize), at);
+        } while (n < 0 && errno == EINTR);
+        if (n < 0) fail(ZIP_ER_READ, errno);
+        if (n == 0) return {crc, size};
+        crc = Crc32(crc, buffer_.get(), std::size_t(n));
+        size += quint64(n);
+        at += n;
+    }
+}
+
+quint64 StoredZipWriter::addFile(const QByteArray& name, const QString& path, qint64 mtime,
+                                 quint64 expectedSize) {
     if (name.size() > 0xffff || entries_.size() >= kMaxZip32Entries) fail(ZIP_ER_INVAL);
     const FdCloser in(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
     if (in.fd < 0) fail(ZIP_ER_OPEN, errno);
     ::posix_fadvise(in.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 
     Entry entry{name, position_, 0, 0, dosDateTime(mtime), false};
-    writeLocalHeader(entry);
+    // Where the output's part ends within the entry, its header cannot be
+    // rewritten afterwards: it is written complete, the file read twice.
+    const bool knownFirst =
+        output_.room() < quint64(kLocalHeaderSize + name.size()) + expectedSize;
+    if (knownFirst) {
+        std::tie(entry.crc, entry.size) = checksum(in.fd);
+        if (entry.size != expectedSize)
+            throw EInfoZipException(texts::zipCannotWrite(shownName_, texts::zipFileChanged(path)));
+    }
+    const QByteArray header = localHeader(entry);
+    write(header.constData(), header.size());
+
     char* buffer = buffer_.get();
+    quint32 crc = 0;
+    quint64 size = 0;
     for (;;) {
         ssize_t n;
         do {
@@ -179,26 +245,26 @@ quint64 StoredZipWriter::addFile(const QByteArray& name, const QString& path, qi
         } while (n < 0 && errno == EINTR);
         if (n < 0) fail(ZIP_ER_READ, errno);
         if (n == 0) break;
-        entry.crc = Crc32(entry.crc, buffer, std::size_t(n));
-        entry.size += quint64(n);
+        crc = Crc32(crc, buffer, std::size_t(n));
+        size += quint64(n);
         // The file grew since it was counted, past what a plain archive holds.
         if (position_ + quint64(n) > kMaxZip32) tooLarge();
+        if (knownFirst && size > entry.size) break;
         write(buffer, n);
     }
-
-    // Now that the data is known, the local header gets its CRC and sizes.
-    char patch[12];
-    qToLittleEndian(entry.crc, patch);
-    qToLittleEndian(quint32(entry.size), patch + 4);
-    qToLittleEndian(quint32(entry.size), patch + 8);
-    for (qsizetype done = 0; done < qsizetype(sizeof patch);) {
-        const ssize_t n = ::pwrite(fd_, patch + done, sizeof patch - size_t(done),
-                                   off_t(entry.offset + 14 + quint64(done)));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) fail(ZIP_ER_WRITE, errno);
-        done += n;
+    if (knownFirst) {
+        if (size != entry.size || crc != entry.crc)
+            throw EInfoZipException(texts::zipCannotWrite(shownName_, texts::zipFileChanged(path)));
+    } else {
+        // Now that the data is known, the local header gets its CRC and sizes.
+        entry.crc = crc;
+        entry.size = size;
+        char patch[12];
+        qToLittleEndian(entry.crc, patch);
+        qToLittleEndian(quint32(entry.size), patch + 4);
+        qToLittleEndian(quint32(entry.size), patch + 8);
+        output_.rewrite(entry.offset + 14, patch, sizeof patch);
     }
-    const quint64 size = entry.size;
     entries_.push_back(std::move(entry));
     return size;
 }
@@ -230,11 +296,7 @@ void StoredZipWriter::commit() {
         .u32(quint32(directoryOffset))
         .u16(0);
     write(directory.constData(), directory.size());
-
-    const int fd = std::exchange(fd_, -1);
-    if (::close(fd) != 0) fail(ZIP_ER_CLOSE, errno);
-    if (::rename(tempPath_.constData(), archivePath_.constData()) != 0) fail(ZIP_ER_RENAME, errno);
-    tempPath_.clear();
+    output_.commit();
 }
 
 }  // namespace vellora::zipsupport

@@ -7,6 +7,7 @@
 
 #include "ExchangeTestSupport.h"
 #include "FileUtils.h"
+#include "InfoZip.h"
 
 using namespace vellora;
 using namespace vellora::testing;
@@ -291,6 +292,117 @@ TEST(SpanFile, PackageIdentifiersComeFromTheSeededGenerator) {
     std::set<qint32> seen;
     for (unsigned s = 0; s < 8; ++s) seen.insert(idFor(s));
     EXPECT_GT(seen.size(), 4u);
+}
+
+// Zipping straight onto disks ------------------------------------------------
+
+// A lesson directory of a few files, zipped onto disk directories root/diskN.
+struct ZipOntoDisks {
+    TempDir tmp;
+    QString lesson = tmp.file(QStringLiteral("lesson"));
+    ScriptedDialogs dialogs;
+    RecordingStatus status;
+    TestDrive drive;
+    ExchangeState state;
+    DiskSpanner spanner{dialogs, status, drive, state};
+    TInfoZip zip;
+
+    explicit ZipOntoDisks(qint64 room) {
+        QDir().mkpath(lesson);
+        writeFile(QDir(lesson).filePath(QStringLiteral("VELLO002.DB")), patternBytes(4096, 1));
+        writeFile(QDir(lesson).filePath(QStringLiteral("P0000001.BMP")), patternBytes(30000, 2));
+        writeFile(QDir(lesson).filePath(QStringLiteral("V0000001.WAV")), patternBytes(35000, 3));
+        drive.root = tmp.file(QStringLiteral("disks"));
+        drive.capacity = room + DiskId::kSize;
+        drive.keepsDisks = true;
+        status.dialogs = &dialogs;
+        zip.NoDirEntries = true;
+        zip.NameOfZipFile = QDir(lesson).filePath(QStringLiteral("LESN.ZIP"));
+        zip.FileList << QDir(lesson).filePath(QStringLiteral("*.*"));
+    }
+    QString piece(int n) const { return QDir(drive.diskDirectory(n)).filePath(QStringLiteral("lesn.lsn")); }
+    // The archive TInfoZip writes of the same files, as one file.
+    QByteArray whole() {
+        TInfoZip plain;
+        plain.NoDirEntries = true;
+        plain.NameOfZipFile = tmp.file(QStringLiteral("whole.zip"));
+        plain.FileList = zip.FileList;
+        plain.Execute();
+        return readFile(plain.NameOfZipFile);
+    }
+};
+
+TEST(SpanZip, CutsTheArchiveOntoDisksWithoutEverWritingItWhole) {
+    ZipOntoDisks z(30000);
+    const QByteArray expected = z.whole();
+    ASSERT_GT(expected.size(), 30000 * 2);
+    const int disks = int((expected.size() + 29999) / 30000);
+    for (int n = 1; n <= disks; ++n) z.dialogs.expect(MsgKind::Information, prompt(n));
+    QStringList zipLines;
+    z.zip.OnPrint = [&](QObject*, const QString& line) {
+        zipLines << line;
+        EXPECT_FALSE(QFileInfo::exists(z.zip.NameOfZipFile));
+    };
+    ASSERT_TRUE(z.spanner.SpanZip(z.zip, z.tmp.file(QStringLiteral("lesn.lsn"))));
+    EXPECT_EQ(z.zip.Output, nullptr);
+    EXPECT_EQ(zipLines.size(), 6);
+    QByteArray joined;
+    for (int n = 1; n <= disks; ++n) {
+        const DiskId id = diskIdAt(QDir(z.drive.diskDirectory(n)).filePath(QStringLiteral("DiskID")));
+        EXPECT_EQ(id.PackageID, z.state.PackageID);
+        EXPECT_EQ(id.DiskNumber, n);
+        EXPECT_EQ(id.PackageSize, expected.size());
+        const QByteArray piece = readFile(z.piece(n));
+        EXPECT_EQ(piece.size(), n < disks ? 30000 : expected.size() - 30000 * (disks - 1)) << n;
+        joined += piece;
+    }
+    EXPECT_TRUE(joined == expected);
+    EXPECT_FALSE(QFileInfo::exists(z.drive.diskDirectory(disks + 1)));
+    EXPECT_FALSE(QFileInfo::exists(z.zip.NameOfZipFile));
+    EXPECT_TRUE(z.status.shownText(QStringLiteral("Spanning LESN.ZIP file, Copying files to disk  100% done")))
+        << z.status.texts.back().toStdString();
+    ASSERT_FALSE(z.status.gauge.empty());
+    EXPECT_FALSE(z.status.gauge.back().visible);
+}
+
+TEST(SpanZip, StopsWhereTheUserGivesUpAndKeepsTheDisksWritten) {
+    ZipOntoDisks z(40000);
+    z.dialogs.expect(MsgKind::Information, prompt(1)).expect(MsgKind::Information, prompt(2));
+    // Disk 2 turns out to be one of an earlier export.
+    QDir().mkpath(z.drive.diskDirectory(2));
+    writeFile(QDir(z.drive.diskDirectory(2)).filePath(QStringLiteral("DiskID")), QByteArray(16, '\0'));
+    z.dialogs.expect(MsgKind::Warning, texts::kLesnDisk + kCancelSuffix, MsgAnswer::Cancel);
+    EXPECT_FALSE(z.spanner.SpanZip(z.zip, z.tmp.file(QStringLiteral("lesn.lsn"))));
+    EXPECT_EQ(z.spanner.lastProblem(), texts::kLesnDisk);
+    EXPECT_EQ(QFileInfo(z.piece(1)).size(), 40000);
+    EXPECT_EQ(namesIn(z.drive.diskDirectory(2)), QStringList{QStringLiteral("DiskID")});
+    EXPECT_EQ(z.zip.Output, nullptr);
+    EXPECT_FALSE(QFileInfo::exists(z.zip.NameOfZipFile));
+
+    ZipOntoDisks small(2047);  // too small a disk, never used
+    small.dialogs.expect(MsgKind::Information, prompt(1))
+        .expect(MsgKind::Warning, texts::kInsufficientCapacity, MsgAnswer::Cancel);
+    EXPECT_FALSE(small.spanner.SpanZip(small.zip, small.tmp.file(QStringLiteral("lesn.lsn"))));
+    EXPECT_TRUE(namesIn(small.drive.diskDirectory(1)).isEmpty());
+}
+
+TEST(SpanZip, AFileThatChangesWhileItIsZippedStopsTheExport) {
+    for (qsizetype size : {30001, 29999}) {
+        ZipOntoDisks z(1 << 20);  // one disk: every header can be rewritten
+        z.dialogs.expect(MsgKind::Information, prompt(1));
+        const QString file = QDir(z.lesson).filePath(QStringLiteral("P0000001.BMP"));
+        z.zip.OnPrint = [&](QObject*, const QString& line) {
+            if (line == QStringLiteral("  adding: P0000001.BMP")) writeFile(file, patternBytes(size, 9));
+        };
+        try {
+            z.spanner.SpanZip(z.zip, z.tmp.file(QStringLiteral("lesn.lsn")));
+            ADD_FAILURE() << size << ": no error";
+        } catch (const EPackageError& e) {
+            EXPECT_EQ(e.message(), texts::kPackageChanged) << size;
+        }
+        EXPECT_FALSE(QFileInfo::exists(z.piece(1))) << size;
+        EXPECT_EQ(z.zip.Output, nullptr);
+    }
 }
 
 // Joining ----------------------------------------------------------------

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QProcess>
 #include <cmath>
 #include <set>
 
@@ -95,29 +96,51 @@ TEST_F(ExportTest, SpreadsABigLessonOverSeveralDisks) {
     const int disks = int((size + room - 1) / room);
     ASSERT_GE(disks, 3);
 
-    auto x = exchangeFor(big);
-    x->drive.root = out.file(QStringLiteral("set"));
-    x->drive.capacity = room + DiskId::kSize;
-    for (int n = 1; n <= disks; ++n) x->dialogs.expect(MsgKind::Information, prompt(n));
-    x->dialogs.expect(MsgKind::Information, texts::kLesnExported);
-    ASSERT_TRUE(ExportToDisk(x->context).ok());
-    QByteArray joined;
-    qint32 packageId = -1;
-    for (int n = 1; n <= disks; ++n) {
-        const QString disk = x->drive.diskDirectory(n);
-        const DiskId id = diskIdAt(QDir(disk).filePath(QStringLiteral("DiskID")));
-        if (packageId < 0) packageId = id.PackageID;
-        EXPECT_EQ(id.PackageID, packageId);
-        EXPECT_EQ(id.DiskNumber, n);
-        EXPECT_EQ(id.PackageSize, size);
-        const QByteArray piece = readFile(QDir(disk).filePath(QStringLiteral("lesn.lsn")));
-        EXPECT_EQ(piece.size(), n < disks ? room : size - room * (disks - 1));
-        joined += piece;
+    // Made whole and then cut, and zipped straight onto disks that all stay
+    // at hand: the same disks either way.
+    for (bool keepsDisks : {false, true}) {
+        SCOPED_TRACE(keepsDisks ? "straight onto the disks" : "cut from the whole archive");
+        const auto before = filesIn(big.directory);
+        auto x = exchangeFor(big);
+        x->drive.root = out.file(keepsDisks ? QStringLiteral("kept") : QStringLiteral("set"));
+        x->drive.capacity = room + DiskId::kSize;
+        x->drive.keepsDisks = keepsDisks;
+        x->status.dialogs = &x->dialogs;
+        for (int n = 1; n <= disks; ++n) x->dialogs.expect(MsgKind::Information, prompt(n));
+        x->dialogs.expect(MsgKind::Information, texts::kLesnExported);
+        ASSERT_TRUE(ExportToDisk(x->context).ok());
+        QByteArray joined;
+        qint32 packageId = -1;
+        for (int n = 1; n <= disks; ++n) {
+            const QString disk = x->drive.diskDirectory(n);
+            const DiskId id = diskIdAt(QDir(disk).filePath(QStringLiteral("DiskID")));
+            if (packageId < 0) packageId = id.PackageID;
+            EXPECT_EQ(id.PackageID, packageId);
+            EXPECT_EQ(id.DiskNumber, n);
+            EXPECT_EQ(id.PackageSize, size);
+            EXPECT_EQ(id.PackageFileCount, int(big.media.size()) + 9);
+            const QByteArray piece = readFile(QDir(disk).filePath(QStringLiteral("lesn.lsn")));
+            EXPECT_EQ(piece.size(), n < disks ? room : size - room * (disks - 1));
+            joined += piece;
+        }
+        EXPECT_FALSE(QFileInfo::exists(x->drive.diskDirectory(disks + 1)));
+        const QString joinedFile = x->drive.root + QStringLiteral("/joined.zip");
+        writeFile(joinedFile, joined);
+        EXPECT_EQ(QProcess::execute(QStringLiteral("unzip"), {QStringLiteral("-tqq"), joinedFile}), 0);
+        EXPECT_EQ(packageRows(joinedFile, x->drive.root + QStringLiteral("/u")), lessonRows(data.db(), big.number));
+        for (const auto& [name, bytes] : big.media)
+            EXPECT_EQ(readFile(x->drive.root + QStringLiteral("/u/") + name), bytes) << name.toStdString();
+        EXPECT_EQ(filesIn(big.directory), before);
+
+        // The gauge reaches 100 only once the last disk was asked for.
+        int lastPercent = -1;
+        for (const auto& g : x->status.gauge) {
+            if (!g.visible) continue;
+            if (g.percent == 100) EXPECT_EQ(g.messagesShown, size_t(disks));
+            lastPercent = g.percent;
+        }
+        EXPECT_EQ(lastPercent, 100);
     }
-    EXPECT_FALSE(QFileInfo::exists(x->drive.diskDirectory(disks + 1)));
-    writeFile(out.file(QStringLiteral("joined.zip")), joined);
-    EXPECT_EQ(packageRows(out.file(QStringLiteral("joined.zip")), out.file(QStringLiteral("u"))),
-              lessonRows(data.db(), big.number));
 }
 
 TEST_F(ExportTest, SelectorCancelledDoesNothing) {

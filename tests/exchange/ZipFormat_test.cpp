@@ -22,6 +22,7 @@
 #include "ZipPieces.h"
 #include "ZipSupport.h"
 #include "ZipTestSupport.h"
+#include "ZipOutput.h"
 #include "ZipWriter.h"
 
 using namespace vellora;
@@ -214,6 +215,112 @@ TEST(StoredZipWriter, ArchivesAreReadByOtherTools) {
                                            .arg(files[i].second)))
                 << files[i].first.toStdString() << "\n"
                 << lines.join('\n').toStdString();
+    }
+}
+
+namespace {
+
+// An output in parts of `partSize` bytes, each closed for good once full, as
+// the disks of a package are: a rewrite into a closed part is a failure.
+struct PartsOutput : ZipOutput {
+    explicit PartsOutput(quint64 partSize) : partSize(partSize) {}
+    quint64 partSize;
+    quint64 announced = 0;
+    int begun = 0, committed = 0;
+    QByteArray bytes;
+
+    quint64 partStart() const {
+        const quint64 n = quint64(bytes.size());
+        // A part that has just filled up stays open until more bytes come.
+        return n == 0 ? 0 : (n - 1) / partSize * partSize;
+    }
+    void begin(quint64 size) override {
+        ++begun;
+        announced = size;
+    }
+    void write(const char* data, qsizetype length) override { bytes.append(data, length); }
+    quint64 room() const override {
+        const quint64 n = quint64(bytes.size());
+        return n % partSize == 0 && n > 0 ? 0 : partSize - n % partSize;
+    }
+    void rewrite(quint64 offset, const char* data, qsizetype length) override {
+        if (offset < partStart() || offset + quint64(length) > quint64(bytes.size())) {
+            ADD_FAILURE() << "rewrite at " << offset << " outside the open part from " << partStart();
+            return;
+        }
+        bytes.replace(qsizetype(offset), length, QByteArray(data, length));
+    }
+    void commit() override { ++committed; }
+};
+
+}  // namespace
+
+TEST(StoredZipWriter, AnOutputInPartsGetsTheSameArchiveWhereverThePartsEnd) {
+    TempDir tmp;
+    const QString source = tmp.file(QStringLiteral("src"));
+    QDir().mkpath(source);
+    const std::vector<std::pair<QString, qsizetype>> files = {
+        {"a.db", 40}, {"empty.db", 0}, {"big.avi", kBlock + 3}, {"x.wav", 100}, {"z.bmp", 3000}};
+    for (std::size_t i = 0; i < files.size(); ++i)
+        writeFile(source + '/' + files[i].first, patternBytes(files[i].second, int(i) + 40));
+    TInfoZip whole;
+    whole.NoDirEntries = true;
+    whole.NameOfZipFile = tmp.file(QStringLiteral("whole.zip"));
+    whole.FileList << source + QStringLiteral("/*.*");
+    whole.Execute();
+    const QByteArray expected = readFile(whole.NameOfZipFile);
+
+    for (quint64 part : {1, 7, 30, 31, 45, 70, 4096, 600000, 1 << 30}) {
+        PartsOutput output(part);
+        TInfoZip zip;
+        zip.NoDirEntries = true;
+        zip.NameOfZipFile = tmp.file(QStringLiteral("never.zip"));
+        zip.FileList << source + QStringLiteral("/*.*");
+        zip.Output = &output;
+        zip.Execute();
+        EXPECT_EQ(output.begun, 1) << part;
+        EXPECT_EQ(output.committed, 1) << part;
+        EXPECT_EQ(output.announced, quint64(expected.size())) << part;
+        EXPECT_TRUE(output.bytes == expected) << part;
+        EXPECT_FALSE(QFileInfo::exists(zip.NameOfZipFile)) << part;
+    }
+
+    // Only a new stored archive can go to an output.
+    PartsOutput output(100);
+    TInfoZip deflated;
+    deflated.Level = 6;
+    deflated.NameOfZipFile = tmp.file(QStringLiteral("d.zip"));
+    deflated.FileList << source + QStringLiteral("/*.*");
+    deflated.Output = &output;
+    EXPECT_THROW(deflated.Execute(), EInfoZipException);
+    EXPECT_EQ(output.begun, 0);
+}
+
+TEST(StoredZipWriter, AFileChangedSizeWhereItsHeaderComesFirstIsRefused) {
+    TempDir tmp;
+    const QString source = tmp.file(QStringLiteral("src"));
+    QDir().mkpath(source);
+    writeFile(source + QStringLiteral("/a.wav"), patternBytes(5000, 1));
+    for (qsizetype size : {5001, 4999}) {
+        writeFile(source + QStringLiteral("/b.wav"), patternBytes(5000, 2));
+        PartsOutput output(6000);  // b.wav's entry crosses into the second part
+        TInfoZip zip;
+        zip.NameOfZipFile = tmp.file(QStringLiteral("never.zip"));
+        zip.FileList << source + QStringLiteral("/*.*");
+        zip.Output = &output;
+        // Listed at 5000 bytes, another size by the time it is read.
+        zip.OnPrint = [&](QObject*, const QString& line) {
+            if (line == QStringLiteral("  adding: b.wav"))
+                writeFile(source + QStringLiteral("/b.wav"), patternBytes(size, 2));
+        };
+        try {
+            zip.Execute();
+            ADD_FAILURE() << size << ": no error";
+        } catch (const EInfoZipException& e) {
+            EXPECT_TRUE(e.message().contains(QStringLiteral("b.wav changed while it was being zipped")))
+                << size << ": " << e.message().toStdString();
+        }
+        EXPECT_EQ(output.committed, 0) << size;
     }
 }
 
