@@ -136,7 +136,9 @@ TEST_F(ExportTest, SpreadsABigLessonOverSeveralDisks) {
         int lastPercent = -1;
         for (const auto& g : x->status.gauge) {
             if (!g.visible) continue;
-            if (g.percent == 100) EXPECT_EQ(g.messagesShown, size_t(disks));
+            if (g.percent == 100) {
+                EXPECT_EQ(g.messagesShown, size_t(disks));
+            }
             lastPercent = g.percent;
         }
         EXPECT_EQ(lastPercent, 100);
