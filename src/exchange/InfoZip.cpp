@@ -114,22 +114,17 @@ class Collector {
 
 // Feeds one file to libzip, opened only while libzip reads it, and reports
 // the two progress lines of its entry.
-struct FileSource {
+struct FileSource : zipsupport::CallbackSource<FileSource> {
     FileSource(const ZipItem& item, const char* method, const Printer& printer,
                PendingError& pendingError)
         : path(QFile::encodeName(item.path)),
           entryName(item.entryName),
           methodText(method),
           print(&printer),
-          pending(&pendingError) {
-        zip_error_init(&error);
-    }
+          pending(&pendingError) {}
     ~FileSource() {
         if (fd >= 0) ::close(fd);
-        zip_error_fini(&error);
     }
-    FileSource(const FileSource&) = delete;
-    FileSource& operator=(const FileSource&) = delete;
 
     QByteArray path;
     QString entryName;
@@ -138,12 +133,6 @@ struct FileSource {
     PendingError* pending;
     int fd = -1;
     bool atEnd = false;
-    zip_error_t error;
-
-    zip_int64_t fail(int zipError, int systemError = 0) {
-        zip_error_set(&error, zipError, systemError);
-        return -1;
-    }
 
     // Runs a progress report; a throwing handler stops the archive.
     bool report(const char* label, const char* tail) {
@@ -189,11 +178,6 @@ struct FileSource {
                 st->mtime = sb.st_mtime;
                 return sizeof(*st);
             }
-            case ZIP_SOURCE_ERROR:
-                return zip_error_to_data(&error, data, length);
-            case ZIP_SOURCE_FREE:
-                delete this;
-                return 0;
             case ZIP_SOURCE_SUPPORTS:
                 return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ,
                                                       ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
@@ -201,11 +185,6 @@ struct FileSource {
             default:
                 return fail(ZIP_ER_OPNOTSUPP);
         }
-    }
-
-    static zip_int64_t callback(void* self, void* data, zip_uint64_t length,
-                                zip_source_cmd_t command) {
-        return static_cast<FileSource*>(self)->handle(data, length, command);
     }
 };
 

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "ZipSupport.h"
+
 namespace vellora::zipsupport {
 
 ArchivePieces::ArchivePieces(const QStringList& paths) {
@@ -63,18 +65,11 @@ void ArchivePieces::adviseSequential() const {
 namespace {
 
 // What libzip reads through: a position over the pieces.
-struct PiecesSource {
+struct PiecesSource : CallbackSource<PiecesSource> {
     const ArchivePieces* pieces;
     quint64 position = 0;
-    zip_error_t error;
 
-    explicit PiecesSource(const ArchivePieces* p) : pieces(p) { zip_error_init(&error); }
-    ~PiecesSource() { zip_error_fini(&error); }
-
-    zip_int64_t fail(int zipError, int systemError = 0) {
-        zip_error_set(&error, zipError, systemError);
-        return -1;
-    }
+    explicit PiecesSource(const ArchivePieces* p) : pieces(p) {}
 
     zip_int64_t handle(void* data, zip_uint64_t length, zip_source_cmd_t command) {
         switch (command) {
@@ -106,11 +101,6 @@ struct PiecesSource {
                 st->size = pieces->size();
                 return sizeof(*st);
             }
-            case ZIP_SOURCE_ERROR:
-                return zip_error_to_data(&error, data, length);
-            case ZIP_SOURCE_FREE:
-                delete this;
-                return 0;
             case ZIP_SOURCE_SUPPORTS:
                 return zip_source_make_command_bitmap(
                     ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_SEEK,
@@ -118,11 +108,6 @@ struct PiecesSource {
             default:
                 return fail(ZIP_ER_OPNOTSUPP);
         }
-    }
-
-    static zip_int64_t callback(void* self, void* data, zip_uint64_t length,
-                                zip_source_cmd_t command) {
-        return static_cast<PiecesSource*>(self)->handle(data, length, command);
     }
 };
 

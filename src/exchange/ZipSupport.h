@@ -9,7 +9,7 @@
 
 #include "InfoZip.h"
 
-typedef struct zip_error zip_error_t;
+#include <zip.h>
 
 namespace vellora::zipsupport {
 
@@ -69,6 +69,38 @@ struct PendingError {
     std::exception_ptr error;
     void rethrowIfAny() {
         if (error) std::rethrow_exception(std::exchange(error, nullptr));
+    }
+};
+
+// What every libzip callback source of ours shares: its error, and the
+// commands that only report it or free the source. `Derived` has
+// handle(data, length, command) for the others and is made with new.
+template <typename Derived>
+struct CallbackSource {
+    zip_error_t error;
+
+    CallbackSource() { zip_error_init(&error); }
+    ~CallbackSource() { zip_error_fini(&error); }
+    CallbackSource(const CallbackSource&) = delete;
+    CallbackSource& operator=(const CallbackSource&) = delete;
+
+    zip_int64_t fail(int zipError, int systemError = 0) {
+        zip_error_set(&error, zipError, systemError);
+        return -1;
+    }
+
+    static zip_int64_t callback(void* self, void* data, zip_uint64_t length,
+                                zip_source_cmd_t command) {
+        auto* source = static_cast<Derived*>(self);
+        switch (command) {
+            case ZIP_SOURCE_ERROR:
+                return zip_error_to_data(&source->error, data, length);
+            case ZIP_SOURCE_FREE:
+                delete source;
+                return 0;
+            default:
+                return source->handle(data, length, command);
+        }
     }
 };
 
