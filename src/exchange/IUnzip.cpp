@@ -317,7 +317,6 @@ class DirectReader {
 
 QStringList ZipEntryNames(const QStringList& pieces) {
     const ArchivePieces archive(pieces);
-    if (!archive.isOpen() || archive.size() == 0) return {};
     std::unique_ptr<zip_t, ZipDiscard> za;
     try {
         za = openArchive(archive, pieces.value(0));

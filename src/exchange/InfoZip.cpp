@@ -213,8 +213,7 @@ void printDirectoryLines(const ZipItem& item, const Printer& print) {
     print.line(QStringLiteral("  added: ") + item.entryName + QStringLiteral(" (directory)"));
 }
 
-// Stored entries of an archive made afresh: written by our own writer, which
-// copies each file in large blocks and computes its CRC on the way.
+// What an archive of stored entries holds: entries, bytes of names, bytes of data.
 struct StoredTotals {
     quint64 entries = 0, names = 0, data = 0;
 };
@@ -229,16 +228,13 @@ StoredTotals storedTotals(const std::vector<ZipItem>& items) {
     return t;
 }
 
-bool storedFits(const std::vector<ZipItem>& items) {
-    const StoredTotals t = storedTotals(items);
-    return zipsupport::StoredZipWriter::fits(t.entries, t.names, t.data);
-}
-
-quint64 writeStored(const TInfoZip& z, const std::vector<ZipItem>& items, const Printer& print) {
+// Stored entries of an archive made afresh: written by our own writer, which
+// copies each file in large blocks and computes its CRC on the way.
+quint64 writeStored(const TInfoZip& z, const std::vector<ZipItem>& items, const StoredTotals& t,
+                    const Printer& print) {
     std::unique_ptr<zipsupport::FileZipOutput> file;
     ZipOutput* output = z.Output;
     if (!output) output = (file = std::make_unique<zipsupport::FileZipOutput>(z.NameOfZipFile, z.NameOfZipFile)).get();
-    const StoredTotals t = storedTotals(items);
     output->begin(zipsupport::storedArchiveSize(t.entries, t.names, t.data));
     zipsupport::StoredZipWriter writer(*output, z.NameOfZipFile);
     for (const ZipItem& item : items)
@@ -330,10 +326,12 @@ void TInfoZip::Execute() {
     std::vector<ZipItem> items = Collector(*this, print).collect();
     if (items.empty()) throw EInfoZipException(texts::kNothingToZip);
 
-    const bool stored = Level == 0 && !Grow && storedFits(items);
+    const StoredTotals totals = storedTotals(items);
+    const bool stored = Level == 0 && !Grow &&
+                        zipsupport::StoredZipWriter::fits(totals.entries, totals.names, totals.data);
     if (Output && !stored) throw EInfoZipException(texts::kZipOutputStoredOnly);
     const quint64 totalBytes =
-        stored ? writeStored(*this, items, print) : writeWithLibzip(*this, items, print);
+        stored ? writeStored(*this, items, totals, print) : writeWithLibzip(*this, items, print);
 
     if (LatestTime && !Output) {
         qint64 latest = 0;

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <cerrno>
 #include <filesystem>
 #include <limits>
@@ -357,13 +358,7 @@ public:
         const quint64 pieceStart = quint64(spanner_.state_.PackageSize - remaining_ - written_);
         if (offset < pieceStart || offset + quint64(length) > pieceStart + quint64(written_))
             throw std::logic_error("rewriting bytes of a disk already written");
-        for (qsizetype done = 0; done < length;) {
-            const ssize_t n = ::pwrite(out_->handle(), data + done, size_t(length - done),
-                                       off_t(offset - pieceStart + quint64(done)));
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) fail(errno);
-            done += n;
-        }
+        if (!zipsupport::pwriteAll(out_->handle(), data, length, offset - pieceStart)) fail(errno);
     }
 
     void commit() override {
@@ -372,8 +367,6 @@ public:
     }
 
 private:
-    static constexpr qint64 kBlockSize = DiskSpanner::kBlockSize;
-
     void nextDisk() {
         finishPiece();
         QString diskTarget;
@@ -416,17 +409,12 @@ bool DiskSpanner::SpanZip(TInfoZip& zip, const QString& target) {
     choosePackageId();
     GaugeGuard gauge(status_);
     DiskOutput output(*this, pieceTarget(target));
-    ZipOutput* const previous = std::exchange(zip.Output, &output);
+    const auto restore = qScopeGuard([&zip, previous = std::exchange(zip.Output, &output)] { zip.Output = previous; });
     try {
         zip.Execute();
     } catch (const DiskOutput::Cancelled&) {
-        zip.Output = previous;
         return false;
-    } catch (...) {
-        zip.Output = previous;
-        throw;
     }
-    zip.Output = previous;
     return true;
 }
 

@@ -69,5 +69,19 @@ bool writeAll(int fd, const char* data, qsizetype length) {
     return true;
 }
 
+bool pwriteAll(int fd, const char* data, qsizetype length, quint64 offset) {
+    while (length > 0) {
+        const ssize_t n = ::pwrite(fd, data, size_t(length), off_t(offset));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += n;
+        length -= n;
+        offset += quint64(n);
+    }
+    return true;
+}
+
 }  // namespace zipsupport
 }  // namespace vellora

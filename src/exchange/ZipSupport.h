@@ -62,6 +62,8 @@ struct FdCloser {
 
 // write() until every byte is written; false with errno set when one fails.
 bool writeAll(int fd, const char* data, qsizetype length);
+// The same with pwrite() at `offset`.
+bool pwriteAll(int fd, const char* data, qsizetype length, quint64 offset);
 
 // Exceptions must not pass through libzip's C frames: callbacks park them here
 // and the component throws them again once libzip has returned.

@@ -131,12 +131,7 @@ quint64 FileZipOutput::room() const {
 }
 
 void FileZipOutput::rewrite(quint64 offset, const char* data, qsizetype length) {
-    for (qsizetype done = 0; done < length;) {
-        const ssize_t n = ::pwrite(fd_, data + done, size_t(length - done), off_t(offset + quint64(done)));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) fail(ZIP_ER_WRITE, errno);
-        done += n;
-    }
+    if (!pwriteAll(fd_, data, length, offset)) fail(ZIP_ER_WRITE, errno);
 }
 
 void FileZipOutput::commit() {
