@@ -9,6 +9,7 @@
 #include <map>
 
 #include "FileNames.h"
+#include "FillRow.h"
 #include "HandleDataBase.h"
 #include "QtPrinters.h"
 #include "ScriptedDialogs.h"
@@ -18,6 +19,7 @@
 #include "Texts.h"
 
 using namespace vellora;
+using vellora::testing::fillRow;
 using vellora::testing::ScriptedDialogs;
 using vellora::testing::TempDir;
 
@@ -44,40 +46,10 @@ std::unique_ptr<Database> makeDatabase(const QString& dir, bool autoInc) {
     return std::make_unique<Database>(dir);
 }
 
-// Fills every field but the key with values that differ per row and field;
-// some fields stay blank, which must survive a copy as blank.
-void fill(Table& t, int seed) {
-    const auto& fields = t.def().fields;
-    for (size_t i = 1; i < fields.size(); ++i) {
-        const FieldDef& f = fields[i];
-        if ((seed + int(i)) % 7 == 0) continue;
-        switch (f.type) {
-            case FieldType::LongInt:
-                t.setField(int(i), qint64(seed) * 1000 + qint64(i));
-                break;
-            case FieldType::Alpha:
-                t.setField(
-                    int(i),
-                    QStringLiteral("%1%2é").arg(seed).arg(QLatin1String(f.name)).left(f.size));
-                break;
-            case FieldType::Memo:
-                t.setField(int(i), QStringLiteral("line %1 of %2\nsecond line\n")
-                                       .arg(seed)
-                                       .arg(QLatin1String(f.name)));
-                break;
-            case FieldType::Logical:
-                t.setField(int(i), (seed + int(i)) % 2 == 0);
-                break;
-            case FieldType::Key:
-                break;
-        }
-    }
-}
-
 qint64 addLesson(Database& db, int seed, bool sound, qint64 background) {
     Table t(db, TableId::Lesn);
     t.append();
-    fill(t, seed);
+    fillRow(t, seed);
     t.setBoolean(QStringLiteral("LessonSoundFile"), sound);
     t.setInteger(QStringLiteral("Background"), background);
     t.post();
@@ -91,7 +63,7 @@ struct PageMedia {
 qint64 addPage(Database& db, qint64 lesn, int number, int type, int seed, PageMedia m = {}) {
     Table t(db, TableId::Page);
     t.append();
-    fill(t, seed);
+    fillRow(t, seed);
     t.setInteger(QStringLiteral("LesnRegNum"), lesn);
     t.setInteger(QStringLiteral("PageNumber"), number);
     t.setInteger(QStringLiteral("PageType"), type);
@@ -105,7 +77,7 @@ qint64 addPage(Database& db, qint64 lesn, int number, int type, int seed, PageMe
 qint64 addWurd(Database& db, qint64 page, int number, int seed, bool sound) {
     Table t(db, TableId::Wurd);
     t.append();
-    fill(t, seed);
+    fillRow(t, seed);
     t.setInteger(QStringLiteral("PageRegNum"), page);
     t.setInteger(QStringLiteral("WurdNumber"), number);
     t.setBoolean(QStringLiteral("WSoundFile"), sound);
@@ -116,7 +88,7 @@ qint64 addWurd(Database& db, qint64 page, int number, int seed, bool sound) {
 qint64 addChoice(Database& db, qint64 page, int seed, bool choiceSound, bool responseSound) {
     Table t(db, TableId::Choice);
     t.append();
-    fill(t, seed);
+    fillRow(t, seed);
     t.setInteger(QStringLiteral("PageRegNum"), page);
     t.setBoolean(QStringLiteral("ChoiceSound"), choiceSound);
     t.setBoolean(QStringLiteral("ResponseSound"), responseSound);

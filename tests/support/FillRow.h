@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+#include "Table.h"
+
+namespace vellora::testing {
+
+// Fills every field but the key with values that differ per row and field;
+// some fields stay blank, which must survive as blank.
+inline void fillRow(Table& t, int seed) {
+    const auto& fields = t.def().fields;
+    for (size_t i = 1; i < fields.size(); ++i) {
+        const FieldDef& f = fields[i];
+        if ((seed + int(i)) % 7 == 0) continue;
+        switch (f.type) {
+            case FieldType::LongInt:
+                t.setField(int(i), qint64(seed) * 1000 + qint64(i));
+                break;
+            case FieldType::Alpha:
+                t.setField(int(i), QStringLiteral("%1%2é").arg(seed).arg(QLatin1String(f.name)).left(f.size));
+                break;
+            case FieldType::Memo:
+                t.setField(int(i), QStringLiteral("line %1 of %2\nsecond line\n").arg(seed).arg(QLatin1String(f.name)));
+                break;
+            case FieldType::Logical:
+                t.setField(int(i), (seed + int(i)) % 2 == 0);
+                break;
+            case FieldType::Key:
+                break;
+        }
+    }
+}
+
+}  // namespace vellora::testing
