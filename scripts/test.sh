@@ -2,6 +2,6 @@
 # Sets up, builds and runs the whole test suite headless.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-BUILD_TYPE="${BUILD_TYPE:-Debug}" bash scripts/build.sh
+BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" bash scripts/build.sh
 cd build
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 "$@"

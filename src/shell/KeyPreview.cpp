@@ -28,18 +28,32 @@ bool KeyPreview::isTextEntry(const QWidget* w) {
 }
 
 bool KeyPreview::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress) return false;
+    const QEvent::Type type = event->type();
+    // Every new key press comes after the release of the one before (and
+    // after its own shortcut check); neither belongs to a press still on its
+    // way to the parents, so the press seen last is done with.
+    if (type == QEvent::KeyRelease || type == QEvent::ShortcutOverride) {
+        lastEvent_ = nullptr;
+        lastReceiver_ = nullptr;
+        return false;
+    }
+    if (type != QEvent::KeyPress) return false;
     auto* w = qobject_cast<QWidget*>(watched);
     if (!w || w->window() != &form_) return false;
-    // A key nobody takes travels on to the parents of its receiver: the
-    // preview sees it only once, at its first receiver.
-    if (event == lastEvent_ && lastReceiver_ && w->isAncestorOf(lastReceiver_)) {
+    // A key nobody takes travels on to the parent of its receiver, one step
+    // at a time: the preview sees it only once, at its first receiver. Key
+    // events are often built at one address one after another, so the
+    // address alone cannot tell a travelling key from the next key.
+    if (event == lastEvent_ && lastReceiver_ && w == lastReceiver_->parentWidget()) {
         lastReceiver_ = w;
         return false;
     }
-    lastEvent_ = event;
-    lastReceiver_ = w;
-    return route(static_cast<QKeyEvent*>(event), w);
+    const bool used = route(static_cast<QKeyEvent*>(event), w);
+    // Routing may have run a nested event loop (a message box) that saw
+    // other keys; the press that goes on travelling is this one.
+    lastEvent_ = used ? nullptr : event;
+    lastReceiver_ = used ? nullptr : w;
+    return used;
 }
 
 bool KeyPreview::route(QKeyEvent* key, QWidget* receiver) {

@@ -5,11 +5,6 @@
 
 namespace vellora {
 
-QSize FontMetricsMeasurer::measure(const QFont& font, const QString& text) const {
-    const QFontMetrics fm(font);
-    return QSize(fm.horizontalAdvance(text), fm.height());
-}
-
 TUtil::TUtil(QWidget* parent)
     : QWidget(parent), DefaultFont(new QLabel(QStringLiteral("Default Font"), this)), measurer_(&platform_) {
     setObjectName(QStringLiteral("Util"));

@@ -177,6 +177,17 @@ TEST(TitleScreen, EscapeAsksToStopAndTypingUStaysText) {
     EXPECT_FALSE(s.state().StopRequested);
     QTest::keyClick(t.DBEditLocation, Qt::Key_Escape);
     EXPECT_TRUE(s.state().StopRequested);
+    // Esc again, and Esc twice built at one address with nothing in between
+    // (as a key on the stack is): every press reaches the preview.
+    s.state().StopRequested = false;
+    QTest::keyClick(t.DBEditLocation, Qt::Key_Escape);
+    EXPECT_TRUE(s.state().StopRequested);
+    for (int i = 0; i < 2; ++i) {
+        s.state().StopRequested = false;
+        QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QStringLiteral("\x1b"));
+        QApplication::sendEvent(t.DBEditLocation, &esc);
+        EXPECT_TRUE(s.state().StopRequested) << "press " << i;
+    }
     EXPECT_EQ(s.state().CurrentDomain, 7);
 }
 
