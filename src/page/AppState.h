@@ -11,6 +11,10 @@ struct AppState {
     bool LessonOpen = false;
     int CurrentPage = 0;  // 0 is the title page; change it through TMainForm::SetCurrentPage
     int PageCount = 0;
+    // The page number last asked of the page change, and the number of the
+    // page row loaded last.
+    int RequestedPage = 0;
+    int LoadedPageNumber = 0;
     static constexpr int ProgramDataVersion = 12;
     int LastReadingPage = -1;
     int LastQuestionPage = -1;

@@ -17,11 +17,14 @@ public:
     bool VideoControlShown() const override { return false; }
     void ChangePage(int, int) override {}
     void MakeNewPage(int) override {}
+    void ClearPageMode() override {}
+    void SaveWurdRecords() override {}
+    bool SaveCurrentPage() override { return true; }
     void PrepareDomainEntry(int) override {}
     void ShowQuestionIfHidden() override {}
     void ShowSynchro(bool) override {}
     bool TextBoxHasText() const override { return false; }
-    void ParseTextIntoWurds(int) override {}
+    bool ParseTextIntoWurds(int) override { return true; }
     void ToggleScrollTextBox(int) override {}
     void ShowQuestionParts(int) override {}
     void ResetAttempt() override {}

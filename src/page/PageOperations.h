@@ -36,6 +36,12 @@ public:
     virtual void ChangePage(int pageNumber, int domain) = 0;
     // Reserve, fill and show a new page of the kind in NewPageKind.
     virtual void MakeNewPage(int pageNumber) = 0;
+    // A lesson is being loaded: no page kind is current any more.
+    virtual void ClearPageMode() = 0;
+    // Saving the open lesson: the current page's words, then (after the
+    // lesson record) the page record; false when the page row is missing.
+    virtual void SaveWurdRecords() = 0;
+    virtual bool SaveCurrentPage() = 0;
 
     // Steps of entering a domain.
     // Before anything else; `leaving` is the domain being left.
@@ -46,8 +52,10 @@ public:
     virtual void ShowSynchro(bool show) = 0;
     // The reading page's text box holds at least one line.
     virtual bool TextBoxHasText() const = 0;
-    // Turns the text box into words (and shows its font in the indicator box).
-    virtual void ParseTextIntoWurds(int domain) = 0;
+    // Turns the text box into words (and shows its font in the indicator
+    // box); false when the author chose to edit the text again at the word
+    // limit (the text stays, no words are made).
+    virtual bool ParseTextIntoWurds(int domain) = 0;
     // Text box in the Text domain, word block in the Words domain.
     virtual void ToggleScrollTextBox(int domain) = 0;
     // Question parts for the domain; lays out and shows the question on a

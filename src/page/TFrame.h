@@ -1,25 +1,168 @@
 #pragma once
 
 #include <QDialog>
+#include <QFrame>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QTimer>
 #include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "PageOperations.h"
+#include "TextMeasurer.h"
+#include "TextTarget.h"
+
+class QSettings;
 
 namespace vellora {
 
+struct AppState;
+class Dialogs;
+class PageRows;
+
+// One word of a reading page: a borderless single-line edit that knows its
+// word number (its tag) and reports clicks.
+class TWurd : public QLineEdit {
+    Q_OBJECT
+public:
+    TWurd(int tag, QWidget* parent);
+    int Tag;
+
+signals:
+    void clicked(int tag);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+// The selection outline: a red dotted frame drawn behind the words, one pixel
+// larger than the selected word on every side.
+class TOutline : public QWidget {
+public:
+    explicit TOutline(QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// The panel that shows a page's video (the media layer draws into it).
+class TVideoPanel : public QFrame {
+    Q_OBJECT
+public:
+    explicit TVideoPanel(QWidget* owner);
+};
+
 // The page window: hosted borderless in the main window's client panel, it
-// shows the current reading or question page.
+// shows the current reading or question page — the words (or the text box
+// while the author types), the picture or video beside them, and the lesson
+// background behind everything.
 class TFrame : public QWidget {
     Q_OBJECT
 public:
-    explicit TFrame(QWidget* parent = nullptr);
+    static constexpr int kMaxWurds = 150;
+    enum class WurdColor { White, Yellow, Aqua };
 
+    explicit TFrame(QWidget* parent = nullptr);
+    ~TFrame() override;
+
+    // The store and state the words are kept in; without them the window
+    // only shows. `settingsFile` is Vellora.ini (the last text file).
+    void attach(AppState& state, Dialogs& dialogs, PageRows& rows, const QString& settingsFile);
+    // Replaces the platform's text metrics (tests give exact numbers).
+    void setMeasurer(const TextMeasurer* measurer);
+    const TextMeasurer& measurer() const { return *measurer_; }
+    // The lesson background: 0 plain, 1 gradient, 2 wallpaper.
+    void setBackgroundSource(std::function<int()> source) { backgroundIndex_ = std::move(source); }
+    // The indicator box shows the text box's font when it takes the focus.
+    void setTextFocusObserver(std::function<void()> observer) { textFocus_ = std::move(observer); }
+
+    // Controls
+    QFrame* sbWurdsBox;
+    QLabel* lbTestWurd;
+    TOutline* shpWOutline;
+    QPlainTextEdit* TextBox;
+    QFrame* PicturePanel;
+    QLabel* Image1;
+    TVideoPanel* VideoPanel;
+    QFrame* MediaPlayer1;
+    QFrame* Question;
     // The 10 ms word-highlight timer of reading aloud.
     QTimer* Timer1;
     // Jump-page editors of a question page's actions; hidden until used.
     QSpinBox* SelectJump1Page;
     QSpinBox* SelectJump2Page;
+
+    // Page kind: "r" reading, "q" question, "" none yet.
+    QString PageMode;
+    QString PreviousPageMode;
+    void SetPageMode(const QString& mode);
+
+    // Word state of the page shown (entries 1..WurdCount; 0 is the leader).
+    int WurdCount = 0;
+    int CurrentWurd = 1;
+    bool NeedsAlign = false;
+    std::array<int, kMaxWurds + 1> WurdComponentNums{};
+    std::array<qint64, kMaxWurds + 1> WurdRecNums{};
+    // Milliseconds from the start of the page sound at which each word ends.
+    std::array<qint64, kMaxWurds + 1> StopTimes{};
+    bool VideoControlShown = false;
+
+    // Words: parsing, controls, painting.
+    static bool IsWurd(const QString& text);
+    // Splits the text box into words and rows; false when the author chose
+    // to edit the text again at the 150-word limit (the count is unchanged).
+    bool ParseWurds(qint64 pageRegNum, bool titlePage, const std::function<bool(const QString&)>& ask150);
+    void EraseOldWurds();
+    void AdjustWurdsNumber();
+    TWurd* CreateWurd(int n);
+    void DestroyAllWurds();
+    void AssignWurdComponentNums();
+    void AlignWurds();
+    void DrawAWurd(int n, WurdColor color, int mode);
+    QString Capshun(int n) const;
+    TWurd* wurd(int n) const;
+    const std::vector<TWurd*>& wurdBoxes() const { return wurdBoxes_; }
+    void ParkTestWurd();
+
+    // Word rows of the page.
+    void LoadWurdRecordPointers(qint64 pageRegNum);
+    void LoadWurds(int currentPage);
+    void LoadWurdRecord(int n, qint64 wurdRegNum, int currentPage);
+    void SaveWurdRecords(qint64 pageRegNum);
+
+    // Display
+    void ToggleScrollTextBox(int domain);
+    void ScaleImage();
+    // Loads and shows the page picture; false (frame hidden) when the file
+    // is missing or not a picture.
+    bool ShowPicture(const QString& file);
+    void HidePicture();
+    void btnPictureClick();
+    void SetVideoControlSize();
+    void SetWallpaper(const QString& file);
+    bool TextBoxModified() const;
+
+    // Text file commands of the text box.
+    QString FileName;
+    void New1Click();
+    void Open1Click();
+    void Save1Click(bool saveAs = false);
+    void SaveAs1Click() { Save1Click(true); }
+    void EditMenuClick(EditCommand command);
+    // Remembers the last text file in the settings file.
+    void FormClose();
+
+    // Font tool targets: the text box (Text domain) and the current word
+    // (Words domain).
+    TextTarget& textBoxTarget() { return *textBoxTarget_; }
+    TextTarget& wurdTarget() { return *wurdTarget_; }
 
     // Keys reach the page window through the main window while it shows; each
     // answers true when the key was used here.
@@ -31,9 +174,40 @@ signals:
     void rightPressed();
     // Esc: stop reading or playing at the next check.
     void stopRequested();
+    // A word was clicked (reading and word sounds act on it).
+    void wurdClicked(int n);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    template <class W>
+    W* owned(const char* name, const QRect& rect, QWidget* parent = nullptr);
+    void FormResize();
+    bool CheckTextSaved();
+    void WurdClick(int n);
+    QFont textBoxFont() const;
+    int wurdsBoxRight() const { return sbWurdsBox->x() + sbWurdsBox->width(); }
+
+    AppState* state_ = nullptr;
+    Dialogs* dialogs_ = nullptr;
+    PageRows* rows_ = nullptr;
+    std::unique_ptr<QSettings> settings_;
+    QString lastTextFile_;
+    FontMetricsMeasurer platform_;
+    const TextMeasurer* measurer_;
+    std::function<int()> backgroundIndex_;
+    std::function<void()> textFocus_;
+    std::vector<QWidget*> owned_;
+    std::vector<TWurd*> wurdBoxes_;
+    QSize previousSize_;
+    QPixmap picture_;
+    QPixmap wallpaper_;
+    std::unique_ptr<TextTarget> textBoxTarget_;
+    std::unique_ptr<TextTarget> wurdTarget_;
 };
 
 // The word/sound synchronisation window.

@@ -16,6 +16,9 @@
 #include "LessonLifecycle.h"
 #include "ShellTexts.h"
 #include "NewPageDialog.h"
+#include "PageLayer.h"
+#include "PageRows.h"
+#include "ShellPageHost.h"
 #include "ShellWindows.h"
 #include "Splash.h"
 #include "StoreError.h"
@@ -53,7 +56,30 @@ Application::Application(const QString& programDir, Dialogs& dialogs) : dialogs_
 }
 
 Application::~Application() {
-    if (mainForm_) mainForm_->releaseWindows();
+    if (mainForm_) {
+        mainForm_->setPageOperations(nullptr);
+        mainForm_->releaseWindows();
+    }
+}
+
+void Application::attachPageLayer() {
+    TMainForm& form = *mainForm_;
+    TFrame& frame = *frame_;
+    pageRows_ = std::make_unique<PageRows>(*form.LesnTable, *form.PageTable, *form.WurdTable, *form.ChoiceTable);
+    pageHost_ = std::make_unique<ShellPageHost>(state_, form, *lifecycle_, *titleScreen_, dialogs_);
+    frame.attach(state_, dialogs_, *pageRows_, QDir(state_.ProgramDir).filePath(QStringLiteral("Vellora.ini")));
+    frame.setBackgroundSource([&form] { return form.BackgroundIndex(); });
+    frame.setTextFocusObserver([this] { textAttributes_->DisplayFont(11, 1); });
+    pageLayer_ = std::make_unique<PageLayer>(state_, *pageHost_, dialogs_, *pageRows_, frame);
+    form.setPageOperations(pageLayer_.get());
+    // The font tools act on the text box while typing and on the selected
+    // word in the Words domain.
+    textAttributes_->setTarget(11, &frame.textBoxTarget());
+    textAttributes_->setTarget(12, &frame.wurdTarget());
+    textAttributes_->setCurrentWurdSource([&frame] { return frame.CurrentWurd; });
+    lifecycle_->setWurdRegNumSource([&frame](int n) -> qint64 {
+        return n >= 1 && n <= frame.WurdCount ? frame.WurdRecNums[size_t(n)] : 0;
+    });
 }
 
 bool Application::startUp(const QString& commandLineLesson) {
@@ -114,6 +140,7 @@ bool Application::startUp(const QString& commandLineLesson) {
                       notifyDeleteLesson_.get()});
     exchange_ = std::make_unique<ExchangeCommands>(state_, *mainForm_, *handleDataBase_, dialogs_, *lifecycle_,
                                                    *directorySelector_);
+    attachPageLayer();
     // Focusing a title field enters its domain.
     QObject::connect(titleScreen_.get(), &TTitleScreen::domainRequested, mainForm_.get(), &TMainForm::Icons);
     return true;
@@ -132,7 +159,11 @@ void Application::show() {
 }
 
 void Application::finish() {
-    if (mainForm_) mainForm_->releaseWindows();
+    if (frame_) frame_->FormClose();
+    if (mainForm_) {
+        mainForm_->setPageOperations(nullptr);
+        mainForm_->releaseWindows();
+    }
     handleDataBase_.reset();
 }
 

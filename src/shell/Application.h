@@ -28,6 +28,9 @@ class TDlgOpenLesson;
 class TextAttributes;
 class LessonLifecycle;
 class ExchangeCommands;
+class PageRows;
+class PageLayer;
+class ShellPageHost;
 
 // What the command line asks for.
 struct CommandLine {
@@ -67,6 +70,8 @@ public:
     TextAttributes* textAttributes() const { return textAttributes_.get(); }
     LessonLifecycle* lifecycle() const { return lifecycle_.get(); }
     ExchangeCommands* exchange() const { return exchange_.get(); }
+    PageLayer* pageLayer() const { return pageLayer_.get(); }
+    PageRows* pageRows() const { return pageRows_.get(); }
     TdlgDiagram* dlgDiagram() const { return dlgDiagram_.get(); }
     TdlgNewPage* dlgNewPage() const { return dlgNewPage_.get(); }
     TAboutBox* AboutBox() const { return aboutBox_.get(); }
@@ -74,6 +79,8 @@ public:
     HelpWindow* Help() const { return helpWindow_; }
 
 private:
+    void attachPageLayer();
+
     AppState state_;
     Dialogs& dialogs_;
     std::unique_ptr<HandleDataBase> handleDataBase_;
@@ -95,6 +102,10 @@ private:
     std::unique_ptr<TextAttributes> textAttributes_;
     std::unique_ptr<LessonLifecycle> lifecycle_;
     std::unique_ptr<ExchangeCommands> exchange_;
+    // The page records and the page window as the main window reaches them.
+    std::unique_ptr<PageRows> pageRows_;
+    std::unique_ptr<ShellPageHost> pageHost_;
+    std::unique_ptr<PageLayer> pageLayer_;
     HelpWindow* helpWindow_ = nullptr;  // owned by the main window
 };
 

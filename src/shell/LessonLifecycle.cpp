@@ -308,6 +308,7 @@ bool LessonLifecycle::LoadLesnRecord(qint64 number) {
         state_.LoadingLesson = true;
         form_.SetBackgroundIndex(-1);
         form_.SetBackgroundIndex(int(t.asInteger(QStringLiteral("Background"))));
+        form_.pages().ClearPageMode();
         state_.LoadingLesson = false;
         return true;
     } catch (const StoreError& e) {

@@ -57,7 +57,7 @@ void DomainNavigator::Icons(int d) {
     }
     st.ForceDomainRefresh = false;
     form_.editDomain->setText(DomainName(d));
-    SetScreen(d);
+    if (!SetScreen(d)) return;
     form_.Slider->Build(d, pages.VideoControlShown());
     form_.Menu(d);
     emit form_.displayFontRequested(d);
@@ -68,7 +68,7 @@ void DomainNavigator::Icons(int d) {
     MoveFocus(d);
 }
 
-void DomainNavigator::SetScreen(int d) {
+bool DomainNavigator::SetScreen(int d) {
     AppState& st = form_.state();
     const bool firstEntry = !st.ResizeEnabled;
     st.ResizeEnabled = false;
@@ -82,7 +82,7 @@ void DomainNavigator::SetScreen(int d) {
     st.ResizeEnabled = true;
     // The window may have changed size before the first domain: catch up.
     if (firstEntry) form_.FormResize();
-    if (!st.LessonOpen) return;
+    if (!st.LessonOpen) return true;
 
     if (form_.Util) {
         form_.Util->DefaultFont->setVisible(d == 1);
@@ -94,13 +94,17 @@ void DomainNavigator::SetScreen(int d) {
         if (pages.TextBoxHasText() && !parsingText_) {
             // Typed text becomes words before any other domain is entered.
             parsingText_ = true;
-            pages.ParseTextIntoWurds(d);
-            Icons(12);
+            // The author may go back to the text at the word limit: the
+            // text stays and the Text domain is entered instead.
+            const bool parsed = pages.ParseTextIntoWurds(d);
+            Icons(parsed ? 12 : 11);
             parsingText_ = false;
+            if (!parsed) return false;
         }
         if (d == 11 || d == 12) pages.ToggleScrollTextBox(d);
     }
     pages.ShowQuestionParts(d);
+    return true;
 }
 
 void DomainNavigator::MoveFocus(int d) {

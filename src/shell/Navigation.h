@@ -36,7 +36,8 @@ public:
     void lbDomainClick();
 
 private:
-    void SetScreen(int domain);
+    // False when entering the domain gave way to another one on the way.
+    bool SetScreen(int domain);
     void MoveFocus(int domain);
     void NewPageForGroup(int group);
 

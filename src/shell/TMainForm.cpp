@@ -369,9 +369,11 @@ void TMainForm::FormActivate() {
 
 bool TMainForm::SaveAll() {
     if (!state_.LessonOpen) return true;
+    // The page's words, the lesson record, then the page record.
+    pages().SaveWurdRecords();
     for (const auto& save : savers_)
         if (!save()) return false;
-    return true;
+    return pages().SaveCurrentPage();
 }
 
 void TMainForm::ShutDown() {

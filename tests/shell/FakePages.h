@@ -60,6 +60,9 @@ public:
     void SetCurrentChoice(int c) override { currentChoice = c; }
     bool VideoControlShown() const override { return videoControl; }
 
+    void ClearPageMode() override { mode.clear(), previousMode.clear(); }
+    void SaveWurdRecords() override {}
+    bool SaveCurrentPage() override { return true; }
     void ChangePage(int n, int domain) override {
         changes.emplace_back(n, domain);
         if (n == 0) {
@@ -98,10 +101,11 @@ public:
     void ShowQuestionIfHidden() override { ++questionReshown; }
     void ShowSynchro(bool show) override { synchro.push_back(show); }
     bool TextBoxHasText() const override { return textInBox; }
-    void ParseTextIntoWurds(int domain) override {
+    bool ParseTextIntoWurds(int domain) override {
         parsedFor.push_back(domain);
         textInBox = !clearOnParse;
         pages.at(loaded).wurds = 5;
+        return true;
     }
     void ToggleScrollTextBox(int domain) override { toggled.push_back(domain); }
     void ShowQuestionParts(int domain) override { questionParts.push_back(domain); }

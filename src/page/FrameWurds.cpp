@@ -1,0 +1,259 @@
+// The words of a reading page: one edit box per word inside the words box,
+// and the word rows they are loaded from and saved to.
+#include <QMouseEvent>
+
+#include "AppState.h"
+#include "Database.h"
+#include "Dialogs.h"
+#include "FrameTexts.h"
+#include "PageRows.h"
+#include "PageTexts.h"
+#include "TFrame.h"
+#include "TextCodes.h"
+#include "WurdLayout.h"
+
+namespace vellora {
+namespace {
+
+QColor backgroundOf(TFrame::WurdColor c) {
+    switch (c) {
+        case TFrame::WurdColor::Yellow: return QColor(255, 255, 0);
+        case TFrame::WurdColor::Aqua: return QColor(0, 255, 255);
+        case TFrame::WurdColor::White: break;
+    }
+    return Qt::white;
+}
+
+
+}  // namespace
+
+TWurd::TWurd(int tag, QWidget* parent) : QLineEdit(parent), Tag(tag) {
+    setObjectName(QStringLiteral("Wurd%1").arg(tag));
+    setFrame(false);
+    setAutoFillBackground(true);
+    setAttribute(Qt::WA_MacShowFocusRect, false);
+    setCursorPosition(0);
+    setTextMargins(0, 0, 0, 0);
+    setContentsMargins(0, 0, 0, 0);
+    setStyleSheet(QStringLiteral("QLineEdit { border: none; padding: 0px; }"));
+}
+
+void TWurd::mousePressEvent(QMouseEvent* event) {
+    QLineEdit::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton) emit clicked(Tag);
+}
+
+bool TFrame::IsWurd(const QString& text) { return vellora::IsWurd(text); }
+
+TWurd* TFrame::wurd(int n) const {
+    if (n < 1 || n > WurdCount || n > kMaxWurds) return nullptr;
+    const int k = WurdComponentNums[n];
+    if (k < 0 || k >= int(wurdBoxes_.size())) return nullptr;
+    return wurdBoxes_[k];
+}
+
+QString TFrame::Capshun(int n) const {
+    TWurd* w = wurd(n);
+    return w ? w->text() : QString();
+}
+
+void TFrame::ParkTestWurd() { lbTestWurd->move(sbWurdsBox->width() + 1, lbTestWurd->y()); }
+
+bool TFrame::ParseWurds(qint64 pageRegNum, bool titlePage, const std::function<bool(const QString&)>& ask150) {
+    EraseOldWurds();
+    const QFont font = textBoxFont();
+    const ParseResult parsed =
+        vellora::ParseWurds(TextBox->toPlainText().split(QLatin1Char('\n')), font, *measurer_, titlePage, ask150);
+    if (rows_) {
+        Database::Transaction tx(rows_->database());
+        WurdData row;
+        row.PageRegNum = pageRegNum;
+        row.WFontName = font.family();
+        row.WFontSize = font.pointSize();
+        row.WFontColor = CodeOfColor(TextBox->palette().color(QPalette::Text));
+        row.WFontStyle = StyleCodeOf(StyleOfFont(font));
+        for (size_t i = 0; i < parsed.wurds.size(); ++i) {
+            const StagedWurd& s = parsed.wurds[i];
+            row.WurdNumber = int(i) + 1;
+            row.WText = s.text;
+            row.WLeft = s.rect.x();
+            row.WTop = s.rect.y();
+            row.WWide = s.rect.width();
+            row.WTall = s.rect.height();
+            rows_->NewWurdRecord(row);
+        }
+        tx.commit();
+    }
+    if (parsed.editTextRequested) return false;
+    WurdCount = int(parsed.wurds.size());
+    return true;
+}
+
+void TFrame::EraseOldWurds() {
+    if (rows_ && WurdCount > 0) {
+        Database::Transaction tx(rows_->database());
+        for (int n = 1; n <= WurdCount && n <= kMaxWurds; ++n) {
+            if (WurdRecNums[n] > 0) rows_->DeleteWurd(WurdRecNums[n]);
+            StopTimes[n] = 0;
+        }
+        tx.commit();
+    }
+    DestroyAllWurds();
+    WurdCount = 0;
+    CurrentWurd = 0;
+}
+
+void TFrame::DestroyAllWurds() {
+    for (TWurd* w : wurdBoxes_) delete w;
+    wurdBoxes_.clear();
+    shpWOutline->move(sbWurdsBox->width() + 1, shpWOutline->y());
+}
+
+TWurd* TFrame::CreateWurd(int n) {
+    auto* w = new TWurd(n, sbWurdsBox);
+    w->setFont(TextBox->font());
+    connect(w, &TWurd::clicked, this, &TFrame::WurdClick);
+    wurdBoxes_.push_back(w);
+    w->show();
+    return w;
+}
+
+void TFrame::AdjustWurdsNumber() {
+    DestroyAllWurds();
+    WurdCount = std::clamp(WurdCount, 0, kMaxWurds);
+    for (int n = 1; n <= WurdCount; ++n) CreateWurd(n);
+}
+
+void TFrame::AssignWurdComponentNums() {
+    for (int n = 1; n <= WurdCount; ++n) {
+        if (n - 1 < int(wurdBoxes_.size()) && wurdBoxes_[n - 1]->Tag == n) {
+            WurdComponentNums[n] = n - 1;
+            continue;
+        }
+        bool found = false;
+        for (size_t k = 0; k < wurdBoxes_.size(); ++k)
+            if (wurdBoxes_[k]->Tag == n) {
+                WurdComponentNums[n] = int(k);
+                found = true;
+                break;
+            }
+        if (!found && dialogs_) dialogs_->error(texts::WurdDoesNotExist(n));
+    }
+}
+
+void TFrame::AlignWurds() {
+    std::vector<FlowWurd> flow;
+    flow.reserve(size_t(WurdCount));
+    for (int n = 1; n <= WurdCount; ++n) {
+        TWurd* w = wurd(n);
+        if (!w) return;
+        flow.push_back(FlowWurd{w->text(), w->font(), w->geometry()});
+    }
+    const std::vector<QRect> placed = vellora::AlignWurds(flow, sbWurdsBox->width(), *measurer_);
+    for (int n = 1; n <= WurdCount && n <= int(placed.size()); ++n) wurd(n)->setGeometry(placed[size_t(n - 1)]);
+    ParkTestWurd();
+    if (CurrentWurd >= 1 && CurrentWurd <= WurdCount) DrawAWurd(CurrentWurd, WurdColor::White, 1);
+}
+
+void TFrame::DrawAWurd(int n, WurdColor color, int mode) {
+    if (wurdBoxes_.empty()) return;
+    TWurd* w = wurd(n);
+    if (!w) return;
+    if (mode == 0) shpWOutline->move(sbWurdsBox->width() + 1, shpWOutline->y());
+    if (mode == 1) shpWOutline->setGeometry(w->geometry().adjusted(-1, -1, 1, 1));
+    QPalette p = w->palette();
+    p.setColor(QPalette::Base, backgroundOf(color));
+    p.setColor(QPalette::Window, backgroundOf(color));
+    w->setPalette(p);
+    w->repaint();
+    shpWOutline->lower();
+    shpWOutline->show();
+    shpWOutline->repaint();
+}
+
+void TFrame::WurdClick(int n) {
+    if (n < 1 || n > WurdCount) return;
+    if (CurrentWurd >= 1 && CurrentWurd <= WurdCount && CurrentWurd != n) DrawAWurd(CurrentWurd, WurdColor::White, 0);
+    CurrentWurd = n;
+    DrawAWurd(n, WurdColor::White, 1);
+    emit wurdClicked(n);
+}
+
+// Word rows ---------------------------------------------------------------------
+
+void TFrame::LoadWurdRecordPointers(qint64 pageRegNum) {
+    WurdRecNums.fill(0);
+    if (!rows_ || WurdCount < 1) return;
+    const std::vector<qint64> keys = rows_->WurdRecNums(pageRegNum, WurdCount);
+    for (int n = 1; n <= WurdCount && n < int(keys.size()); ++n) WurdRecNums[n] = keys[size_t(n)];
+}
+
+void TFrame::LoadWurds(int currentPage) {
+    if (PageMode == QLatin1String("q") || !rows_) return;
+    NeedsAlign = false;
+    for (int n = 1; n <= WurdCount; ++n) {
+        if (WurdRecNums[n] == 0) {
+            if (dialogs_) dialogs_->error(texts::WurdRecordNumberZero(n));
+            continue;
+        }
+        LoadWurdRecord(n, WurdRecNums[n], currentPage);
+    }
+    if (NeedsAlign) AlignWurds();
+}
+
+void TFrame::LoadWurdRecord(int n, qint64 wurdRegNum, int currentPage) {
+    const std::optional<WurdData> row = rows_->LoadWurd(wurdRegNum);
+    TWurd* w = wurd(n);
+    if (!row || !w) return;
+    QFont font = w->font();
+    font.setFamily(row->WFontName);
+    if (row->WFontSize > 0) font.setPointSize(int(row->WFontSize));
+    font = FontWithStyle(font, row->WFontStyle);
+    w->setFont(font);
+    QPalette p = w->palette();
+    p.setColor(QPalette::Text, ColorOfCode(row->WFontColor));
+    w->setPalette(p);
+    QString text = row->WText;
+    // The first page widens narrow words with leading blanks so that they
+    // are easy to click; the re-flow then gives them their new width.
+    if (currentPage == 1 && row->WWide < kNarrowWurdWidth) {
+        NeedsAlign = true;
+        int x = 0;
+        text = MeasureWurd(QLatin1Char(' ') + text, font, *measurer_, x, 0, true).text;
+    }
+    w->setGeometry(int(row->WLeft), int(row->WTop), int(row->WWide), int(row->WTall));
+    w->setText(text);
+    w->setCursorPosition(0);
+    StopTimes[n] = row->WStopTime;
+}
+
+void TFrame::SaveWurdRecords(qint64 pageRegNum) {
+    if (!state_ || !rows_ || !state_->SaveOnPageChange || PageMode == QLatin1String("q") || WurdCount <= 0) return;
+    std::vector<WurdData> words;
+    words.reserve(size_t(WurdCount));
+    for (int n = 1; n <= WurdCount; ++n) {
+        TWurd* w = wurd(n);
+        if (!w) continue;
+        WurdData d;
+        d.WurdRegNum = WurdRecNums[n];
+        d.PageRegNum = pageRegNum;
+        d.WurdNumber = n;
+        d.WStopTime = StopTimes[n];
+        d.WFontName = w->font().family();
+        d.WFontSize = w->font().pointSize();
+        d.WFontColor = CodeOfColor(w->palette().color(QPalette::Text));
+        d.WFontStyle = StyleCodeOf(StyleOfFont(w->font()));
+        d.WLeft = w->x();
+        d.WTop = w->y();
+        d.WWide = w->width();
+        d.WTall = w->height();
+        d.WHint = w->toolTip();
+        d.WText = w->text();
+        words.push_back(d);
+    }
+    const std::vector<qint64> missing = rows_->SaveWurds(words);
+    if (dialogs_)
+        for (qint64 r : missing) dialogs_->message(MsgKind::Confirmation, texts::WurdNotFound(r), MsgButtons::Ok);
+}
+
+}  // namespace vellora
