@@ -25,6 +25,7 @@ const QString kVideoControl = QStringLiteral("VideoControl");
 const QString kShowScore = QStringLiteral("ShowScore");
 const QString kStimulusText = QStringLiteral("StimulusText");
 const QString kWurdNumber = QStringLiteral("WurdNumber");
+const QString kWurdRegNum = QStringLiteral("WurdRegNum");
 const QString kWSoundFile = QStringLiteral("WSoundFile");
 const QString kWStopTime = QStringLiteral("WStopTime");
 const QString kWText = QStringLiteral("WText");
@@ -79,6 +80,22 @@ void postOrDrop(Table& t) {
     }
 }
 
+// The fields of the current row, to tell whether an edit changed anything.
+std::vector<QVariant> fieldsOf(const Table& t) {
+    std::vector<QVariant> fields;
+    for (size_t i = 0; i < t.def().fields.size(); ++i) fields.push_back(t.field(int(i)));
+    return fields;
+}
+
+// Posts an edit that changed a field and drops one that did not: every
+// commit waits for the disk, and leaving a page unchanged should not.
+void postIfChanged(Table& t, const std::vector<QVariant>& stored) {
+    if (fieldsOf(t) == stored)
+        t.cancel();
+    else
+        postOrDrop(t);
+}
+
 Font lessonDefaultFont(Table& lesn, Database& db, qint64 lesnRegNum) {
     const QString prefix = QStringLiteral("LDefault");
     if (lesn.hasCurrent() && lesn.state() != Table::State::Insert && lesn.key() == lesnRegNum)
@@ -86,6 +103,28 @@ Font lessonDefaultFont(Table& lesn, Database& db, qint64 lesnRegNum) {
     // Another row is current: read the stored row without moving the cursor.
     Query row(db, TableId::Lesn, kLesnRegNum, lesnRegNum);
     return row.first() ? readFont(row, prefix) : Font{};
+}
+
+template <class Row>
+WurdData readWurd(const Row& r) {
+    const Font f = readFont(r, QStringLiteral("W"));
+    WurdData w;
+    w.WurdRegNum = r.asInteger(kWurdRegNum);
+    w.PageRegNum = r.asInteger(kPageRegNum);
+    w.WurdNumber = int(r.asInteger(kWurdNumber));
+    w.WText = r.asString(kWText);
+    w.WLeft = int(r.asInteger(QStringLiteral("WLeft")));
+    w.WTop = int(r.asInteger(QStringLiteral("WTop")));
+    w.WWide = int(r.asInteger(QStringLiteral("WWide")));
+    w.WTall = int(r.asInteger(QStringLiteral("WTall")));
+    w.WHint = r.asString(kWHint);
+    w.WStopTime = r.asInteger(kWStopTime);
+    w.WFontName = f.name;
+    w.WFontSize = f.size;
+    w.WFontColor = f.color;
+    w.WFontStyle = f.style;
+    w.WSoundFile = r.asBoolean(kWSoundFile);
+    return w;
 }
 
 void writeWurd(Table& t, const WurdData& w) {
@@ -244,6 +283,7 @@ std::optional<PageData> PageRows::LoadPage(qint64 key) {
 bool PageRows::SavePage(qint64 key, const PageData& p, bool question) {
     Table& t = page_;
     if (!t.findKey(key)) return false;
+    const auto stored = fieldsOf(t);
     t.edit();
     t.setBoolean(kVideoControl, p.VideoControl);
     t.setInteger(kPageNumber, p.PageNumber);
@@ -259,7 +299,7 @@ bool PageRows::SavePage(qint64 key, const PageData& p, bool question) {
         t.setInteger(kWurds, p.Wurds);
     }
     writeFont(t, QString(), {p.FontName, p.FontSize, p.FontColor, p.FontStyle});
-    postOrDrop(t);
+    postIfChanged(t, stored);
     return true;
 }
 
@@ -274,30 +314,37 @@ qint64 PageRows::NewWurdRecord(const WurdData& w) {
 }
 
 std::optional<WurdData> PageRows::LoadWurd(qint64 key) {
-    Table& t = wurd_;
-    if (!t.findKey(key)) return std::nullopt;
-    const Font f = readFont(t, QStringLiteral("W"));
-    WurdData w;
-    w.WurdRegNum = t.key();
-    w.PageRegNum = t.asInteger(kPageRegNum);
-    w.WurdNumber = int(t.asInteger(kWurdNumber));
-    w.WText = t.asString(kWText);
-    w.WLeft = int(t.asInteger(QStringLiteral("WLeft")));
-    w.WTop = int(t.asInteger(QStringLiteral("WTop")));
-    w.WWide = int(t.asInteger(QStringLiteral("WWide")));
-    w.WTall = int(t.asInteger(QStringLiteral("WTall")));
-    w.WHint = t.asString(kWHint);
-    w.WStopTime = t.asInteger(kWStopTime);
-    w.WFontName = f.name;
-    w.WFontSize = f.size;
-    w.WFontColor = f.color;
-    w.WFontStyle = f.style;
-    w.WSoundFile = t.asBoolean(kWSoundFile);
-    return w;
+    if (!wurd_.findKey(key)) return std::nullopt;
+    return readWurd(wurd_);
+}
+
+std::vector<std::optional<WurdData>> PageRows::LoadWurds(qint64 pageRegNum, int count) {
+    std::vector<std::optional<WurdData>> wurds(size_t(std::max(count, 0)) + 1);
+    if (pageRegNum == 0) {
+        // Blank references read 0 too; the lookups know that.
+        const auto keys = WurdRecNums(pageRegNum, count);
+        for (size_t n = 1; n < keys.size(); ++n)
+            if (keys[n] != 0) wurds[n] = LoadWurd(keys[n]);
+        return wurds;
+    }
+    // One statement; rows in key order, so the first row met for a number is
+    // the one the lookups find.
+    Query rows(database(), TableId::Wurd, kPageRegNum, pageRegNum);
+    for (bool ok = rows.first(); ok; ok = rows.next()) {
+        const qint64 n = rows.asInteger(kWurdNumber);
+        if (n >= 1 && n <= count && !wurds[size_t(n)]) wurds[size_t(n)] = readWurd(rows);
+    }
+    return wurds;
 }
 
 bool PageRows::SaveWurd(qint64 key, const WurdData& w) {
     if (!wurd_.findKey(key)) return false;
+    // A word that reads back as it would be written is not written again:
+    // leaving a page unchanged then waits for no disk.
+    WurdData stored = readWurd(wurd_);
+    stored.WurdRegNum = w.WurdRegNum;
+    stored.WSoundFile = w.WSoundFile;
+    if (stored == w) return true;
     wurd_.edit();
     writeWurd(wurd_, w);
     postOrDrop(wurd_);

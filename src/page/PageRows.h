@@ -97,14 +97,19 @@ public:
 
     std::optional<PageData> LoadPage(qint64 key);
     // Writes what leaving a page of that kind saves; never PageType or
-    // LesnRegNum. False when the row is missing.
+    // LesnRegNum. A row that would not change is left alone. False when the
+    // row is missing.
     bool SavePage(qint64 key, const PageData& page, bool question);
 
     // A new word row with every field of `wurd` but the key; answers the key.
     qint64 NewWurdRecord(const WurdData& wurd);
     std::optional<WurdData> LoadWurd(qint64 key);
+    // Entry n (1..count) is the row of WurdRecord(n, pageRegNum), read in one
+    // statement; entry 0 and numbers without a row are empty.
+    std::vector<std::optional<WurdData>> LoadWurds(qint64 pageRegNum, int count);
     // Writes everything but the key and WSoundFile (set only by choosing or
-    // recording the word's sound). False when the row is missing.
+    // recording the word's sound); a row that would not change is left
+    // alone. False when the row is missing.
     bool SaveWurd(qint64 key, const WurdData& wurd);
     bool DeleteWurd(qint64 key);
     // Saves each word under its WurdRegNum in one transaction: all of them or,

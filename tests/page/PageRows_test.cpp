@@ -212,11 +212,13 @@ TEST(PageRows, LookupsEqualTheFullScanAmongInterleavedRows) {
     const auto wurds = firstRowsByWalk(*s.wurd, kPageRegNum, kWurdNumber);
     for (qint64 page = 0; page <= 5; ++page) {
         const auto keys = s.rows->WurdRecNums(page, 80);
+        const auto loaded = s.rows->LoadWurds(page, 80);
         for (int n = 0; n <= 80; ++n) {
             const qint64 walked = valueOr0(wurds, page, n);
             ASSERT_EQ(s.rows->WurdRecord(n, page), walked) << page << "/" << n;
             if (n > 0) {
                 ASSERT_EQ(keys[size_t(n)], walked) << page << "/" << n;
+                ASSERT_EQ(loaded[size_t(n)] ? loaded[size_t(n)]->WurdRegNum : 0, walked) << page << "/" << n;
             }
         }
     }
