@@ -73,6 +73,13 @@ void checkHeader(const QString& path) {
         damaged(path, QStringLiteral("truncated"));
 }
 
+// The table's lookup indexes as statements to run, each ended by "; ".
+QString indexSql(TableId id, const QString& schema) {
+    QString sql;
+    for (const QString& statement : createIndexSql(id, schema)) sql += statement + QStringLiteral("; ");
+    return sql;
+}
+
 }  // namespace
 
 QString tableFilePath(const QString& directory, TableId id) {
@@ -223,8 +230,9 @@ void Database::createTables(const QString& directory, bool autoIncKeys, bool dur
             // An existing table is left as it is; only its index is rebuilt.
             const QString sql = QStringLiteral("PRAGMA journal_mode=DELETE; ") +
                                 (durable ? QString() : QStringLiteral("PRAGMA synchronous=OFF; ")) +
-                                createTableSql(id, autoIncKeys, QStringLiteral("main")) +
-                                QStringLiteral("; REINDEX main.\"%1\";").arg(QLatin1String(tableDef(id).name));
+                                createTableSql(id, autoIncKeys, QStringLiteral("main")) + QStringLiteral("; ") +
+                                indexSql(id, QStringLiteral("main")) +
+                                QStringLiteral("REINDEX main.\"%1\";").arg(QLatin1String(tableDef(id).name));
             char* err = nullptr;
             rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &err);
             if (rc != SQLITE_OK) error = QString::fromUtf8(err ? err : sqlite3_errmsg(db));
@@ -239,6 +247,14 @@ void Database::createTables(const QString& directory, bool autoIncKeys, bool dur
                                                        .arg(QDir::toNativeSeparators(file), error));
         }
     }
+}
+
+void Database::ensureIndexes() {
+    if (readOnly()) return;
+    Transaction tx(*this);
+    for (TableId id : kAllTables)
+        if (const QString sql = indexSql(id, schemaOf(id)); !sql.isEmpty()) exec(sql);
+    tx.commit();
 }
 
 bool Database::autoIncKeys(TableId id) const { return autoInc_[slot(id)]; }

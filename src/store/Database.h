@@ -57,6 +57,10 @@ public:
     // thrown away after use (an export package).
     static void createTables(const QString& directory, bool autoIncKeys, bool durable = true);
 
+    // Adds the lookup indexes that a database made before they existed
+    // lacks (start-up repair). Nothing is done on a read-only connection.
+    void ensureIndexes();
+
     // Commits wait for the disk unless this is cleared, for a scratch
     // database whose loss in a crash costs nothing (an export package).
     void setDurable(bool durable);

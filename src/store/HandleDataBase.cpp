@@ -29,7 +29,12 @@ void HandleDataBase::OpenDataBase() {
     bool askedToCreate = false;
     for (;;) {
         try {
-            if (!db_) db_ = std::make_unique<Database>(Database::resolve(kAlias, &aliases_));
+            if (!db_) {
+                auto db = std::make_unique<Database>(Database::resolve(kAlias, &aliases_));
+                // Databases made before the lookup indexes existed get them here.
+                db->ensureIndexes();
+                db_ = std::move(db);
+            }
             dataBaseOpen_ = true;
             return;
         } catch (const StoreError& e) {

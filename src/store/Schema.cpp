@@ -114,6 +114,17 @@ const std::array<TableDef, 4> kTables = {{
     {TableId::Page, "BPGQU002", "BPGQU002.DB", kPageFields},
 }};
 
+struct IndexDef {
+    TableId table;
+    const char* name;
+    const char* fields[2];
+};
+
+const IndexDef kIndexes[] = {
+    {TableId::Page, "BPGQU002_LesnPage", {"LesnRegNum", "PageNumber"}},
+    {TableId::Wurd, "BKWRD002_PageWurd", {"PageRegNum", "WurdNumber"}},
+};
+
 QString quoted(const QString& name) { return QLatin1Char('"') + name + QLatin1Char('"'); }
 
 // Column definition with the checks that make the store itself refuse bad rows:
@@ -178,6 +189,19 @@ QString createTableSql(TableId id, bool autoIncKeys, const QString& schemaName) 
     return QStringLiteral("CREATE TABLE IF NOT EXISTS %1.%2 (%3) STRICT%4")
         .arg(quoted(schemaName), quoted(QString::fromLatin1(def.name)), cols.join(QStringLiteral(", ")),
              autoIncKeys ? QString() : QStringLiteral(", WITHOUT ROWID"));
+}
+
+QStringList createIndexSql(TableId id, const QString& schemaName) {
+    QStringList sql;
+    for (const auto& ix : kIndexes) {
+        if (ix.table != id) continue;
+        QStringList cols;
+        for (const char* f : ix.fields) cols << quoted(QString::fromLatin1(f));
+        sql << QStringLiteral("CREATE INDEX IF NOT EXISTS %1.%2 ON %3 (%4)")
+                   .arg(quoted(schemaName), quoted(QString::fromLatin1(ix.name)),
+                        quoted(QString::fromLatin1(tableDef(id).name)), cols.join(QStringLiteral(", ")));
+    }
+    return sql;
 }
 
 }  // namespace vellora

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <span>
 
 namespace vellora {
@@ -45,5 +46,10 @@ int fieldIndex(const TableDef& def, const QString& name);
 
 // SQL that creates the table in schema `schemaName` of a connection.
 QString createTableSql(TableId id, bool autoIncKeys, const QString& schemaName);
+
+// SQL that creates the table's lookup indexes, if missing (pages by lesson and
+// page number, words by page and word number; none for the other tables).
+// Each index also carries the key, so a lookup meets its matches in key order.
+QStringList createIndexSql(TableId id, const QString& schemaName);
 
 }  // namespace vellora

@@ -188,6 +188,36 @@ bool Table::findKey(const QString& decimalKey) {
     return findKey(key);
 }
 
+// A blank field reads as 0, so looking for 0 also meets blank fields.
+QString Table::equalsSql(const QString& field, qint64 value) const {
+    const QString f = q(def_.fields[size_t(indexOf(field))].name);
+    return value == 0 ? QStringLiteral("(%1=? OR %1 IS NULL)").arg(f) : f + QStringLiteral("=?");
+}
+
+bool Table::findBy(const QString& f1, qint64 v1, const QString& f2, qint64 v2) {
+    checkBrowse();
+    const QString sql = selectAll_ + QStringLiteral("WHERE %1 AND %2 ORDER BY %3 LIMIT 1")
+                                         .arg(equalsSql(f1, v1), equalsSql(f2, v2), q(def_.fields[0].name));
+    auto stmt = db_.prepare(sql);
+    sqlite3_bind_int64(stmt->get(), 1, v1);
+    sqlite3_bind_int64(stmt->get(), 2, v2);
+    if (!load(*stmt)) return false;
+    eof_ = false;
+    return true;
+}
+
+std::vector<Table::OrderedKey> Table::keysBy(const QString& field, qint64 value, const QString& orderField) {
+    const QString key = q(def_.fields[0].name);
+    const QString order = QStringLiteral("IFNULL(%1,0)").arg(q(def_.fields[size_t(indexOf(orderField))].name));
+    auto stmt = db_.prepare(QStringLiteral("SELECT %1, %2 FROM %3 WHERE %4 ORDER BY 1, 2")
+                                .arg(order, key, db_.qualifiedName(def_.id), equalsSql(field, value)));
+    sqlite3_bind_int64(stmt->get(), 1, value);
+    std::vector<OrderedKey> keys;
+    while (stmt->step())
+        keys.push_back({sqlite3_column_int64(stmt->get(), 0), sqlite3_column_int64(stmt->get(), 1)});
+    return keys;
+}
+
 void Table::requireWritable() const {
     if (readOnly_)
         throw StoreError(StoreError::Code::ReadOnly,

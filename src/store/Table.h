@@ -34,6 +34,21 @@ public:
     bool findKey(qint64 key);
     bool findKey(const QString& decimalKey);
 
+    // Positions on the first row, in key order, whose fields `f1` and `f2`
+    // equal `v1` and `v2` (a blank field equals 0), through the lookup index
+    // where the table has one: the row a walk from first() would stop at.
+    // Not found leaves the position.
+    bool findBy(const QString& f1, qint64 v1, const QString& f2, qint64 v2);
+
+    // The rows whose `field` equals `value` (a blank field equals 0), as the
+    // value of `orderField` (blank reads 0) and the key, ordered by that value
+    // and then the key. One statement; the position does not move.
+    struct OrderedKey {
+        qint64 value;
+        qint64 key;
+    };
+    std::vector<OrderedKey> keysBy(const QString& field, qint64 value, const QString& orderField);
+
     void append();  // start a new blank row; it becomes real on post()
     void insert() { append(); }
     void edit();    // start changing the current row (no-op while editing)
@@ -64,6 +79,7 @@ public:
 
 private:
     bool load(class Statement& stmt);
+    QString equalsSql(const QString& field, qint64 value) const;
     void requireWritable() const;
     void requireEditing() const;
     void checkBrowse();
