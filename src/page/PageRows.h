@@ -121,8 +121,10 @@ public:
     bool SavePageWithWurds(qint64 key, const PageData& page, bool question, std::span<const WurdData> wurds,
                            std::vector<qint64>* missingWurds = nullptr);
 
-private:
+    // The database of the tables, for work that spans several rows.
     Database& database() const;
+
+private:
 
     Table& lesn_;
     Table& page_;

@@ -14,6 +14,7 @@
 #include "FrameTexts.h"
 #include "PageGeometry.h"
 #include "TextCodes.h"
+#include "WurdLayout.h"
 
 namespace vellora {
 namespace {
@@ -330,30 +331,17 @@ void TFrame::FormResize() {
 bool TFrame::FormKeyDown(QKeyEvent* event) {
     // The words are placed and selected from the keyboard in the Words domain.
     if (!state_ || state_->CurrentDomain != 12 || WurdCount < 1) return false;
-    const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
-    const int key = event->key();
-    const bool arrow = key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
-    if (!arrow) return false;
     const int current = std::clamp(CurrentWurd, 1, WurdCount);
-    if (mods == Qt::AltModifier) {
-        TWurd* w = wurd(current);
-        if (!w) return false;
-        const QPoint step = key == Qt::Key_Left    ? QPoint(-1, 0)
-                            : key == Qt::Key_Right ? QPoint(1, 0)
-                            : key == Qt::Key_Up    ? QPoint(0, -1)
-                                                   : QPoint(0, 1);
-        w->move(w->pos() + step);
-        DrawAWurd(current, WurdColor::White, 1);
-        return true;
-    }
-    if (mods == Qt::ControlModifier) {
-        const bool back = key == Qt::Key_Left || key == Qt::Key_Up;
+    const WurdKeyResult r = WurdKey(event->key(), event->modifiers(), current, WurdCount);
+    if (!r.handled) return false;
+    if (!r.nudge.isNull()) {
+        if (TWurd* w = wurd(current)) w->move(w->pos() + r.nudge);
+    } else {
         DrawAWurd(current, WurdColor::White, 0);
-        CurrentWurd = std::clamp(current + (back ? -1 : 1), 1, WurdCount);
-        DrawAWurd(CurrentWurd, WurdColor::White, 1);
-        return true;
     }
-    return false;
+    CurrentWurd = r.currentWurd;
+    DrawAWurd(CurrentWurd, WurdColor::White, 1);
+    return true;
 }
 
 bool TFrame::FormKeyPress(QKeyEvent* event) {

@@ -77,6 +77,12 @@ TEST(Pages, NewAuthorTypesTwoLinesAndSavesThePageAndItsWords) {
     EXPECT_EQ(s.frame().WurdCount, 7);
     EXPECT_TRUE(s.frame().sbWurdsBox->isVisible());
     EXPECT_FALSE(s.frame().TextBox->isVisible());
+    // Ctrl selects the next word, Alt nudges it a pixel.
+    QTest::keyClick(s.frame().wurd(1), Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(s.frame().CurrentWurd, 2);
+    const QPoint at = s.frame().wurd(2)->pos();
+    QTest::keyClick(s.frame().wurd(2), Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(s.frame().wurd(2)->pos(), at + QPoint(0, 1));
     QTest::keyClick(&s.form(), Qt::Key_F7);
 
     const qint64 page = s.rows().PageRecord(s.state().LesnRegNum, 1);
@@ -92,6 +98,7 @@ TEST(Pages, NewAuthorTypesTwoLinesAndSavesThePageAndItsWords) {
     }
     // The second line starts one line lower, at the left margin again.
     EXPECT_EQ(words[3].WLeft, 3);
+    EXPECT_EQ(words[1].WTop, words[0].WTop + 1);
     EXPECT_GT(words[3].WTop, words[0].WTop);
     EXPECT_EQ(s.form().editPages->text(), QStringLiteral("1"));
     Table lesson(s.db(), TableId::Lesn);
