@@ -238,7 +238,11 @@ void PageLayer::ShowPagePicture() {
 void PageLayer::ClearPageMode() {
     frame_.PageMode.clear();
     frame_.PreviousPageMode.clear();
+    // The page register and the pages visited last belong to the lesson
+    // before; kept, they would save into or lead to that lesson's pages.
     st_.PageRegNum = 0;
+    st_.LastReadingPage = -1;
+    st_.LastQuestionPage = -1;
 }
 
 void PageLayer::SaveWurdRecords() {

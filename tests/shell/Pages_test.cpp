@@ -143,7 +143,10 @@ TEST(Pages, WordsComeBackExactlyAfterReopeningTheLesson) {
     EXPECT_EQ(saved[2].WStopTime, 90123);  // beyond 16 bits, kept whole
 
     LessonSession again(tmp.path());
+    again.state().LastReadingPage = 7;  // as if a page of another lesson had been visited
     again.life().OpenLesson(lesson);
+    EXPECT_EQ(again.state().LastReadingPage, -1);
+    EXPECT_TRUE(again.form().pages().PageMode().isEmpty());
     again.form().pages().ChangePage(2, 12);
     TFrame& frame = *again.app->Frame();
     ASSERT_EQ(frame.WurdCount, 3);
