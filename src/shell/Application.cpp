@@ -147,6 +147,7 @@ bool Application::startUp(const QString& commandLineLesson) {
 }
 
 void Application::show() {
+    if (!mainForm_->isVisible()) mainForm_->PlaceOnScreen();
     mainForm_->show();
     mainForm_->raise();
     mainForm_->activateWindow();

@@ -43,4 +43,26 @@ void TSpinButton::resizeEvent(QResizeEvent*) {
     down_->setGeometry(0, half, width(), height() - half);
 }
 
+TStatusLine::TStatusLine(QWidget* parent) : QLabel(parent) { setTextFormat(Qt::PlainText); }
+
+QFont TStatusLine::fittedFont() const {
+    // 13 pixels on the 22-pixel line of the design size.
+    int size = std::max(kSmallestPixelSize, contentsRect().height() * 3 / 5);
+    QFont f = font();
+    const int room = contentsRect().width();
+    for (;; --size) {
+        f.setPixelSize(size);
+        if (size == kSmallestPixelSize || QFontMetrics(f).horizontalAdvance(text()) <= room) return f;
+    }
+}
+
+void TStatusLine::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const QFont f = fittedFont();
+    p.setFont(f);
+    p.setPen(palette().color(QPalette::WindowText));
+    const QRect r = contentsRect();
+    p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter, QFontMetrics(f).elidedText(text(), Qt::ElideRight, r.width()));
+}
+
 }  // namespace vellora

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLabel>
 #include <QToolButton>
 #include <QWidget>
 
@@ -38,6 +39,22 @@ protected:
 private:
     QToolButton* up_;
     QToolButton* down_;
+};
+
+// The status line: one line whose font follows the line's height and shrinks
+// for a text too long for its width, so that a hint shows whole. Only a text
+// too long even at the smallest readable size is cut, ending in an ellipsis.
+class TStatusLine : public QLabel {
+    Q_OBJECT
+public:
+    static constexpr int kSmallestPixelSize = 8;
+
+    explicit TStatusLine(QWidget* parent = nullptr);
+    // The font the text is drawn in at the present size.
+    QFont fittedFont() const;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
 };
 
 }  // namespace vellora

@@ -61,6 +61,8 @@ bool KeyPreview::route(QKeyEvent* key, QWidget* receiver) {
         form_.ContextHelp();
         return true;
     }
+    // The domain list chooses with the arrows, Enter and Esc of its own.
+    if (receiver == form_.lbDomain) return false;
     TFrame* frame = form_.Frame;
     TTitleScreen* title = form_.TitleScreen;
     const bool frameShows = frame && frame->isVisible();

@@ -232,6 +232,7 @@ void DomainNavigator::SpinButton1DownClick() {
 }
 
 void DomainNavigator::btnSelectDomainClick() {
+    if (QWidget* focus = QApplication::focusWidget(); focus != form_.lbDomain) focusBeforeList_ = focus;
     form_.lbDomain->setEnabled(true);
     form_.lbDomain->show();
     form_.lbDomain->raise();
@@ -242,6 +243,11 @@ void DomainNavigator::btnSelectDomainClick() {
 void DomainNavigator::lbDomainEnter() {
     const int d = form_.state().CurrentDomain;
     if (valid(d)) form_.lbDomain->setCurrentRow(d);
+}
+
+void DomainNavigator::lbDomainClose() {
+    form_.CleanUp();
+    if (canFocus(focusBeforeList_)) focusBeforeList_->setFocus(Qt::OtherFocusReason);
 }
 
 void DomainNavigator::lbDomainClick() {

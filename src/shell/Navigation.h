@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
+#include <QWidget>
 
 #include "Domains.h"
 
@@ -34,6 +36,8 @@ public:
     void btnSelectDomainClick();
     void lbDomainEnter();
     void lbDomainClick();
+    // Esc in the list: closes it, and the focus goes back where it was.
+    void lbDomainClose();
 
 private:
     // False when entering the domain gave way to another one on the way.
@@ -44,6 +48,7 @@ private:
     TMainForm& form_;
     TDm dm_;
     bool parsingText_ = false;  // the nested entry of the Words domain runs
+    QPointer<QWidget> focusBeforeList_;
 };
 
 }  // namespace vellora

@@ -1,5 +1,8 @@
 #include "Rescale.h"
 
+#include <QFrame>
+#include <QGroupBox>
+#include <QWidget>
 #include <cstdlib>
 
 namespace vellora {
@@ -29,6 +32,35 @@ QRect scaleRect(const QRect& r, int oldWidth, int oldHeight, int newWidth, int n
     const int top = mulDiv(r.top(), newHeight, oldHeight);
     const int bottom = mulDiv(r.top() + r.height(), newHeight, oldHeight);
     return QRect(left, top, right - left, bottom - top);
+}
+
+namespace {
+
+constexpr const char* kHoldsControls = "vellora_holdsControls";
+
+bool holdsControls(const QWidget* w) {
+    const QMetaObject* type = w->metaObject();
+    return type == &QWidget::staticMetaObject || type == &QFrame::staticMetaObject ||
+           type == &QGroupBox::staticMetaObject || w->property(kHoldsControls).toBool();
+}
+
+void collect(QWidget* holder, const std::function<bool(const QWidget*)>& skip, QList<QWidget*>& out) {
+    for (QWidget* w : holder->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        // Pop-up windows of a control (a combo box's list) are not inside it.
+        if (w->isWindow() || (skip && skip(w))) continue;
+        out.append(w);
+        if (holdsControls(w)) collect(w, skip, out);
+    }
+}
+
+}  // namespace
+
+void setHoldsControls(QWidget* w) { w->setProperty(kHoldsControls, true); }
+
+QList<QWidget*> scaledControls(QWidget* root, const std::function<bool(const QWidget*)>& skip) {
+    QList<QWidget*> out;
+    collect(root, skip, out);
+    return out;
 }
 
 }  // namespace vellora

@@ -4,9 +4,11 @@
 #include <QKeyEvent>
 #include <QCoreApplication>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -26,11 +28,13 @@
 #include "PageOperations.h"
 #include "Rescale.h"
 #include "ShellActions.h"
+#include "ShellKeys.h"
 #include "ShellTexts.h"
 #include "ShellWindows.h"
 #include "TFrame.h"
 #include "Table.h"
 #include "ToolStripWidget.h"
+#include "WindowPlace.h"
 
 namespace vellora {
 namespace {
@@ -97,6 +101,7 @@ TMainForm::TMainForm(AppState& state, Dialogs& dialogs, QWidget* parent)
     connect(BtnBack, &QPushButton::clicked, navigator_, &DomainNavigator::SpinButton1DownClick);
     connect(SpinButton3, &TSpinButton::upClicked, navigator_, &DomainNavigator::SpinButton1UpClick);
     connect(SpinButton3, &TSpinButton::downClicked, navigator_, &DomainNavigator::SpinButton1DownClick);
+    buildKeys();
 
     // The registers and indicators start at zero.
     state_.PageRegNum = state_.LesnRegNum = state_.WurdRegNum = state_.ChoiceRegNum = 0;
@@ -118,7 +123,8 @@ void TMainForm::buildIndicatorBox(QWidget* central) {
     editPage = indicator(Panel7, "editPage", QRect(35, 2, 26, 15), QString(), texts::kHintPage);
     Edit9 = indicator(Panel7, "Edit9", QRect(61, 2, 8, 15), texts::kPageSeparator);
     editPages = indicator(Panel7, "editPages", QRect(69, 2, 26, 15), QString(), texts::kHintPages);
-    SpinButton3 = make<TSpinButton>(Panel7, "SpinButton3", QRect(96, 2, 13, 31));
+    // The page arrows keep to the page row, clear of the domain name below.
+    SpinButton3 = make<TSpinButton>(Panel7, "SpinButton3", QRect(96, 2, 13, 15));
     editFont = indicator(Panel7, "editFont", QRect(111, 2, 56, 15), QString(), texts::kHintFont);
     editSizeFont = indicator(Panel7, "editSizeFont", QRect(167, 2, 20, 15), QString(), texts::kHintFontSize);
     editDomainLabel = indicator(Panel7, "editDomainLabel", QRect(3, 18, 45, 15), texts::kDomainLabel);
@@ -147,8 +153,7 @@ void TMainForm::buildBottom(QWidget* central) {
     BtnBack->setText(texts::kBack);
     BtnBack->setToolTip(texts::kHintBack);
     Panel4 = panel(pnlBottom, "Panel4", QRect(68, 4, kDesignWidth - 136, 24), QFrame::Sunken);
-    pnlStatus = make<QLabel>(Panel4, "pnlStatus", QRect(3, 1, Panel4->width() - 30, 22));
-    pnlStatus->setTextFormat(Qt::PlainText);
+    pnlStatus = make<TStatusLine>(Panel4, "pnlStatus", QRect(3, 1, Panel4->width() - 30, 22));
     Gauge1 = make<TGauge>(Panel4, "Gauge1", QRect(Panel4->width() - 25, 1, 22, 22));
     Gauge1->hide();
     BtnNext = make<QPushButton>(pnlBottom, "BtnNext", QRect(kDesignWidth - 64, 4, 60, 24));
@@ -199,6 +204,59 @@ void TMainForm::buildPopups(QWidget* central) {
                        static_cast<QWidget*>(pnlSize), static_cast<QWidget*>(FontCombo),
                        static_cast<QWidget*>(BackPanel), static_cast<QWidget*>(lbDomain)})
         w->hide();
+}
+
+void TMainForm::buildKeys() {
+    struct Key {
+        const char* name;
+        const QKeySequence& key;
+        std::function<void()> act;
+    };
+    const Key table[] = {
+        {"ContinueKey", keys::kContinue, [this] { pressTool(Tool::btnContinue); }},
+        // Exit stands where Return is not offered (the Start and Lesn domains).
+        {"ReturnKey", keys::kReturn,
+         [this] { pressTool(Tool::btnReturn) || pressTool(Tool::btnExit); }},
+        {"DomainListKey", keys::kDomainList, [this] { navigator_->btnSelectDomainClick(); }},
+    };
+    for (const Key& k : table) {
+        auto* action = new QAction(this);
+        action->setObjectName(QLatin1String(k.name));
+        action->setShortcut(k.key);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, k.act);
+        addAction(action);
+    }
+    Slider->setKey(Tool::btnContinue, keys::kContinue);
+    Slider->setKey(Tool::btnReturn, keys::kReturn);
+    Slider->setKey(Tool::btnExit, keys::kReturn);
+    BitBtn1->setToolTip(keys::hintWithKey(texts::kHintSelectDomain, keys::kDomainList));
+}
+
+bool TMainForm::pressTool(Tool t) {
+    QToolButton* b = Slider->button(t);
+    if (!Slider->placed(t) || !b->isEnabled()) return false;
+    b->click();
+    return true;
+}
+
+void TMainForm::PlaceOnScreen() {
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (!primary) return;
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) screens << screen->availableGeometry();
+    const std::optional<WindowPlace> last = LoadWindowPlace(state_.ProgramDir);
+    const QSize design(kDesignWidth, kDesignHeight + menuBar()->sizeHint().height());
+    setGeometry(OpeningGeometry(last ? std::optional<QRect>(last->geometry) : std::nullopt, screens,
+                                primary->availableGeometry(), design));
+    if (last && last->maximized) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TMainForm::RememberPlace() {
+    const bool maximized = isMaximized();
+    // Only a nuisance when it fails: the window opens centred next time.
+    if (!SaveWindowPlace(state_.ProgramDir, WindowPlace{maximized ? normalGeometry() : geometry(), maximized}))
+        qWarning("Cannot write the window place to %s", qPrintable(SettingsFile(state_.ProgramDir)));
 }
 
 void TMainForm::hostWindows(TTitleScreen* title, TUtil* util, TFrame* frame) {
@@ -386,6 +444,7 @@ void TMainForm::ShutDown() {
 }
 
 void TMainForm::terminate() {
+    RememberPlace();
     state_.Closing = true;
     emit terminated();
     close();
@@ -402,11 +461,7 @@ void TMainForm::ShowProgress(bool visible, int percent) {
     Gauge1->setProgress(percent);
 }
 
-bool TMainForm::isHosted(const QWidget* w) const {
-    for (; w; w = w->parentWidget())
-        if (w == TitleScreen || w == Util || w == Frame) return true;
-    return false;
-}
+bool TMainForm::isHosted(const QWidget* w) const { return w == TitleScreen || w == Util || w == Frame; }
 
 void TMainForm::FormResize() {
     if (!state_.ResizeEnabled || state_.Closing) return;
@@ -426,11 +481,9 @@ void TMainForm::FormResize() {
     }
     // Every control of the main window; the hosted windows size themselves
     // to the client panel.
-    const auto controls = central_->findChildren<QWidget*>();
-    for (QWidget* w : controls) {
-        if (isHosted(w)) continue;
+    const auto controls = scaledControls(central_, [this](const QWidget* w) { return isHosted(w); });
+    for (QWidget* w : controls)
         w->setGeometry(scaleRect(w->geometry(), state_.BaseWidth, state_.BaseHeight, newWidth, newHeight));
-    }
     state_.BaseWidth = newWidth;
     state_.BaseHeight = newHeight;
 }
@@ -460,7 +513,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
         if (key == Qt::Key_Escape) {
-            CleanUp();
+            navigator_->lbDomainClose();
             return true;
         }
     } else if (event->type() == QEvent::MouseButtonPress && (watched == central_ || watched == ClientOfMainScreen)) {

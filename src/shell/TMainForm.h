@@ -16,7 +16,9 @@
 #include <vector>
 
 #include "AppState.h"
+#include "Controls.h"  // the status line is read as the label it is
 #include "StatusLine.h"
+#include "ToolStrip.h"
 
 namespace vellora {
 
@@ -79,6 +81,10 @@ public:
     void MenuHide(bool show);
     void FormResize();
     void FormActivate();
+    // Opens where the window was last time, or centred at a comfortable size.
+    void PlaceOnScreen();
+    // Remembers the window's size and place for the next start.
+    void RememberPlace();
     // Saves everything open; true when all saving succeeded or nothing was open.
     bool SaveAll();
     // The exit dialogue.
@@ -138,7 +144,7 @@ public:
     QFrame* pnlBottom;
     QPushButton* BtnBack;
     QFrame* Panel4;
-    QLabel* pnlStatus;
+    TStatusLine* pnlStatus;
     TGauge* Gauge1;
     QPushButton* BtnNext;
 
@@ -209,6 +215,9 @@ private:
     void buildIndicatorBox(QWidget* central);
     void buildBottom(QWidget* central);
     void buildPopups(QWidget* central);
+    void buildKeys();
+    // Presses a tool button from the keyboard when the domain offers it.
+    bool pressTool(Tool t);
     void ClientOfMainScreenResize();
     void FormClick();
     void terminate();

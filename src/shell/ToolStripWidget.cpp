@@ -3,6 +3,8 @@
 #include <QIcon>
 
 #include "DomainTexts.h"
+#include "Rescale.h"
+#include "ShellKeys.h"
 #include "ShellResources.h"
 
 namespace vellora {
@@ -57,6 +59,8 @@ TToolStrip::TToolStrip(QWidget* parent) : QFrame(parent) {
     setObjectName(QStringLiteral("Slider"));
     setFrameStyle(QFrame::NoFrame);
     setAutoFillBackground(true);
+    setHoldsControls(this);
+    placement_.place.fill(-1);
     for (int i = 0; i < kToolCount; ++i) {
         const Tool t = static_cast<Tool>(i);
         auto* b = new QToolButton(this);
@@ -87,6 +91,8 @@ void TToolStrip::setNeighbours(QWidget* panel7, QWidget* panel2, QToolButton* ic
     panel2_->raise();
 }
 
+void TToolStrip::setKey(Tool t, const QKeySequence& key) { button(t)->setToolTip(keys::hintWithKey(hint(t), key)); }
+
 int TToolStrip::IconWidth() const { return button(Tool::btnExit)->width(); }
 
 int TToolStrip::home() const {
@@ -94,6 +100,7 @@ int TToolStrip::home() const {
 }
 
 void TToolStrip::ClearIcons() {
+    placement_.place.fill(-1);
     for (QToolButton* b : buttons_) {
         b->move(kOffStrip, b->y());
         b->hide();
@@ -103,16 +110,16 @@ void TToolStrip::ClearIcons() {
 void TToolStrip::Build(int domain, bool videoControlOn) {
     const int iconWidth = IconWidth();
     ClearIcons();
-    const ToolPlacement placement = PlaceTools(domain, videoControlOn);
+    placement_ = PlaceTools(domain, videoControlOn);
     for (int i = 0; i < kToolCount; ++i) {
-        const int place = placement.place[i];
+        const int place = placement_.place[i];
         if (place < 0) continue;
         QToolButton* b = buttons_[i];
         b->move(place * iconWidth + 1, b->y());
-        b->setVisible(placement.shown[i]);
-        b->setEnabled(placement.enabled[i]);
+        b->setVisible(placement_.shown[i]);
+        b->setEnabled(placement_.enabled[i]);
     }
-    scroll_ = ToolStripScroll{placement.IconCount, 0};
+    scroll_ = ToolStripScroll{placement_.IconCount, 0};
     placeStrip();
     DimArrows();
 }
@@ -120,8 +127,9 @@ void TToolStrip::Build(int domain, bool videoControlOn) {
 void TToolStrip::ShowVideoControl(bool on) {
     QToolButton* off = button(Tool::btnVidCtlOf);
     QToolButton* onButton = button(Tool::btnVidCtlOn);
-    // Only while the pair is on the strip.
-    if (off->x() == kOffStrip) return;
+    // Only while the pair is on the strip (a rescale moves the parked ones too,
+    // so their edge tells nothing).
+    if (!placed(Tool::btnVidCtlOf)) return;
     off->setVisible(on);
     off->setEnabled(on);
     onButton->setVisible(!on);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFrame>
+#include <QKeySequence>
 #include <QToolButton>
 #include <array>
 
@@ -23,6 +24,11 @@ public:
 
     QToolButton* button(Tool t) const { return buttons_[kToolIndex(t)]; }
     int IconWidth() const;
+    // The button has a place on the strip in the current domain (it may
+    // still be hidden when it shares the place with another).
+    bool placed(Tool t) const { return placement_.placeOf(t) >= 0; }
+    // Adds a key to a button's tool tip.
+    void setKey(Tool t, const QKeySequence& key);
     const ToolStripScroll& scroll() const { return scroll_; }
 
     // Rebuilds the strip for a domain; the scroll goes back to 0.
@@ -48,6 +54,7 @@ private:
     QToolButton* iconsLeft_ = nullptr;
     QToolButton* iconsRight_ = nullptr;
     ToolStripScroll scroll_;
+    ToolPlacement placement_;
 };
 
 }  // namespace vellora
