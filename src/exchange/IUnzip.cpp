@@ -315,7 +315,7 @@ class DirectReader {
 
 }  // namespace
 
-QStringList ZipEntryNames(const QStringList& pieces) {
+QList<ZipEntryInfo> ZipEntries(const QStringList& pieces) {
     const ArchivePieces archive(pieces);
     std::unique_ptr<zip_t, ZipDiscard> za;
     try {
@@ -323,10 +323,19 @@ QStringList ZipEntryNames(const QStringList& pieces) {
     } catch (const EInfoZipException&) {
         return {};
     }
-    QStringList names;
+    QList<ZipEntryInfo> entries;
     const zip_int64_t count = zip_get_num_entries(za.get(), 0);
-    for (zip_int64_t i = 0; i < count; ++i)
-        if (const char* name = zip_get_name(za.get(), zip_uint64_t(i), 0)) names << QString::fromUtf8(name);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        zip_stat_t st;
+        if (zip_stat_index(za.get(), zip_uint64_t(i), 0, &st) == 0 && (st.valid & ZIP_STAT_NAME))
+            entries.append({QString::fromUtf8(st.name), (st.valid & ZIP_STAT_SIZE) ? st.size : 0});
+    }
+    return entries;
+}
+
+QStringList ZipEntryNames(const QStringList& pieces) {
+    QStringList names;
+    for (const ZipEntryInfo& entry : ZipEntries(pieces)) names << entry.name;
     return names;
 }
 
@@ -400,6 +409,9 @@ void TIUnzip::Execute() {
             throw EInfoZipException(texts::unzipCannotWrite(shownPath, systemError(errno)));
         staging.add(tempName, finalName, replace);
         copy(out.fd);
+        // The disk takes the file while the next is unpacked, so that a
+        // caller flushing the files afterwards has little left to wait for.
+        ::sync_file_range(out.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
         const struct timespec times[2] = {{0, UTIME_NOW}, {entry.mtime, 0}};
         ::futimens(out.fd, times);
         if (::close(std::exchange(out.fd, -1)) != 0)

@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cmath>
+#include <limits>
 #include <memory>
 
 #include "CopyLesson.h"
@@ -13,6 +14,7 @@
 #include "FileNames.h"
 #include "HandleDataBase.h"
 #include "IUnzip.h"
+#include "LessonNumbers.h"
 #include "Spanning.h"
 #include "StatusLine.h"
 #include "Table.h"
@@ -24,6 +26,10 @@ using exchangesupport::errorDetail;
 using Result = ExchangeOutcome::Result;
 
 QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
+
+EFileError notFlushed(const QString& path) {
+    return EFileError(EFileError::Kind::Write, path, texts::kCannotFlush.arg(shown(path)));
+}
 
 // Package files removed from the new lesson directory: only media stay.
 const QStringList& packagePatterns() {
@@ -48,14 +54,36 @@ private:
     QString path_;
 };
 
+// Room the unpacking leaves free on the disk, for the working database and
+// whatever else runs meanwhile.
+constexpr quint64 kFreeSpaceMargin = quint64(16) << 20;
+
 // An export writes a flat archive; an entry with a directory in its name was
-// made to be placed elsewhere and is refused before anything is unpacked.
-void checkEntryNames(const QStringList& pieces) {
+// made to be placed elsewhere and is refused before anything is unpacked. So
+// is an archive whose entries would not fit on the disk: unpacking holds
+// every entry to its declared size, so their sum bounds what is written.
+void checkEntries(const QStringList& pieces, const QString& scratch, ExchangeContext& context) {
     // An archive that cannot be opened is left to the unzip to describe.
-    for (const QString& name : ZipEntryNames(pieces))
+    const QList<ZipEntryInfo> entries = ZipEntries(pieces);
+    quint64 total = 0;
+    for (const ZipEntryInfo& entry : entries) {
+        const QString& name = entry.name;
         if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) || name == QLatin1String("..") ||
             name == QLatin1String("."))
             throw EPackageError(texts::packageEntryOutside(name));
+        total = entry.size > std::numeric_limits<quint64>::max() - total ? std::numeric_limits<quint64>::max()
+                                                                          : total + entry.size;
+    }
+    if (entries.isEmpty()) return;
+    const qint64 free = context.drive.freeSpace(scratch);
+    if (free < 0 || total > quint64(free) || quint64(free) - total < kFreeSpaceMargin)
+        throw EPackageError(texts::packageTooLargeForDisk(total, qMax<qint64>(free, 0)));
+}
+
+// Every file of `directory` waits until its bytes are on the disk.
+void flushFilesIn(const QString& directory, const FileSystem& files) {
+    for (const QFileInfo& file : QDir(directory).entryInfoList(QDir::Files | QDir::Hidden | QDir::System))
+        if (!files.flushFile(file.absoluteFilePath())) throw notFlushed(file.absoluteFilePath());
 }
 
 // InfoUnZip1Print: one line per file.
@@ -105,7 +133,7 @@ void importPackage(ExchangeContext& context, const QString& file, const QString&
         return;
     }
 
-    checkEntryNames(joined.pieces.isEmpty() ? QStringList{joined.archive} : joined.pieces);
+    checkEntries(joined.pieces.isEmpty() ? QStringList{joined.archive} : joined.pieces, scratch, context);
     TIUnzip unzip;
     unzip.FileName = joined.archive;
     unzip.Pieces = joined.pieces;
@@ -127,7 +155,13 @@ void importPackage(ExchangeContext& context, const QString& file, const QString&
     options.destinationName = texts::kWorkingDatabaseName;
     const CopyLessonResult copied = CopyLesson(*package, lesson, working, CopyDirection::In, options);
     package.reset();  // nothing may stay open in the directory about to move
+    if (!copied.skippedDirectories.isEmpty())
+        context.dialogs.information(SkippedFoldersMessage(copied.skippedDirectories));
 
+    // Only the media go into place, and their bytes are on the disk before
+    // the rows that name them commit.
+    exchangesupport::deletePackageFiles(scratch, packagePatterns(), context);
+    flushFilesIn(scratch, context.files);
     const QString lessonDir = copied.lessonDirectory;
     if (!RenameDirectory(scratch, lessonDir, context.files)) {
         context.dialogs.information(texts::kCouldNotRename);
@@ -137,6 +171,9 @@ void importPackage(ExchangeContext& context, const QString& file, const QString&
         return;
     }
     try {
+        // The names given inside the directory, then the move of the directory.
+        for (const QString& dir : {lessonDir, QFileInfo(lessonDir).absolutePath()})
+            if (!context.files.flushDirectory(dir)) throw notFlushed(dir);
         transaction.commit();
     } catch (...) {
         RenameDirectory(lessonDir, scratch, context.files);
@@ -146,7 +183,6 @@ void importPackage(ExchangeContext& context, const QString& file, const QString&
 
     context.host.setLesnRegNum(copied.lesnRegNum);
     context.host.setDirPath(lessonDir);
-    exchangesupport::deletePackageFiles(lessonDir, packagePatterns(), context);
     outcome.result = Result::Done;
     outcome.lesnRegNum = copied.lesnRegNum;
 
