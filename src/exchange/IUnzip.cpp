@@ -237,6 +237,15 @@ const char* skipReason(const TIUnzip& u, const Entry& entry, const struct stat& 
     return nullptr;
 }
 
+// Writes a block of an entry and lets the disk take it at once, while the
+// rest is unpacked: a caller flushing the files afterwards then has little
+// left to wait for.
+bool writeOut(int fd, const char* data, qsizetype length) {
+    if (!writeAll(fd, data, length)) return false;
+    ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    return true;
+}
+
 // Reads one entry whole into `fd` (or only checks it when fd < 0). The
 // declared size is only a claim: it is checked as the data comes, and libzip
 // checks size and CRC at the end of the entry.
@@ -258,7 +267,7 @@ void copyEntry(zip_t* za, const Entry& entry, int fd, char* buffer, const QStrin
         if (total > entry.size)
             throw EInfoZipException(
                 texts::unzipEntryDamaged(entry.entryName, zipsupport::errorText(ZIP_ER_INCONS)));
-        if (fd >= 0 && !writeAll(fd, buffer, qsizetype(n)))
+        if (fd >= 0 && !writeOut(fd, buffer, qsizetype(n)))
             throw EInfoZipException(texts::unzipCannotWrite(shownPath, systemError(errno)));
     }
     if (zip_fclose(in.release()) != 0 || total != entry.size)
@@ -300,7 +309,7 @@ class DirectReader {
             if (n < 0) throw damaged(ZIP_ER_READ, errno);
             if (n == 0) throw damaged(ZIP_ER_EOF);  // cut short since it was opened
             crc = Crc32(crc, buffer, std::size_t(n));
-            if (out >= 0 && !writeAll(out, buffer, qsizetype(n)))
+            if (out >= 0 && !writeOut(out, buffer, qsizetype(n)))
                 throw EInfoZipException(texts::unzipCannotWrite(shownPath, systemError(errno)));
             left -= quint64(n);
             at += quint64(n);
@@ -409,9 +418,6 @@ void TIUnzip::Execute() {
             throw EInfoZipException(texts::unzipCannotWrite(shownPath, systemError(errno)));
         staging.add(tempName, finalName, replace);
         copy(out.fd);
-        // The disk takes the file while the next is unpacked, so that a
-        // caller flushing the files afterwards has little left to wait for.
-        ::sync_file_range(out.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
         const struct timespec times[2] = {{0, UTIME_NOW}, {entry.mtime, 0}};
         ::futimens(out.fd, times);
         if (::close(std::exchange(out.fd, -1)) != 0)

@@ -1,9 +1,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include "CopyLesson.h"
 #include "Dialogs.h"
@@ -57,6 +60,8 @@ private:
 // Room the unpacking leaves free on the disk, for the working database and
 // whatever else runs meanwhile.
 constexpr quint64 kFreeSpaceMargin = quint64(16) << 20;
+// Files flushed at the same time.
+constexpr int kFlushThreads = 8;
 
 // An export writes a flat archive; an entry with a directory in its name was
 // made to be placed elsewhere and is refused before anything is unpacked. So
@@ -80,10 +85,22 @@ void checkEntries(const QStringList& pieces, const QString& scratch, ExchangeCon
         throw EPackageError(texts::packageTooLargeForDisk(total, qMax<qint64>(free, 0)));
 }
 
-// Every file of `directory` waits until its bytes are on the disk.
+// Every file of `directory` waits until its bytes are on the disk. The files
+// are flushed side by side: the file system then commits its journal for
+// several at once instead of once for each.
 void flushFilesIn(const QString& directory, const FileSystem& files) {
-    for (const QFileInfo& file : QDir(directory).entryInfoList(QDir::Files | QDir::Hidden | QDir::System))
-        if (!files.flushFile(file.absoluteFilePath())) throw notFlushed(file.absoluteFilePath());
+    const QFileInfoList list = QDir(directory).entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
+    std::atomic<qsizetype> next{0};
+    std::atomic<qsizetype> failed{-1};
+    auto work = [&] {
+        for (qsizetype i; (i = next++) < list.size();)
+            if (!files.flushFile(list[i].absoluteFilePath())) failed = i;
+    };
+    std::vector<std::thread> workers;
+    for (int i = 1; i < qMin<qsizetype>(kFlushThreads, list.size()); ++i) workers.emplace_back(work);
+    work();
+    for (std::thread& worker : workers) worker.join();
+    if (failed >= 0) throw notFlushed(list[failed].absoluteFilePath());
 }
 
 // InfoUnZip1Print: one line per file.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
+#include <mutex>
 
 #include "ExchangeTestSupport.h"
 #include "IUnzip.h"
@@ -99,17 +100,23 @@ qint64 lessonCount(const QString& programDir) {
     return Table(db, TableId::Lesn, true).recordCount();
 }
 
-// Records every flush with the number of lessons committed at that moment.
+// Records every flush (they may come from several threads) with the number
+// of lessons committed at that moment.
 struct RecordingFlushes : FileSystem {
     QString programDir;
+    mutable std::mutex mutex;
     mutable std::vector<std::pair<QString, qint64>> flushes;
+    bool record(const QString& what) const {
+        const qint64 committed = lessonCount(programDir);
+        const std::lock_guard<std::mutex> lock(mutex);
+        flushes.emplace_back(what, committed);
+        return true;
+    }
     bool flushFile(const QString& path) const override {
-        flushes.emplace_back(QFileInfo(path).fileName(), lessonCount(programDir));
-        return FileSystem::flushFile(path);
+        return record(QFileInfo(path).fileName()) && FileSystem::flushFile(path);
     }
     bool flushDirectory(const QString& path) const override {
-        flushes.emplace_back(QDir::cleanPath(path), lessonCount(programDir));
-        return FileSystem::flushDirectory(path);
+        return record(QDir::cleanPath(path)) && FileSystem::flushDirectory(path);
     }
 };
 
