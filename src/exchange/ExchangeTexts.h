@@ -83,6 +83,11 @@ inline QString packageEntryOutside(const QString& entry) {
     return QStringLiteral("The package holds an entry with a directory in its name, which is not unpacked: \"") +
            entry + QStringLiteral("\"");
 }
+inline QString packageTooLargeForDisk(quint64 needed, qint64 free) {
+    return QStringLiteral("The package unpacks to %1 bytes, more than the disk has room for (%2 bytes free)")
+        .arg(needed)
+        .arg(free);
+}
 inline QString lessonDirectoryExists(const QString& path) {
     return QStringLiteral("the lesson directory %1 already exists").arg(path);
 }

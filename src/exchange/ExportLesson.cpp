@@ -100,7 +100,9 @@ ExchangeOutcome ExportToDisk(ExchangeContext& context) {
     const qint64 size = DirectorySize(lessonDir, context.state);
     const qint64 need = std::llround(double(size) * kFreeSpaceFactor);
     const qint64 free = context.drive.freeSpace(lessonDir);
-    if (!(free > need && need > 0 && free > 0)) {
+    // A lesson without media yet is still a lesson: only a directory that
+    // cannot be searched, or a disk without room, stops the export.
+    if (size < 0 || !(free > need && free > 0)) {
         context.dialogs.information(texts::kInsufficientDiskSpace);
         outcome.result = ExchangeOutcome::Result::Failed;
         outcome.message = texts::kInsufficientDiskSpace;

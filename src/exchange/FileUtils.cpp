@@ -1,5 +1,10 @@
 #include "FileUtils.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -74,9 +79,42 @@ bool FileSystem::rename(const QString& from, const QString& to) const {
     return QDir().rename(from, to);
 }
 
+bool FileSystem::flushFile(const QString& path) const {
+    return FlushFile(path);
+}
+
+bool FileSystem::flushDirectory(const QString& path) const {
+    return FlushDirectory(path);
+}
+
 const FileSystem& FileSystem::real() {
     static const FileSystem fs;
     return fs;
+}
+
+// ---------------------------------------------------------------- flushing
+
+namespace {
+
+bool flushOpened(const QString& path, int flags, int (*flush)(int)) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | flags);
+    if (fd < 0) return false;
+    int rc;
+    do {
+        rc = flush(fd);
+    } while (rc != 0 && errno == EINTR);
+    ::close(fd);
+    return rc == 0;
+}
+
+}  // namespace
+
+bool FlushFile(const QString& path) {
+    return flushOpened(path, 0, ::fdatasync);
+}
+
+bool FlushDirectory(const QString& path) {
+    return flushOpened(path, O_DIRECTORY, ::fsync);
 }
 
 // ------------------------------------------------------------------ copies

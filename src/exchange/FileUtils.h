@@ -20,6 +20,7 @@ inline const QString kCannotOpenFile = QStringLiteral("Cannot open file %1");
 inline const QString kCannotCreateFile = QStringLiteral("Cannot create file %1");
 inline const QString kCannotReadFile = QStringLiteral("Cannot read file %1: %2");
 inline const QString kCannotWriteFile = QStringLiteral("Cannot write file %1: %2");
+inline const QString kCannotFlush = QStringLiteral("Cannot make sure that %1 is written onto the disk");
 inline const QString kDeleting = QStringLiteral("Deleting ");
 inline const QString kCanNotDeleteDirectory = QStringLiteral(
     "Can not delete Directory: %1 Directory is probably locked by another application. Re-start "
@@ -59,9 +60,19 @@ class FileSystem {
     virtual bool removeDirectory(const QString& path) const;
     // One rename of the file system; never replaces an existing entry.
     virtual bool rename(const QString& from, const QString& to) const;
+    // Waits until the file's bytes are on the disk (FlushFile).
+    virtual bool flushFile(const QString& path) const;
+    // Waits until the directory's entries (names made, renamed or removed in
+    // it) are on the disk (FlushDirectory).
+    virtual bool flushDirectory(const QString& path) const;
 
     static const FileSystem& real();
 };
+
+// fdatasync of the file at `path`; false when it cannot be opened or flushed.
+bool FlushFile(const QString& path);
+// fsync of the directory at `path`, which makes the renames in it last.
+bool FlushDirectory(const QString& path);
 
 // Copies Source over Destination. Destination is replaced only by a complete
 // copy: when the copy fails, a file that was there stays as it was.

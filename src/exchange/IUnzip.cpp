@@ -237,6 +237,15 @@ const char* skipReason(const TIUnzip& u, const Entry& entry, const struct stat& 
     return nullptr;
 }
 
+// Writes a block of an entry and lets the disk take it at once, while the
+// rest is unpacked: a caller flushing the files afterwards then has little
+// left to wait for.
+bool writeOut(int fd, const char* data, qsizetype length) {
+    if (!writeAll(fd, data, length)) return false;
+    ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    return true;
+}
+
 // Reads one entry whole into `fd` (or only checks it when fd < 0). The
 // declared size is only a claim: it is checked as the data comes, and libzip
 // checks size and CRC at the end of the entry.
@@ -258,7 +267,7 @@ void copyEntry(zip_t* za, const Entry& entry, int fd, char* buffer, const QStrin
         if (total > entry.size)
             throw EInfoZipException(
                 texts::unzipEntryDamaged(entry.entryName, zipsupport::errorText(ZIP_ER_INCONS)));
-        if (fd >= 0 && !writeAll(fd, buffer, qsizetype(n)))
+        if (fd >= 0 && !writeOut(fd, buffer, qsizetype(n)))
             throw EInfoZipException(texts::unzipCannotWrite(shownPath, systemError(errno)));
     }
     if (zip_fclose(in.release()) != 0 || total != entry.size)
@@ -300,7 +309,7 @@ class DirectReader {
             if (n < 0) throw damaged(ZIP_ER_READ, errno);
             if (n == 0) throw damaged(ZIP_ER_EOF);  // cut short since it was opened
             crc = Crc32(crc, buffer, std::size_t(n));
-            if (out >= 0 && !writeAll(out, buffer, qsizetype(n)))
+            if (out >= 0 && !writeOut(out, buffer, qsizetype(n)))
                 throw EInfoZipException(texts::unzipCannotWrite(shownPath, systemError(errno)));
             left -= quint64(n);
             at += quint64(n);
@@ -315,7 +324,7 @@ class DirectReader {
 
 }  // namespace
 
-QStringList ZipEntryNames(const QStringList& pieces) {
+QList<ZipEntryInfo> ZipEntries(const QStringList& pieces) {
     const ArchivePieces archive(pieces);
     std::unique_ptr<zip_t, ZipDiscard> za;
     try {
@@ -323,10 +332,19 @@ QStringList ZipEntryNames(const QStringList& pieces) {
     } catch (const EInfoZipException&) {
         return {};
     }
-    QStringList names;
+    QList<ZipEntryInfo> entries;
     const zip_int64_t count = zip_get_num_entries(za.get(), 0);
-    for (zip_int64_t i = 0; i < count; ++i)
-        if (const char* name = zip_get_name(za.get(), zip_uint64_t(i), 0)) names << QString::fromUtf8(name);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        zip_stat_t st;
+        if (zip_stat_index(za.get(), zip_uint64_t(i), 0, &st) == 0 && (st.valid & ZIP_STAT_NAME))
+            entries.append({QString::fromUtf8(st.name), (st.valid & ZIP_STAT_SIZE) ? st.size : 0});
+    }
+    return entries;
+}
+
+QStringList ZipEntryNames(const QStringList& pieces) {
+    QStringList names;
+    for (const ZipEntryInfo& entry : ZipEntries(pieces)) names << entry.name;
     return names;
 }
 

@@ -41,6 +41,16 @@ QString ZipEntryFileName(const QString& entryName);
 // Pieces), or nothing when it cannot be opened as one.
 QStringList ZipEntryNames(const QStringList& pieces);
 
+// An entry as the archive's directory declares it: its name and the size it
+// unpacks to (which unpacking holds it to).
+struct ZipEntryInfo {
+    QString name;
+    quint64 size = 0;
+};
+// The entries of the archive made of `pieces`, or nothing when it cannot be
+// opened as one.
+QList<ZipEntryInfo> ZipEntries(const QStringList& pieces);
+
 class TIUnzip : public QObject {
     Q_OBJECT
   public:

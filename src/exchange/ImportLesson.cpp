@@ -1,8 +1,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <atomic>
 #include <cmath>
+#include <limits>
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include "CopyLesson.h"
 #include "Dialogs.h"
@@ -13,6 +17,7 @@
 #include "FileNames.h"
 #include "HandleDataBase.h"
 #include "IUnzip.h"
+#include "LessonNumbers.h"
 #include "Spanning.h"
 #include "StatusLine.h"
 #include "Table.h"
@@ -24,6 +29,10 @@ using exchangesupport::errorDetail;
 using Result = ExchangeOutcome::Result;
 
 QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
+
+EFileError notFlushed(const QString& path) {
+    return EFileError(EFileError::Kind::Write, path, texts::kCannotFlush.arg(shown(path)));
+}
 
 // Package files removed from the new lesson directory: only media stay.
 const QStringList& packagePatterns() {
@@ -48,14 +57,50 @@ private:
     QString path_;
 };
 
+// Room the unpacking leaves free on the disk, for the working database and
+// whatever else runs meanwhile.
+constexpr quint64 kFreeSpaceMargin = quint64(16) << 20;
+// Files flushed at the same time.
+constexpr int kFlushThreads = 8;
+
 // An export writes a flat archive; an entry with a directory in its name was
-// made to be placed elsewhere and is refused before anything is unpacked.
-void checkEntryNames(const QStringList& pieces) {
+// made to be placed elsewhere and is refused before anything is unpacked. So
+// is an archive whose entries would not fit on the disk: unpacking holds
+// every entry to its declared size, so their sum bounds what is written.
+void checkEntries(const QStringList& pieces, const QString& scratch, ExchangeContext& context) {
     // An archive that cannot be opened is left to the unzip to describe.
-    for (const QString& name : ZipEntryNames(pieces))
+    const QList<ZipEntryInfo> entries = ZipEntries(pieces);
+    quint64 total = 0;
+    for (const ZipEntryInfo& entry : entries) {
+        const QString& name = entry.name;
         if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) || name == QLatin1String("..") ||
             name == QLatin1String("."))
             throw EPackageError(texts::packageEntryOutside(name));
+        total = entry.size > std::numeric_limits<quint64>::max() - total ? std::numeric_limits<quint64>::max()
+                                                                          : total + entry.size;
+    }
+    if (entries.isEmpty()) return;
+    const qint64 free = context.drive.freeSpace(scratch);
+    if (free < 0 || total > quint64(free) || quint64(free) - total < kFreeSpaceMargin)
+        throw EPackageError(texts::packageTooLargeForDisk(total, qMax<qint64>(free, 0)));
+}
+
+// Every file of `directory` waits until its bytes are on the disk. The files
+// are flushed side by side: the file system then commits its journal for
+// several at once instead of once for each.
+void flushFilesIn(const QString& directory, const FileSystem& files) {
+    const QFileInfoList list = QDir(directory).entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
+    std::atomic<qsizetype> next{0};
+    std::atomic<qsizetype> failed{-1};
+    auto work = [&] {
+        for (qsizetype i; (i = next++) < list.size();)
+            if (!files.flushFile(list[i].absoluteFilePath())) failed = i;
+    };
+    std::vector<std::thread> workers;
+    for (int i = 1; i < qMin<qsizetype>(kFlushThreads, list.size()); ++i) workers.emplace_back(work);
+    work();
+    for (std::thread& worker : workers) worker.join();
+    if (failed >= 0) throw notFlushed(list[failed].absoluteFilePath());
 }
 
 // InfoUnZip1Print: one line per file.
@@ -105,7 +150,7 @@ void importPackage(ExchangeContext& context, const QString& file, const QString&
         return;
     }
 
-    checkEntryNames(joined.pieces.isEmpty() ? QStringList{joined.archive} : joined.pieces);
+    checkEntries(joined.pieces.isEmpty() ? QStringList{joined.archive} : joined.pieces, scratch, context);
     TIUnzip unzip;
     unzip.FileName = joined.archive;
     unzip.Pieces = joined.pieces;
@@ -127,7 +172,13 @@ void importPackage(ExchangeContext& context, const QString& file, const QString&
     options.destinationName = texts::kWorkingDatabaseName;
     const CopyLessonResult copied = CopyLesson(*package, lesson, working, CopyDirection::In, options);
     package.reset();  // nothing may stay open in the directory about to move
+    if (!copied.skippedDirectories.isEmpty())
+        context.dialogs.information(SkippedFoldersMessage(copied.skippedDirectories));
 
+    // Only the media go into place, and their bytes are on the disk before
+    // the rows that name them commit.
+    exchangesupport::deletePackageFiles(scratch, packagePatterns(), context);
+    flushFilesIn(scratch, context.files);
     const QString lessonDir = copied.lessonDirectory;
     if (!RenameDirectory(scratch, lessonDir, context.files)) {
         context.dialogs.information(texts::kCouldNotRename);
@@ -137,6 +188,9 @@ void importPackage(ExchangeContext& context, const QString& file, const QString&
         return;
     }
     try {
+        // The names given inside the directory, then the move of the directory.
+        for (const QString& dir : {lessonDir, QFileInfo(lessonDir).absolutePath()})
+            if (!context.files.flushDirectory(dir)) throw notFlushed(dir);
         transaction.commit();
     } catch (...) {
         RenameDirectory(lessonDir, scratch, context.files);
@@ -146,7 +200,6 @@ void importPackage(ExchangeContext& context, const QString& file, const QString&
 
     context.host.setLesnRegNum(copied.lesnRegNum);
     context.host.setDirPath(lessonDir);
-    exchangesupport::deletePackageFiles(lessonDir, packagePatterns(), context);
     outcome.result = Result::Done;
     outcome.lesnRegNum = copied.lesnRegNum;
 

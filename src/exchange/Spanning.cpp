@@ -60,6 +60,15 @@ private:
                      texts::kCannotWriteFile.arg(shown(file.fileName()), file.errorString()));
 }
 
+[[noreturn]] void flushError(const QString& path) {
+    throw EFileError(EFileError::Kind::Write, path, texts::kCannotFlush.arg(shown(path)));
+}
+
+// A piece committed under its name stays under it: the name is on the disk too.
+void flushDirectoryOf(const QString& path) {
+    if (!FlushDirectory(directoryOf(path))) flushError(directoryOf(path));
+}
+
 std::unique_ptr<QSaveFile> createFile(const QString& path) {
     auto file = std::make_unique<QSaveFile>(path);
     if (QFileInfo(path).isDir() || !file->open(QIODevice::WriteOnly))
@@ -283,6 +292,9 @@ bool DiskSpanner::SpanFile(const QString& source, const QString& sourceTarget, b
         if (free < 0) return false;
 
         if (diskNumber == 1 && mayMoveSource && free >= remaining && moveFile(source, diskTarget)) {
+            // The archive was written without waiting for the disk.
+            if (!FlushFile(diskTarget)) flushError(diskTarget);
+            flushDirectoryOf(diskTarget);
             remaining = 0;
             showSpanned(remaining);
             break;
@@ -305,6 +317,7 @@ bool DiskSpanner::SpanFile(const QString& source, const QString& sourceTarget, b
             showSpanned(remaining);
         }
         if (!out->commit()) writeError(*out);
+        flushDirectoryOf(diskTarget);
         // Room left on the disk yet bytes still to come: the source shrank.
         if (remaining > 0 && free > 0)
             throw EFileError(EFileError::Kind::Read, source,
@@ -383,6 +396,7 @@ private:
     void finishPiece() {
         if (!out_) return;
         if (!out_->commit()) writeError(*out_);
+        flushDirectoryOf(out_->fileName());
         out_.reset();
     }
 

@@ -10,6 +10,7 @@
 #include "Database.h"
 #include "Dialogs.h"
 #include "LessonDialogs.h"
+#include "LessonNumbers.h"
 #include "LessonTexts.h"
 #include "FileNames.h"
 #include "PageOperations.h"
@@ -120,6 +121,10 @@ void LessonLifecycle::FileNewClick() {
 
 qint64 LessonLifecycle::ReserveLessonRecord() {
     Table& t = *form_.LesnTable;
+    // A folder already named by the next number is someone else's: it is
+    // neither taken over nor deleted, and the number is passed over.
+    const QStringList skipped = SkipTakenLessonNumbers(db_, state_.ProgramDir);
+    if (!skipped.isEmpty()) dialogs_.information(SkippedFoldersMessage(skipped));
     t.append();
     t.setString(kTitle, QStringLiteral("LESN"));
     t.setInteger(QStringLiteral("LesnRegNum"), 69);  // the store numbers the row itself

@@ -9,6 +9,7 @@
 
 #include "FileNames.h"
 #include "HandleDataBase.h"
+#include "LessonNumbers.h"
 #include "MediaRenumbering.h"
 #include "StatusLine.h"
 #include "StoreError.h"
@@ -118,6 +119,9 @@ class Copier {
         media_ = media ? &*media : nullptr;
 
         Database::Transaction transaction(destination_);
+        // The new lesson's directory must be its own.
+        if (in_ && !options_.programDir.isEmpty())
+            result.skippedDirectories = SkipTakenLessonNumbers(destination_, options_.programDir);
         const qint64 oldLesn = sourceLesn.key();
         const qint64 newLesn = copyRow(lesn_, sourceLesn, -1, 0);
         result.lesnRegNum = newLesn;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 #include "Database.h"
@@ -36,6 +37,9 @@ struct CopyLessonResult {
     // directory, the import's scratch directory) and the new lesson's DirPath.
     QString scratchDirectory;
     QString lessonDirectory;
+    // "in": lesson directories already there that no row named, whose
+    // numbers the new lesson skipped (left as they were).
+    QStringList skippedDirectories;
     int pages = 0;
     int wurds = 0;
     int choices = 0;

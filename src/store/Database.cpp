@@ -290,6 +290,28 @@ void Database::exec(const QString& sql) {
 
 qint64 Database::lastInsertRowId() const { return sqlite3_last_insert_rowid(db_); }
 
+qint64 Database::nextKey(TableId id) {
+    const TableDef& def = tableDef(id);
+    // sqlite_sequence is made with the first table that has such keys.
+    auto stmt = prepare(QStringLiteral("SELECT max(coalesce((SELECT seq FROM \"%1\".sqlite_sequence WHERE name='%2'), 0), "
+                                       "coalesce((SELECT max(\"%3\") FROM %4), 0))")
+                            .arg(schemaOf(id), QLatin1String(def.name), QLatin1String(def.fields[0].name), qualifiedName(id)));
+    return stmt->step() ? sqlite3_column_int64(stmt->get(), 0) + 1 : 1;
+}
+
+void Database::reserveKeysThrough(TableId id, qint64 key) {
+    if (nextKey(id) > key) return;
+    const QString name = QLatin1String(tableDef(id).name);
+    const QString sequence = QStringLiteral("\"%1\".sqlite_sequence").arg(schemaOf(id));
+    auto update = prepare(QStringLiteral("UPDATE %1 SET seq=? WHERE name='%2'").arg(sequence, name));
+    sqlite3_bind_int64(update->get(), 1, key);
+    update->step();
+    if (sqlite3_changes(db_) > 0) return;
+    auto insert = prepare(QStringLiteral("INSERT INTO %1(name, seq) VALUES('%2', ?)").arg(sequence, name));
+    sqlite3_bind_int64(insert->get(), 1, key);
+    insert->step();
+}
+
 void Database::raise(int rc, const QString& context) const {
     throw StoreError(codeFor(rc), QString::fromUtf8(sqlite3_errmsg(db_)) + QStringLiteral(" (") + context + QLatin1Char(')'));
 }

@@ -77,6 +77,14 @@ public:
     void exec(const QString& sql);
     qint64 lastInsertRowId() const;
 
+    // The key the store gives the next row of `id` (a table with store-assigned
+    // keys): one above the highest it ever gave, which a rolled-back insert
+    // does not count.
+    qint64 nextKey(TableId id);
+    // Makes the store give keys above `key` from now on (in the current
+    // transaction, if one is open); never lowers what it would give.
+    void reserveKeysThrough(TableId id, qint64 key);
+
     // Throws the StoreError for the connection's last error.
     [[noreturn]] void raise(int rc, const QString& context) const;
 

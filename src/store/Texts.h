@@ -24,4 +24,9 @@ inline const QString kCopyNeedsCallerKeys =
 inline const QString kCannotRenameMedia = QStringLiteral("Cannot rename the media file %1 to %2");
 inline const QString kCannotStageMedia = QStringLiteral("Cannot make a working directory in %1");
 
+
+// A new lesson's number whose directory was already there.
+inline const QString kSkippedLessonFolders = QStringLiteral(
+    "A Lesn folder that no Lesn uses was found and left as it was:\r%1\rThe new Lesn takes the next free number.");
+
 }  // namespace vellora::texts
