@@ -9,7 +9,6 @@
 // time to the page's word count (the words of a page lie together, so each
 // walk of a page costs about the same); the output says so.
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +19,7 @@
 
 #include "Database.h"
 #include "PageRows.h"
+#include "PageStore.h"
 #include "Table.h"
 
 using namespace vellora;
@@ -34,22 +34,11 @@ const QString kPageNumber = QStringLiteral("PageNumber");
 const QString kPageRegNum = QStringLiteral("PageRegNum");
 const QString kWurdNumber = QStringLiteral("WurdNumber");
 
-struct Store {
-    QTemporaryDir dir;
-    std::unique_ptr<Database> db;
-    std::unique_ptr<Table> lesn, page, wurd, choice;
-    std::unique_ptr<PageRows> rows;
+// The store as the program keeps it: every commit waits for the disk.
+struct Store : vellora::testing::PageStore {
     int pages = 0;
 
-    Store() {
-        Database::createTables(dir.path(), true);
-        db = std::make_unique<Database>(dir.path());
-        lesn = std::make_unique<Table>(*db, TableId::Lesn);
-        page = std::make_unique<Table>(*db, TableId::Page);
-        wurd = std::make_unique<Table>(*db, TableId::Wurd);
-        choice = std::make_unique<Table>(*db, TableId::Choice);
-        rows = std::make_unique<PageRows>(*lesn, *page, *wurd, *choice);
-    }
+    Store() : PageStore(true) {}
 
     // One transaction; pages of two lessons interleaved, so a lookup has rows
     // of another lesson to pass over.

@@ -252,8 +252,12 @@ void Database::createTables(const QString& directory, bool autoIncKeys, bool dur
 void Database::ensureIndexes() {
     if (readOnly()) return;
     Transaction tx(*this);
-    for (TableId id : kAllTables)
+    for (TableId id : kAllTables) {
+        // A table file the engine could only open for reading keeps working
+        // without the index, as it did before.
+        if (sqlite3_db_readonly(db_, schemaOf(id).toUtf8().constData()) == 1) continue;
         if (const QString sql = indexSql(id, schemaOf(id)); !sql.isEmpty()) exec(sql);
+    }
     tx.commit();
 }
 

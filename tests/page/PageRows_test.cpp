@@ -7,6 +7,7 @@
 
 #include "HandleDataBase.h"
 #include "PageRows.h"
+#include "PageStore.h"
 #include "ScriptedDialogs.h"
 #include "StatusLine.h"
 #include "Table.h"
@@ -22,23 +23,9 @@ const QString kPageNumber = QStringLiteral("PageNumber");
 const QString kPageRegNum = QStringLiteral("PageRegNum");
 const QString kWurdNumber = QStringLiteral("WurdNumber");
 
-// A working database with the four tables open as the main window holds them.
-struct Store {
-    TempDir tmp;
-    std::unique_ptr<Database> db;
-    std::unique_ptr<Table> lesn, page, wurd, choice;
-    std::unique_ptr<PageRows> rows;
-    Store() {
-        // Nothing here needs to survive a crash: commits need not wait for the disk.
-        Database::createTables(tmp.path(), true, false);
-        db = std::make_unique<Database>(tmp.path());
-        db->setDurable(false);
-        lesn = std::make_unique<Table>(*db, TableId::Lesn);
-        page = std::make_unique<Table>(*db, TableId::Page);
-        wurd = std::make_unique<Table>(*db, TableId::Wurd);
-        choice = std::make_unique<Table>(*db, TableId::Choice);
-        rows = std::make_unique<PageRows>(*lesn, *page, *wurd, *choice);
-    }
+struct Store : vellora::testing::PageStore {
+    // Nothing here needs to survive a crash.
+    Store() : PageStore(false) {}
     // A lesson whose default font has a style, as the author may set it.
     qint64 addLesson(const QString& fontName = QStringLiteral("Arial")) {
         lesn->append();
