@@ -18,6 +18,10 @@ inline const QString kTextUnreadable = QStringLiteral("\"%1\" cannot be read: %2
 inline const QString kTextUnwritable = QStringLiteral("\"%1\" cannot be written: %2");
 inline const QString kNotPicture = QStringLiteral("\"%1\" is not a picture Vellora can show.");
 
+inline const QString kWurdTooLong =
+    QStringLiteral("The word \"%1\" is longer than %2 characters, the most one word can hold. Edit the text "
+                   "to shorten it or to break it with a blank.");
+
 inline const QString kNewPageRegNumZero = QStringLiteral("NewPageRegNum is 0");
 inline const QString kPageNotSaved = QStringLiteral("Page was not saved");
 inline const QString kNewPageNotLoaded = QStringLiteral("New page was not loaded");

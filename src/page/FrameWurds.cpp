@@ -1,6 +1,7 @@
 // The words of a reading page: one edit box per word inside the words box,
 // and the word rows they are loaded from and saved to.
 #include <QMouseEvent>
+#include <optional>
 
 #include "AppState.h"
 #include "Database.h"
@@ -60,12 +61,21 @@ QString TFrame::Capshun(int n) const {
 void TFrame::ParkTestWurd() { lbTestWurd->move(sbWurdsBox->width() + 1, lbTestWurd->y()); }
 
 bool TFrame::ParseWurds(qint64 pageRegNum, bool titlePage, const std::function<bool(const QString&)>& ask150) {
-    EraseOldWurds();
     const QFont font = textBoxFont();
     const ParseResult parsed =
         vellora::ParseWurds(TextBox->toPlainText().split(QLatin1Char('\n')), font, *measurer_, titlePage, ask150);
+    // Back to the text: the old words stay as they were.
+    if (parsed.editTextRequested) return false;
+    for (const StagedWurd& s : parsed.wurds)
+        if (s.text.size() > kMaxWurdText) {
+            if (dialogs_) dialogs_->warning(texts::kWurdTooLong.arg(s.text.trimmed()).arg(kMaxWurdText));
+            return false;
+        }
+    // The old words go and the new ones come in one transaction.
+    std::optional<Database::Transaction> tx;
+    if (rows_) tx.emplace(rows_->database());
+    EraseOldWurds();
     if (rows_) {
-        Database::Transaction tx(rows_->database());
         WurdData row;
         row.PageRegNum = pageRegNum;
         row.WFontName = font.family();
@@ -82,9 +92,8 @@ bool TFrame::ParseWurds(qint64 pageRegNum, bool titlePage, const std::function<b
             row.WTall = s.rect.height();
             rows_->NewWurdRecord(row);
         }
-        tx.commit();
+        tx->commit();
     }
-    if (parsed.editTextRequested) return false;
     WurdCount = int(parsed.wurds.size());
     return true;
 }
@@ -92,12 +101,11 @@ bool TFrame::ParseWurds(qint64 pageRegNum, bool titlePage, const std::function<b
 void TFrame::EraseOldWurds() {
     if (rows_ && WurdCount > 0) {
         Database::Transaction tx(rows_->database());
-        for (int n = 1; n <= WurdCount && n <= kMaxWurds; ++n) {
+        for (int n = 1; n <= WurdCount && n <= kMaxWurds; ++n)
             if (WurdRecNums[n] > 0) rows_->DeleteWurd(WurdRecNums[n]);
-            StopTimes[n] = 0;
-        }
         tx.commit();
     }
+    StopTimes.fill(0);
     DestroyAllWurds();
     WurdCount = 0;
     CurrentWurd = 0;

@@ -137,8 +137,15 @@ bool PageLayer::SavePageRecord(qint64 pageRegNum) {
     }
 }
 
-void PageLayer::saveItemsOfPage() {
-    if (!question()) frame_.SaveWurdRecords(st_.PageRegNum);
+bool PageLayer::saveItemsOfPage() {
+    if (question()) return true;
+    try {
+        frame_.SaveWurdRecords(st_.PageRegNum);
+        return true;
+    } catch (const StoreError& e) {
+        dialogs_.error(texts::kPageStoreFailed.arg(e.message()));
+        return false;
+    }
 }
 
 void PageLayer::leaveForTitle() {
@@ -183,11 +190,20 @@ void PageLayer::ChangePage(int pageNumber, int domain) {
         dialogs_.information(texts::kNewPageRegNumZero);
         return;
     }
-    if (st_.CurrentPage != 0 && !st_.SavingSuspended && !SavePageRecord(st_.PageRegNum)) {
-        dialogs_.information(texts::kPageNotSaved);
-        return;
+    {
+        // The page row and its words are written together: one commit, and
+        // never a row that counts words its page does not hold.
+        Database::Transaction tx(rows_.database());
+        if (st_.CurrentPage != 0 && !st_.SavingSuspended && !SavePageRecord(st_.PageRegNum)) {
+            dialogs_.information(texts::kPageNotSaved);
+            return;
+        }
+        if (!st_.SavingSuspended && st_.CurrentPage > 0 && !saveItemsOfPage()) {
+            dialogs_.information(texts::kPageNotSaved);
+            return;
+        }
+        tx.commit();
     }
-    if (!st_.SavingSuspended && st_.CurrentPage > 0) saveItemsOfPage();
     if (!LoadPageRecord(newKey)) {
         dialogs_.information(texts::kNewPageNotLoaded);
         return;
@@ -213,6 +229,10 @@ void PageLayer::ShowLoadedPage(int domain) {
         frame_.sbWurdsBox->hide();
         return;
     }
+    showWurds();
+}
+
+void PageLayer::showWurds() {
     frame_.LoadWurdRecordPointers(st_.PageRegNum);
     // A page row that counts more words than it has rows shows the words it
     // has, in order, and keeps them under their new numbers when saved.
@@ -270,6 +290,11 @@ bool PageLayer::ParseTextIntoWurds(int domain) {
         if (!frame_.ParseWurds(st_.PageRegNum, st_.RequestedPage == 0, ask150)) return false;
     } catch (const StoreError& e) {
         dialogs_.error(texts::kPageStoreFailed.arg(e.message()));
+        // The old words are still stored: show them again.
+        const std::optional<PageData> page = rows_.LoadPage(st_.PageRegNum);
+        frame_.WurdCount = page ? std::clamp(page->Wurds, 0, TFrame::kMaxWurds) : 0;
+        frame_.AdjustWurdsNumber();
+        if (frame_.WurdCount > 0) showWurds();
         return false;
     }
     frame_.TextBox->clear();

@@ -60,7 +60,10 @@ public:
 
 private:
     bool question() const;
-    void saveItemsOfPage();
+    // Loads and shows the words of the page in PageRegNum (WurdCount of them).
+    void showWurds();
+    // The words (or choices) of the page on screen; false when the store refused them.
+    bool saveItemsOfPage();
     void leaveForTitle();
     // The lesson's Pages against its page rows: shown with the pages it holds.
     void checkPageCount();

@@ -61,9 +61,18 @@ Font readFont(const Row& r, const QString& prefix) {
             colorCode(r, fontField(prefix, "FontColor")), int(r.asInteger(fontField(prefix, "FontStyle")))};
 }
 
+// A font family longer than its field keeps its first characters, as the
+// lesson's fonts do: a family name never makes a page unsavable.
+QString fitted(const Table& t, const QString& field, const QString& text) {
+    const int i = fieldIndex(t.def(), field);
+    const FieldDef& f = t.def().fields[size_t(i)];
+    return f.type == FieldType::Alpha && f.size > 0 ? text.left(f.size) : text;
+}
+
 // Only the page and word tables are written here: their colours are text.
 void writeFont(Table& t, const QString& prefix, const Font& f) {
-    t.setString(fontField(prefix, "FontName"), f.name);
+    const QString name = fontField(prefix, "FontName");
+    t.setString(name, fitted(t, name, f.name));
     t.setInteger(fontField(prefix, "FontSize"), f.size);
     t.setString(fontField(prefix, "FontColor"), QString::number(f.color));
     t.setInteger(fontField(prefix, "FontStyle"), f.style);

@@ -67,6 +67,8 @@ class TFrame : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kMaxWurds = 150;
+    // The most characters one word's row holds.
+    static constexpr int kMaxWurdText = 20;
     enum class WurdColor { White, Yellow, Aqua };
 
     explicit TFrame(QWidget* parent = nullptr);

@@ -248,6 +248,19 @@ TEST(Pages, DamagedRowsAndFilesEndInAClearMessage) {
     s.newPage(false);
     s.typeText(QStringLiteral("a b c"));
     s.cont();
+    // A word too long for its row sends the author back to the text, and the
+    // page keeps its words.
+    s.typeText(QStringLiteral("short Pneumonoultramicroscopic"));
+    s.dialogs.expect(MsgKind::Warning, texts::kWurdTooLong.arg(QStringLiteral("Pneumonoultramicroscopic")).arg(20));
+    s.cont();
+    EXPECT_EQ(s.state().CurrentDomain, 11);
+    EXPECT_EQ(s.frame().TextBox->toPlainText(), QStringLiteral("short Pneumonoultramicroscopic"));
+    EXPECT_EQ(s.rows().WurdRecNums(s.state().PageRegNum, 3)[3] != 0, true);
+    s.frame().TextBox->clear();
+    s.frame().TextBox->document()->setModified(false);
+    s.form().pages().ChangePage(1, 12);
+    EXPECT_EQ(s.frame().WurdCount, 3);
+
     const qint64 page = s.state().PageRegNum;
     const qint64 first = s.frame().WurdRecNums[1];
     s.newPage(false);
