@@ -1,6 +1,6 @@
-// Store work of a page change in a store of a million words: the page being
-// left saved with its 150 words, the next page found and loaded with its 150
-// words. Timed with the lookup indexes and with the walks over the whole
+// A page change in a store of a million words: the page being left saved
+// with its 150 words, the next page found and loaded with its 150 words —
+// first the store work alone, then through the page window, words shown. Timed with the lookup indexes and with the walks over the whole
 // table (one per page and one per word) that the lookups replace.
 //
 //   PageChange_bench [wordRows=1000000] [changes=200] [scanChanges=3] [scanWords=150]
@@ -8,6 +8,7 @@
 // scanWords below 150 times that many word walks per change and scales their
 // time to the page's word count (the words of a page lie together, so each
 // walk of a page costs about the same); the output says so.
+#include <QApplication>
 #include <QElapsedTimer>
 #include <algorithm>
 #include <cstdio>
@@ -17,8 +18,13 @@
 #include <random>
 #include <vector>
 
+#include "AppState.h"
 #include "Database.h"
+#include "Dialogs.h"
+#include "PageHost.h"
+#include "PageLayer.h"
 #include "PageRows.h"
+#include "TFrame.h"
 #include "PageStore.h"
 #include "Table.h"
 
@@ -212,9 +218,77 @@ void report(const char* what, const Run& r) {
                 cpu.median, cpu.p99);
 }
 
+// The main window as far as a page change needs it.
+struct BenchHost : PageHost {
+    explicit BenchHost(AppState& st) : st_(st) {}
+    void Icons(int domain) override { st_.CurrentDomain = domain; }
+    void SetCurrentPage(int n) override { st_.CurrentPage = n; }
+    bool SetPageCount(int n) override { return st_.PageCount = n, true; }
+    bool AskNewPage() override { return false; }
+    void RespaceTitle() override {}
+    QString MediaFileName(int, int) override { return QString(); }
+    int BackgroundIndex() const override { return 0; }
+    void ShowTextFont(int) override {}
+    AppState& st_;
+};
+
+// Any message during the run is a failure of the benchmark.
+struct FailingDialogs : Dialogs {
+    MsgAnswer message(MsgKind, const QString& text, MsgButtons, const QString&) override {
+        std::fprintf(stderr, "unexpected message: %s\n", qPrintable(text));
+        std::exit(1);
+    }
+    QString getOpenFileName(const QString&, const QString&, const QString&) override { return {}; }
+    QString getSaveFileName(const QString&, const QString&, const QString&) override { return {}; }
+    QString getExistingDirectory(const QString&, const QString&) override { return {}; }
+    int exec(QObject*) override { return 0; }
+};
+
+// Page changes through the page window: save the words on screen, load the
+// next page's words into their boxes, lay them out and paint them.
+void runWindow(Store& s, int changes, bool edited, std::mt19937& rng, bool saving = true) {
+    AppState st;
+    st.SaveOnPageChange = saving;
+    st.LessonOpen = true;
+    st.LesnRegNum = kLesson;
+    st.PageCount = s.pages - 1;  // full pages only
+    BenchHost host(st);
+    FailingDialogs dialogs;
+    TFrame frame;
+    frame.attach(st, dialogs, *s.rows, s.tmp.file(QStringLiteral("Vellora.ini")));
+    frame.resize(940, 540);
+    frame.show();
+    PageLayer layer(st, host, dialogs, *s.rows, frame);
+    std::uniform_int_distribution<int> pick(1, st.PageCount);
+    layer.ChangePage(pick(rng), 12);
+    Run r;
+    for (int i = 0; i < changes; ++i) {
+        if (edited)
+            for (int n = 1; n <= frame.WurdCount; ++n) frame.StopTimes[size_t(n)] += 1;
+        const double cpu = cpuMs();
+        QElapsedTimer t;
+        t.start();
+        layer.ChangePage(pick(rng), 12);
+        frame.repaint();
+        const double total = t.nsecsElapsed() / 1e6;
+        if (frame.WurdCount != kWurdsPerPage) {
+            std::fprintf(stderr, "page change %d showed %d words\n", i, frame.WurdCount);
+            std::exit(1);
+        }
+        r.total.push_back(total);
+        r.cpu.push_back(cpuMs() - cpu);
+    }
+    const Figures total = figuresOf(r.total), cpu = figuresOf(r.cpu);
+    std::printf("page window, %s, over %d changes\n  median %.2f ms, p99 %.2f ms; cpu median %.2f, p99 %.2f\n",
+                !saving ? "saving off (lesson play)" : edited ? "stop times changed" : "nothing changed", changes, total.median, total.p99, cpu.median,
+                cpu.p99);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     const int wordRows = argc > 1 ? std::atoi(argv[1]) : 1000000;
     const int changes = argc > 2 ? std::atoi(argv[2]) : 200;
     const int scanChanges = argc > 3 ? std::atoi(argv[3]) : 3;
@@ -245,6 +319,9 @@ int main(int argc, char** argv) {
                         "time)\n",
                         scanWords, kWurdsPerPage);
     }
+    runWindow(s, changes, true, rng);
+    runWindow(s, changes, false, rng);
+    runWindow(s, changes, false, rng, false);
     std::printf("target: median <= 10 ms for the indexed page change\n");
     return 0;
 }

@@ -36,7 +36,6 @@ TWurd::TWurd(int tag, QWidget* parent) : QLineEdit(parent), Tag(tag) {
     setCursorPosition(0);
     setTextMargins(0, 0, 0, 0);
     setContentsMargins(0, 0, 0, 0);
-    setStyleSheet(QStringLiteral("QLineEdit { border: none; padding: 0px; }"));
 }
 
 void TWurd::mousePressEvent(QMouseEvent* event) {
@@ -127,9 +126,24 @@ TWurd* TFrame::CreateWurd(int n) {
 }
 
 void TFrame::AdjustWurdsNumber() {
-    DestroyAllWurds();
+    // Boxes 1..WurdCount, word n in box n-1. The boxes of the page before are
+    // taken again as they are (making 150 edits costs more than the rest of
+    // a page change); each is reset to a fresh box first.
     WurdCount = std::clamp(WurdCount, 0, kMaxWurds);
-    for (int n = 1; n <= WurdCount; ++n) CreateWurd(n);
+    while (int(wurdBoxes_.size()) > WurdCount) {
+        delete wurdBoxes_.back();
+        wurdBoxes_.pop_back();
+    }
+    for (size_t k = 0; k < wurdBoxes_.size(); ++k) {
+        TWurd* w = wurdBoxes_[k];
+        w->Tag = int(k) + 1;
+        w->setFont(TextBox->font());
+        w->setPalette(sbWurdsBox->palette());
+        w->setToolTip(QString());
+        w->clear();
+    }
+    for (int n = int(wurdBoxes_.size()) + 1; n <= WurdCount; ++n) CreateWurd(n);
+    shpWOutline->move(sbWurdsBox->width() + 1, shpWOutline->y());
 }
 
 void TFrame::AssignWurdComponentNums() {
@@ -217,10 +231,14 @@ void TFrame::LoadWurdRecord(int n, qint64 wurdRegNum, int currentPage) {
     font.setFamily(row->WFontName);
     if (row->WFontSize > 0) font.setPointSize(int(row->WFontSize));
     font = FontWithStyle(font, row->WFontStyle);
-    w->setFont(font);
-    QPalette p = w->palette();
-    p.setColor(QPalette::Text, ColorOfCode(row->WFontColor));
-    w->setPalette(p);
+    // Most words share one font and colour: setting them again costs time.
+    if (w->font() != font) w->setFont(font);
+    const QColor color = ColorOfCode(row->WFontColor);
+    if (w->palette().color(QPalette::Text) != color) {
+        QPalette p = w->palette();
+        p.setColor(QPalette::Text, color);
+        w->setPalette(p);
+    }
     QString text = row->WText;
     // The first page widens narrow words with leading blanks so that they
     // are easy to click; the re-flow then gives them their new width.
