@@ -12,10 +12,6 @@ using namespace vellora::testing;
 
 namespace {
 
-const QString kCancelSuffix = QStringLiteral("\rClick \"Cancel\" to quit export.");
-
-QString prompt(int n) { return texts::diskPrompt(n, QStringLiteral("A")); }
-
 // Unpacks a package file into `dest` and answers its rows.
 std::map<TableId, std::map<qint64, Row>> packageRows(const QString& archive, const QString& dest) {
     QDir().mkpath(dest);
@@ -236,7 +232,7 @@ TEST_F(ExportTest, ExportingTwiceIntoOneDirectoryStopsAtTheLesnDisk) {
         x->dialogs.expect(MsgKind::Information, prompt(1)).expect(MsgKind::Information, texts::kLesnExported);
         ASSERT_TRUE(ExportToDisk(x->context).ok());
     }
-    const auto firstExport = treeContent(out.path());
+    const auto firstExport = treeDigest(out.path());
     const auto before = filesIn(other.directory);
     auto x = exchangeFor(other);
     x->dialogs.expect(MsgKind::Information, prompt(1))
@@ -244,7 +240,7 @@ TEST_F(ExportTest, ExportingTwiceIntoOneDirectoryStopsAtTheLesnDisk) {
     const ExchangeOutcome outcome = ExportToDisk(x->context);
     EXPECT_EQ(outcome.result, ExchangeOutcome::Result::Cancelled);
     EXPECT_EQ(outcome.message, oneLine(texts::kLesnDisk));
-    EXPECT_EQ(treeContent(out.path()), firstExport);
+    EXPECT_EQ(treeDigest(out.path()), firstExport);
     EXPECT_EQ(filesIn(other.directory), before);
     EXPECT_EQ(x->host.titlePages, 1);
 }

@@ -10,8 +10,6 @@ using namespace vellora::testing;
 
 namespace {
 
-const QString kCancelSuffix = QStringLiteral("\rClick \"Cancel\" to quit export.");
-
 // Answers OK to everything, for the exports that make the packages.
 struct AnswerOk : Dialogs {
     QStringList shown;

@@ -55,21 +55,6 @@ QString pick(const char* outcomes, int variant, int page) {
 
 }  // namespace
 
-TEST(Transitions, NextAndPrecedingDomainFunctions) {
-    const int next[23] = {2, 2, 3, 4, 5, 6, 8, 8, 9, 10, -1, 12, 13, -1, 15, 9, 17, 18, 19, 20, 21, 22, 16};
-    const int back[23] = {0, 0, 0, 2, 3, 4, 5, 6, 7, 15, 9, 10, 10, -1, 13, 14, 22, 16, 17, 18, 19, 20, 21};
-    for (int d = 0; d < 23; ++d)
-        for (int v = 0; v < 3; ++v) {
-            const PageFacts f{kVariants[v].wurds, kVariants[v].lastStop};
-            const int n = d == 10 ? (f.wurdCount > 0 ? 12 : 11)
-                                  : d == 13 ? (f.wurdCount > 0 && f.lastStopTime == 0 ? 14 : 15) : next[d];
-            EXPECT_EQ(NextDomain(d, f), n) << d << " variant " << v;
-            EXPECT_EQ(PrecedingDomain(d, f), d == 13 ? (f.wurdCount > 0 ? 12 : 11) : back[d]) << d;
-        }
-    EXPECT_EQ(NextDomain(23, {}), -1);
-    EXPECT_EQ(PrecedingDomain(-1, {}), -1);
-}
-
 TEST(Transitions, UnknownDomainNumbersAreReportedAndGiveStart) {
     ScriptedDialogs dialogs;
     TDm dm(dialogs);
@@ -80,6 +65,8 @@ TEST(Transitions, UnknownDomainNumbersAreReportedAndGiveStart) {
     dialogs.expect(MsgKind::Information, QStringLiteral("Requested domain is -1"));
     EXPECT_EQ(dm.NextDm(-1, {}), 0);
     EXPECT_EQ(dm.NextDm(6, {}), 8);  // no message for a known domain
+    EXPECT_EQ(NextDomain(23, {}), -1);
+    EXPECT_EQ(PrecedingDomain(-1, {}), -1);
     EXPECT_TRUE(dialogs.done());
 }
 

@@ -62,6 +62,7 @@ auto confirmDelete(bool ok) {
         EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Delete A Lesson"));
         EXPECT_EQ(dlg->lbAboutTo->text(), QStringLiteral("About To Delete Lesson:"));
         EXPECT_EQ(dlg->lbTitle->text(), QStringLiteral("Untitled"));
+        saveScreenshot(dlg, QStringLiteral("delete-lesson.png"));
         return int(ok ? QDialog::Accepted : QDialog::Rejected);
     };
 }
