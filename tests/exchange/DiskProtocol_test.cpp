@@ -185,7 +185,7 @@ TEST_F(SpanFile, MovesAFileThatFitsOnTheFirstDiskWhenAllowed) {
     EXPECT_TRUE(status.shownText(QStringLiteral("Spanning LESN.ZIP file, Copying files to disk  100% done")));
 }
 
-TEST(SpanFile, StopsAtADiskOfAnEarlierExport) {
+TEST_F(SpanFile, StopsAtADiskOfAnEarlierExport) {
     DiskSet set(5000, 3);
     const QString target = set.tmp.file(QStringLiteral("out"));
     QDir().mkpath(target);
@@ -196,13 +196,12 @@ TEST(SpanFile, StopsAtADiskOfAnEarlierExport) {
     }
     const auto before = treeDigest(target);
     writeFile(set.source, patternBytes(6000, 9));
-    Joining j;
-    j.dialogs.expect(MsgKind::Information, prompt(1))
+    dialogs.expect(MsgKind::Information, prompt(1))
         .expect(MsgKind::Warning, texts::kLesnDisk + kCancelSuffix, MsgAnswer::Ok)  // looks again
         .expect(MsgKind::Warning, texts::kLesnDisk + kCancelSuffix, MsgAnswer::Cancel);
-    EXPECT_FALSE(j.spanner.SpanFile(set.source, target));
+    EXPECT_FALSE(spanner.SpanFile(set.source, target));
     EXPECT_EQ(treeDigest(target), before);
-    EXPECT_EQ(j.spanner.lastProblem(), texts::kLesnDisk);
+    EXPECT_EQ(spanner.lastProblem(), texts::kLesnDisk);
 }
 
 TEST_F(SpanFile, AsksForAnotherDiskWhenOneIsTooSmallAndLeavesItAsItWas) {

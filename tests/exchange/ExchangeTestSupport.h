@@ -257,12 +257,6 @@ inline BuiltLesson makeLesson(DataDir& data, const LessonPlan& plan = {}) {
     return lesson;
 }
 
-inline QStringList namesIn(const QString& directory) {
-    QStringList names;
-    for (const auto& [name, bytes] : filesIn(directory)) names << name;
-    return names;
-}
-
 // The rows of one lesson in a database: its row, its pages, their words and choices.
 inline std::map<TableId, Rows> lessonRows(Database& db, qint64 lesson) {
     auto all = dumpDatabase(db);

@@ -390,11 +390,7 @@ TEST(TIUnzip, ReadsTheZipProgramsArchives) {
         ASSERT_TRUE(make.waitForFinished());
         ASSERT_EQ(make.exitCode(), 0);
         const QString dest = tmp.file(QStringLiteral("dest%1").arg(options));
-        QDir().mkpath(dest);
-        TIUnzip unzip;
-        unzip.FileName = theirs;
-        unzip.Dest = dest;
-        unzip.Execute();
+        unzipInto(theirs, dest);
         EXPECT_EQ(treeOf(dest), (QStringList{"a.db", "b.wav", "empty"}));
         EXPECT_EQ(readFile(dest + QStringLiteral("/a.db")), patternBytes(70000, 1));
         EXPECT_EQ(readFile(dest + QStringLiteral("/b.wav")), patternBytes(1234, 2));

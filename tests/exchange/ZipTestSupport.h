@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "IUnzip.h"
 #include "TestFiles.h"
 
 namespace vellora::testing {
@@ -45,6 +46,15 @@ inline void buildZip(const QString& path, const std::vector<RawEntry>& entries,
                   0);
     }
     ASSERT_EQ(zip_close(za), 0) << zip_strerror(za);
+}
+
+// Unpacks `archive` into `dest`, made first.
+inline void unzipInto(const QString& archive, const QString& dest) {
+    QDir().mkpath(dest);
+    TIUnzip unzip;
+    unzip.FileName = archive;
+    unzip.Dest = dest;
+    unzip.Execute();
 }
 
 struct EntryInfo {

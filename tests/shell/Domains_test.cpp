@@ -19,6 +19,8 @@
 
 using namespace vellora;
 using namespace vellora::testing;
+using DomainEntry = AppWithPages;
+using DomainList = AppWithPages;
 
 namespace {
 
@@ -245,11 +247,7 @@ TEST(RequestDomain, NoPageOfTheKindYetOffersANewPage) {
     }
 }
 
-TEST(DomainEntry, SameDomainOnTheSameKindOfPageIsNotRebuilt) {
-    StartedApp s;
-    TMainForm& f = s.form();
-    AppState& st = s.state();
-    FakePages pages(f, st);
+TEST_F(DomainEntry, SameDomainOnTheSameKindOfPageIsNotRebuilt) {
     pages.makeLesson(3);
     pages.pages[3].kind = QStringLiteral("q");
     pages.load(1);
@@ -281,11 +279,7 @@ TEST(DomainEntry, SameDomainOnTheSameKindOfPageIsNotRebuilt) {
     EXPECT_EQ(f.editDomain->text(), QStringLiteral("QPicture"));
 }
 
-TEST(DomainEntry, StepsOfEnteringADomain) {
-    StartedApp s;
-    TMainForm& f = s.form();
-    AppState& st = s.state();
-    FakePages pages(f, st);
+TEST_F(DomainEntry, StepsOfEnteringADomain) {
     FakeMedia media(f);
     pages.makeLesson(2);
     pages.pages[2].kind = QStringLiteral("q");
@@ -333,11 +327,7 @@ TEST(DomainEntry, StepsOfEnteringADomain) {
     EXPECT_EQ(st.CurrentDomain, 21);
 }
 
-TEST(DomainEntry, FocusMovesToTheDomainsControl) {
-    StartedApp s;
-    TMainForm& f = s.form();
-    AppState& st = s.state();
-    FakePages pages(f, st);
+TEST_F(DomainEntry, FocusMovesToTheDomainsControl) {
     pages.makeLesson(1);
     QWidget* memTitle = f.TitleScreen->memTitle;
     QWidget* holder = f.TitleScreen->DBEditHolder;
@@ -358,11 +348,7 @@ TEST(DomainEntry, FocusMovesToTheDomainsControl) {
     EXPECT_EQ(f.focusWidget(), choice);
 }
 
-TEST(DomainList, ShowsTheCurrentDomainAndRequestsTheClickedOne) {
-    StartedApp s;
-    TMainForm& f = s.form();
-    AppState& st = s.state();
-    FakePages pages(f, st);
+TEST_F(DomainList, ShowsTheCurrentDomainAndRequestsTheClickedOne) {
     pages.makeLesson(2);
     pages.load(1);
     f.Icons(22 - 9);  // Text Sound

@@ -95,18 +95,13 @@ TEST(FileNew, MakesLessonOneWithItsDirectoryAndEveryDefault) {
     EXPECT_EQ(r.i("Pages"), 0);
     for (const auto& [field, text] : texts) EXPECT_EQ(r.s(field), text) << field;
     EXPECT_EQ(r.s("TitleFontName"), QStringLiteral("Arial"));
-    EXPECT_EQ(r.i("TitleFontSize"), 22);
-    EXPECT_EQ(r.i("TitleFontColor"), 4);
-    EXPECT_EQ(r.i("TitleFontStyle"), 0);
     EXPECT_EQ(r.s("NameFontName"), QStringLiteral("arial"));
-    EXPECT_EQ(r.i("NameFontSize"), 20);
-    EXPECT_EQ(r.i("NameFontColor"), 4);
     EXPECT_EQ(r.s("LDefaultFontName"), QStringLiteral("arial"));
-    EXPECT_EQ(r.i("LDefaultFontSize"), 15);
-    EXPECT_EQ(r.i("LDefaultFontColor"), 0);
-    EXPECT_EQ(r.i("LDefaultFontStyle"), 0);
-    EXPECT_EQ(r.i("Background"), 0);
-    EXPECT_EQ(r.i("LessonSoundFile"), 0);
+    const std::pair<const char*, int> numbers[] = {
+        {"TitleFontSize", 22},    {"TitleFontColor", 4},    {"TitleFontStyle", 0}, {"NameFontSize", 20},
+        {"NameFontColor", 4},     {"LDefaultFontSize", 15}, {"LDefaultFontColor", 0},
+        {"LDefaultFontStyle", 0}, {"Background", 0},        {"LessonSoundFile", 0}};
+    for (const auto& [field, value] : numbers) EXPECT_EQ(r.i(field), value) << field;
     EXPECT_EQ(r.s("DirPath"), lessonDir(tmp, "00000001"));
 
     // A second new lesson saves the first and takes the next number.

@@ -48,19 +48,20 @@ TEST(StyleCode, TheEightCodesAndAnythingElseIsPlain) {
 
 namespace {
 
-struct AttributeSession : LessonSession {
+// A new lesson in a data directory of its own.
+struct OwnDir {
+    TempDir tmp;
+};
+struct AttributeSession : OwnDir, LessonSession {
     TMainForm& f;
     TTitleScreen& t;
-    explicit AttributeSession(const QString& dir) : LessonSession(dir), f(form()), t(title()) {
-        life().FileNewClick();
-    }
+    AttributeSession() : LessonSession(tmp.path()), f(form()), t(title()) { life().FileNewClick(); }
 };
 
 }  // namespace
 
 TEST(FontTool, ListsTheInstalledFontsAndShowsAStandInForAMissingOne) {
-    TempDir tmp;
-    AttributeSession s(tmp.path());
+    AttributeSession s;
     QStringList families = QFontDatabase::families();
     families.sort(Qt::CaseInsensitive);
     ASSERT_EQ(s.f.FontCombo->count(), families.size());
@@ -94,8 +95,7 @@ TEST(FontTool, ListsTheInstalledFontsAndShowsAStandInForAMissingOne) {
 }
 
 TEST(FontTool, ALongFamilyNameIsCutToTheFieldWhenSaved) {
-    TempDir tmp;
-    AttributeSession s(tmp.path());
+    AttributeSession s;
     s.attributes().SetFont(2, QStringLiteral("Liberation Sans Narrow Condensed"));
     EXPECT_TRUE(s.life().SaveLesnRecord());
     ASSERT_TRUE(s.f.LesnTable->findKey(qint64(1)));
@@ -103,8 +103,7 @@ TEST(FontTool, ALongFamilyNameIsCutToTheFieldWhenSaved) {
 }
 
 TEST(SizeTool, SpinsUpAndDownButNeverBelowOne) {
-    TempDir tmp;
-    AttributeSession s(tmp.path());
+    AttributeSession s;
     s.attributes().btnSize1Click();
     EXPECT_TRUE(s.f.pnlSize->isVisible());
     EXPECT_EQ(s.f.editSize->text(), QStringLiteral("22"));
@@ -145,8 +144,7 @@ TEST(SizeTool, SpinsUpAndDownButNeverBelowOne) {
 }
 
 TEST(ColorTool, GridShowsTheCurrentColourAndSetsTheChosenOne) {
-    TempDir tmp;
-    AttributeSession s(tmp.path());
+    AttributeSession s;
     s.attributes().btnColor1Click();
     ASSERT_TRUE(s.f.pnlColor->isVisible());
     EXPECT_EQ(s.f.ColorGrid1->selectedIndex(), kColorNavy);
@@ -169,8 +167,7 @@ TEST(ColorTool, GridShowsTheCurrentColourAndSetsTheChosenOne) {
 }
 
 TEST(StyleTool, BoxesShowAndSetTheStyleOnlyWhileStyleEventsAreOn) {
-    TempDir tmp;
-    AttributeSession s(tmp.path());
+    AttributeSession s;
     s.attributes().SetStyle(2, 110, 1);
     s.attributes().btnStyleClick();
     EXPECT_TRUE(s.f.pnlSetStyle->isVisible());
@@ -198,8 +195,7 @@ TEST(StyleTool, BoxesShowAndSetTheStyleOnlyWhileStyleEventsAreOn) {
 }
 
 TEST(DisplayFont, EnteringADomainShowsItsTargetWithoutChangingIt) {
-    TempDir tmp;
-    AttributeSession s(tmp.path());
+    AttributeSession s;
     // Title bold and teal; names italic (read from the middle name) and 12 points.
     s.attributes().apply(2, {QStringLiteral("Arial"), 26, ColorOfCode(kColorTeal), 100});
     s.attributes().apply(3, {QStringLiteral("DejaVu Serif"), 12, ColorOfCode(9), 0});
@@ -264,8 +260,7 @@ public:
 }  // namespace
 
 TEST(DisplayFont, ATargetWithNothingToShowKeepsTheIndicatorValues) {
-    TempDir tmp;
-    AttributeSession s(tmp.path());
+    AttributeSession s;
     EmptyChoices choices;
     s.attributes().setTarget(20, &choices);
     s.f.Icons(2);  // indicator: Arial 22 navy
@@ -281,8 +276,7 @@ TEST(DisplayFont, ATargetWithNothingToShowKeepsTheIndicatorValues) {
 }
 
 TEST(Popups, OpenJustBelowTheirButton) {
-    TempDir tmp;
-    AttributeSession s(tmp.path());
+    AttributeSession s;
     auto* button = new QToolButton(s.f.Slider);
     button->setGeometry(64, 2, 31, 31);
     button->show();

@@ -46,6 +46,12 @@ inline std::map<QString, QByteArray> filesIn(const QString& directory) {
     return files;
 }
 
+inline QStringList namesIn(const QString& directory) {
+    QStringList names;
+    for (const auto& [name, bytes] : filesIn(directory)) names << name;
+    return names;
+}
+
 // Every path below `root`, relative to it, sorted; directories end in "/".
 inline QStringList treeOf(const QString& root) {
     QStringList found;
