@@ -341,8 +341,7 @@ TEST(ZipDirectory, ReadsPlainArchivesAndRefusesAnythingElse) {
     TempDir tmp;
     const QString path = tmp.file(QStringLiteral("a.zip"));
     const QByteArray first = patternBytes(1000, 1), second = patternBytes(3000, 2);
-    buildZip(path,
-             {{"first.db", first, ZIP_CM_STORE, {}}, {"second.wav", second, ZIP_CM_STORE, {}}});
+    buildZip(path, {{"first.db", first}, {"second.wav", second}});
     const QByteArray good = readFile(path);
     const qsizetype end = endRecordOf(good);
     const qsizetype central = centralOf(good);
@@ -413,34 +412,19 @@ TEST(ZipDirectory, ReadsPlainArchivesAndRefusesAnythingElse) {
 TEST(ZipDirectory, AgreesWithLibzipOnlyOnTheSameEntries) {
     TempDir tmp;
     const QString a = tmp.file(QStringLiteral("a.zip"));
-    buildZip(a, {{"one.db", "1111", ZIP_CM_STORE, {}},
-                 {"two.wav", patternBytes(500, 1), ZIP_CM_STORE, {}}});
+    const RawEntry one{"one.db", "1111"}, two{"two.wav", patternBytes(500, 1)};
+    buildZip(a, {one, two});
     const struct {
         const char* what;
         std::vector<RawEntry> entries;
         bool agrees;
     } cases[] = {
-        {"the same",
-         {{"one.db", "1111", ZIP_CM_STORE, {}},
-          {"two.wav", patternBytes(500, 1), ZIP_CM_STORE, {}}},
-         true},
-        {"other data",
-         {{"one.db", "1112", ZIP_CM_STORE, {}},
-          {"two.wav", patternBytes(500, 1), ZIP_CM_STORE, {}}},
-         false},
-        {"other size",
-         {{"one.db", "11111", ZIP_CM_STORE, {}},
-          {"two.wav", patternBytes(500, 1), ZIP_CM_STORE, {}}},
-         false},
-        {"other name",
-         {{"one.db", "1111", ZIP_CM_STORE, {}},
-          {"two.WAV", patternBytes(500, 1), ZIP_CM_STORE, {}}},
-         false},
-        {"deflated",
-         {{"one.db", "1111", ZIP_CM_STORE, {}},
-          {"two.wav", patternBytes(500, 1), ZIP_CM_DEFLATE, {}}},
-         false},
-        {"one less", {{"one.db", "1111", ZIP_CM_STORE, {}}}, false},
+        {"the same", {one, two}, true},
+        {"other data", {{"one.db", "1112"}, two}, false},
+        {"other size", {{"one.db", "11111"}, two}, false},
+        {"other name", {one, {"two.WAV", two.data}}, false},
+        {"deflated", {one, {"two.wav", two.data, ZIP_CM_DEFLATE}}, false},
+        {"one less", {one}, false},
     };
     const auto directory = directoryOf(a);
     ASSERT_TRUE(directory.has_value());
@@ -459,7 +443,7 @@ TEST(ZipDirectory, FindsTheEndRecordBehindACommentAndInAnEmptyArchive) {
     TempDir tmp;
     const QString path = tmp.file(QStringLiteral("a.zip"));
     // A comment that itself looks like the start of an end record.
-    buildZip(path, {{"a.db", "aaa", ZIP_CM_STORE, {}}}, QByteArray(30, 'c'));
+    buildZip(path, {{"a.db", "aaa"}}, QByteArray(30, 'c'));
     QByteArray bytes = readFile(path);
     bytes.replace(bytes.size() - 26, 4, QByteArray("PK\x05\x06", 4));
     writeFile(path, bytes);
