@@ -14,9 +14,15 @@ using namespace vellora::testing;
 
 namespace {
 
-const QString kCancelSuffix = QStringLiteral("\rClick \"Cancel\" to quit export.");
-
-QString prompt(int n) { return texts::diskPrompt(n, QStringLiteral("A")); }
+// A spanner on test disks, for one export or import.
+struct Joining {
+    ScriptedDialogs dialogs;
+    RecordingStatus status;
+    TestDrive drive;
+    ExchangeState state;
+    DiskSpanner spanner{dialogs, status, drive, state};
+    Joining() { status.dialogs = &dialogs; }
+};
 
 // A package cut onto disk directories root/diskN by the spanner itself.
 struct DiskSet {
@@ -32,18 +38,16 @@ struct DiskSet {
 
     // Spans onto disks of `room` bytes each (after the DiskID).
     void span(qint64 room, int disks, unsigned seed) {
-        ScriptedDialogs dialogs;
-        RecordingStatus status;
-        TestDrive drive;
-        drive.root = tmp.file(QStringLiteral("disks"));
-        drive.capacity = room + DiskId::kSize;
-        ExchangeState state;
-        state.random.seed(seed);
-        for (int n = 1; n <= disks; ++n) dialogs.expect(MsgKind::Information, prompt(n));
-        DiskSpanner spanner(dialogs, status, drive, state);
-        ASSERT_TRUE(spanner.SpanFile(source, tmp.file(QStringLiteral("lesn.lsn"))));
+        Joining j;
+        j.drive.root = tmp.file(QStringLiteral("disks"));
+        j.drive.capacity = room + DiskId::kSize;
+        j.state.random.seed(seed);
+        for (int n = 1; n <= disks; ++n) j.dialogs.expect(MsgKind::Information, prompt(n));
+        ASSERT_TRUE(j.spanner.SpanFile(source, tmp.file(QStringLiteral("lesn.lsn"))));
     }
 };
+
+struct SpanFile : ::testing::Test, Joining {};
 
 TEST(DiskId, EncodesFourLittleEndianIntegers) {
     DiskId id;
@@ -128,18 +132,12 @@ TEST(DirectorySize, CountsNonEmptyFilesDirectlyInTheDirectory) {
     EXPECT_EQ(DirectorySize(QString(), state), -1);
 }
 
-TEST(SpanFile, SpreadsSeventyThousandBytesOverFortyThousandByteDisks) {
+TEST_F(SpanFile, SpreadsSeventyThousandBytesOverFortyThousandByteDisks) {
     DiskSet set(70000, 1);
-    ScriptedDialogs dialogs;
-    RecordingStatus status;
-    status.dialogs = &dialogs;
-    TestDrive drive;
     drive.root = set.tmp.file(QStringLiteral("disks"));
     drive.capacity = 40000 + DiskId::kSize;
-    ExchangeState state;
     state.PackageFileCount = 12;
     dialogs.expect(MsgKind::Information, prompt(1)).expect(MsgKind::Information, prompt(2));
-    DiskSpanner spanner(dialogs, status, drive, state);
     ASSERT_TRUE(spanner.SpanFile(set.source, set.tmp.file(QStringLiteral("lesn.lsn"))));
 
     EXPECT_EQ(readFile(set.piece(1)), set.data.left(40000));
@@ -172,17 +170,12 @@ TEST(SpanFile, SpreadsSeventyThousandBytesOverFortyThousandByteDisks) {
     EXPECT_TRUE(status.shownText(QStringLiteral("Spanning LESN.ZIP file, Copying files to disk  100% done")));
 }
 
-TEST(SpanFile, MovesAFileThatFitsOnTheFirstDiskWhenAllowed) {
+TEST_F(SpanFile, MovesAFileThatFitsOnTheFirstDiskWhenAllowed) {
     DiskSet set(50000, 2);
-    ScriptedDialogs dialogs;
-    RecordingStatus status;
-    TestDrive drive;
-    ExchangeState state;
     const QString target = set.tmp.file(QStringLiteral("out"));
     QDir().mkpath(target);
     writeFile(QDir(target).filePath(QStringLiteral("lesn.lsn")), "old piece");  // replaced
     dialogs.expect(MsgKind::Information, prompt(1));
-    DiskSpanner spanner(dialogs, status, drive, state);
     ASSERT_TRUE(spanner.SpanFile(set.source, target, true));
     EXPECT_EQ(readFile(QDir(target).filePath(QStringLiteral("lesn.lsn"))), set.data);
     EXPECT_FALSE(QFileInfo::exists(set.source));
@@ -192,69 +185,48 @@ TEST(SpanFile, MovesAFileThatFitsOnTheFirstDiskWhenAllowed) {
     EXPECT_TRUE(status.shownText(QStringLiteral("Spanning LESN.ZIP file, Copying files to disk  100% done")));
 }
 
-TEST(SpanFile, StopsAtADiskOfAnEarlierExport) {
+TEST_F(SpanFile, StopsAtADiskOfAnEarlierExport) {
     DiskSet set(5000, 3);
     const QString target = set.tmp.file(QStringLiteral("out"));
     QDir().mkpath(target);
-    TestDrive drive;
-    ExchangeState state;
-    RecordingStatus status;
     {
-        ScriptedDialogs dialogs;
-        dialogs.expect(MsgKind::Information, prompt(1));
-        DiskSpanner spanner(dialogs, status, drive, state);
-        ASSERT_TRUE(spanner.SpanFile(set.source, target));
+        Joining first;
+        first.dialogs.expect(MsgKind::Information, prompt(1));
+        ASSERT_TRUE(first.spanner.SpanFile(set.source, target));
     }
-    const auto before = treeContent(target);
+    const auto before = treeDigest(target);
     writeFile(set.source, patternBytes(6000, 9));
-    ScriptedDialogs dialogs;
     dialogs.expect(MsgKind::Information, prompt(1))
         .expect(MsgKind::Warning, texts::kLesnDisk + kCancelSuffix, MsgAnswer::Ok)  // looks again
         .expect(MsgKind::Warning, texts::kLesnDisk + kCancelSuffix, MsgAnswer::Cancel);
-    DiskSpanner spanner(dialogs, status, drive, state);
     EXPECT_FALSE(spanner.SpanFile(set.source, target));
-    EXPECT_EQ(treeContent(target), before);
+    EXPECT_EQ(treeDigest(target), before);
     EXPECT_EQ(spanner.lastProblem(), texts::kLesnDisk);
 }
 
-TEST(SpanFile, AsksForAnotherDiskWhenOneIsTooSmallAndLeavesItAsItWas) {
+TEST_F(SpanFile, AsksForAnotherDiskWhenOneIsTooSmallAndLeavesItAsItWas) {
     DiskSet set(5000, 4);
-    ScriptedDialogs dialogs;
-    RecordingStatus status;
-    TestDrive drive;
     drive.root = set.tmp.file(QStringLiteral("disks"));
     drive.capacity = 2047 + DiskId::kSize;
-    ExchangeState state;
     dialogs.expect(MsgKind::Information, prompt(1))
         .expect(MsgKind::Warning, texts::kInsufficientCapacity, MsgAnswer::Ok)
         .expect(MsgKind::Information, prompt(1))
         .expect(MsgKind::Warning, texts::kInsufficientCapacity, MsgAnswer::Cancel);
-    DiskSpanner spanner(dialogs, status, drive, state);
     EXPECT_FALSE(spanner.SpanFile(set.source, set.tmp.file(QStringLiteral("lesn.lsn"))));
     EXPECT_TRUE(namesIn(set.disk(1)).isEmpty()) << namesIn(set.disk(1)).join(QLatin1Char(' ')).toStdString();
 }
 
-TEST(SpanFile, ExactlyTwoThousandFortyEightBytesIsAUsableDisk) {
+TEST_F(SpanFile, ExactlyTwoThousandFortyEightBytesIsAUsableDisk) {
     DiskSet set(4096, 5);
-    ScriptedDialogs dialogs;
-    RecordingStatus status;
-    TestDrive drive;
     drive.root = set.tmp.file(QStringLiteral("disks"));
     drive.capacity = 2048 + DiskId::kSize;
-    ExchangeState state;
     dialogs.expect(MsgKind::Information, prompt(1)).expect(MsgKind::Information, prompt(2));
-    DiskSpanner spanner(dialogs, status, drive, state);
     ASSERT_TRUE(spanner.SpanFile(set.source, set.tmp.file(QStringLiteral("lesn.lsn"))));
     EXPECT_EQ(readFile(set.piece(1)) + readFile(set.piece(2)), set.data);
 }
 
-TEST(SpanFile, ReportsAMissingSourceAndAPackageTooLargeForADiskId) {
+TEST_F(SpanFile, ReportsAMissingSourceAndAPackageTooLargeForADiskId) {
     TempDir tmp;
-    ScriptedDialogs dialogs;
-    RecordingStatus status;
-    TestDrive drive;
-    ExchangeState state;
-    DiskSpanner spanner(dialogs, status, drive, state);
     EXPECT_THROW(spanner.SpanFile(tmp.file(QStringLiteral("LESN.ZIP")), tmp.path()), EFileError);
 
     const QString big = tmp.file(QStringLiteral("big.zip"));
@@ -269,42 +241,20 @@ TEST(SpanFile, ReportsAMissingSourceAndAPackageTooLargeForADiskId) {
     EXPECT_FALSE(status.gauge.back().visible);
 }
 
-TEST(SpanFile, ReportsADiskIdThatCannotBeWritten) {
+TEST_F(SpanFile, ReportsADiskIdThatCannotBeWritten) {
     DiskSet set(3000, 6);
-    ScriptedDialogs dialogs;
-    RecordingStatus status;
-    TestDrive drive;
-    ExchangeState state;
     const QString target = set.tmp.file(QStringLiteral("gone/lesn.lsn"));  // no such directory
     dialogs.expect(MsgKind::Information, prompt(1))
         .expect(MsgKind::Error, texts::kCannotCreateFile.arg(set.tmp.file(QStringLiteral("gone/DiskID"))));
-    DiskSpanner spanner(dialogs, status, drive, state);
     EXPECT_FALSE(spanner.SpanFile(set.source, target));
-}
-
-TEST(SpanFile, PackageIdentifiersComeFromTheSeededGenerator) {
-    auto idFor = [](unsigned seed) {
-        DiskSet set(1000, 7);
-        set.span(40000, 1, seed);
-        return diskIdAt(QDir(set.disk(1)).filePath(QStringLiteral("DiskID"))).PackageID;
-    };
-    EXPECT_EQ(idFor(11), idFor(11));
-    std::set<qint32> seen;
-    for (unsigned s = 0; s < 8; ++s) seen.insert(idFor(s));
-    EXPECT_GT(seen.size(), 4u);
 }
 
 // Zipping straight onto disks ------------------------------------------------
 
 // A lesson directory of a few files, zipped onto disk directories root/diskN.
-struct ZipOntoDisks {
+struct ZipOntoDisks : Joining {
     TempDir tmp;
     QString lesson = tmp.file(QStringLiteral("lesson"));
-    ScriptedDialogs dialogs;
-    RecordingStatus status;
-    TestDrive drive;
-    ExchangeState state;
-    DiskSpanner spanner{dialogs, status, drive, state};
     TInfoZip zip;
 
     explicit ZipOntoDisks(qint64 room) {
@@ -315,7 +265,6 @@ struct ZipOntoDisks {
         drive.root = tmp.file(QStringLiteral("disks"));
         drive.capacity = room + DiskId::kSize;
         drive.keepsDisks = true;
-        status.dialogs = &dialogs;
         zip.NoDirEntries = true;
         zip.NameOfZipFile = QDir(lesson).filePath(QStringLiteral("LESN.ZIP"));
         zip.FileList << QDir(lesson).filePath(QStringLiteral("*.*"));
@@ -406,14 +355,6 @@ TEST(SpanZip, AFileThatChangesWhileItIsZippedStopsTheExport) {
 }
 
 // Joining ----------------------------------------------------------------
-
-struct Joining {
-    ScriptedDialogs dialogs;
-    RecordingStatus status;
-    TestDrive drive;
-    ExchangeState state;
-    DiskSpanner spanner{dialogs, status, drive, state};
-};
 
 TEST(ReassembleFile, RefusesADiskOfAnotherExportInTheMiddleOfASet) {
     DiskSet a(70000, 11);
@@ -630,7 +571,7 @@ namespace {
 
 // Pieces copied between two file systems go through the buffer rather than
 // the kernel's copy; the bytes are the same either way.
-TEST(SpanFile, CopiesBetweenFileSystems) {
+TEST_F(SpanFile, CopiesBetweenFileSystems) {
     QTemporaryDir shm(QStringLiteral("/dev/shm/vellora-test-XXXXXX"));
     TempDir tmp;
     if (!shm.isValid() || QStorageInfo(shm.path()).device() == QStorageInfo(tmp.path()).device())
@@ -638,14 +579,9 @@ TEST(SpanFile, CopiesBetweenFileSystems) {
     const QByteArray data = patternBytes(70000, 21);
     const QString source = QDir(shm.path()).filePath(QStringLiteral("LESN.ZIP"));
     writeFile(source, data);
-    ScriptedDialogs dialogs;
-    RecordingStatus status;
-    TestDrive drive;
     drive.root = tmp.file(QStringLiteral("disks"));
     drive.capacity = 40000 + DiskId::kSize;
-    ExchangeState state;
     dialogs.expect(MsgKind::Information, prompt(1)).expect(MsgKind::Information, prompt(2));
-    DiskSpanner spanner(dialogs, status, drive, state);
     ASSERT_TRUE(spanner.SpanFile(source, tmp.file(QStringLiteral("lesn.lsn")), true));
     EXPECT_EQ(readFile(source), data) << "a file on another disk is copied, not moved";
     EXPECT_EQ(readFile(tmp.file(QStringLiteral("disks/disk1/lesn.lsn"))) + readFile(tmp.file(QStringLiteral("disks/disk2/lesn.lsn"))),

@@ -36,6 +36,10 @@
 
 namespace vellora::testing {
 
+const QString kCancelSuffix = QStringLiteral("\rClick \"Cancel\" to quit export.");
+
+inline QString prompt(int n) { return texts::diskPrompt(n, QStringLiteral("A")); }
+
 // The status line, with the progress gauge's values in order. Each gauge
 // value remembers how many messages had been shown by then, so a test can
 // tell on which disk it came.
@@ -253,40 +257,10 @@ inline BuiltLesson makeLesson(DataDir& data, const LessonPlan& plan = {}) {
     return lesson;
 }
 
-// Files directly in a directory, name -> content.
-inline std::map<QString, QByteArray> filesIn(const QString& directory) {
-    std::map<QString, QByteArray> files;
-    for (const QFileInfo& f : QDir(directory).entryInfoList(QDir::Files | QDir::Hidden | QDir::System))
-        files[f.fileName()] = readFile(f.absoluteFilePath());
-    return files;
-}
-
-inline QStringList namesIn(const QString& directory) {
-    QStringList names;
-    for (const auto& [name, bytes] : filesIn(directory)) names << name;
-    return names;
-}
-
-using Row = std::vector<QVariant>;
-
-// Every row of every table, by key.
-inline std::map<TableId, std::map<qint64, Row>> dumpDatabase(Database& db) {
-    std::map<TableId, std::map<qint64, Row>> all;
-    for (TableId id : kAllTables) {
-        Table t(db, id, true);
-        for (bool more = t.first(); more; more = t.next()) {
-            Row r(t.def().fields.size());
-            for (size_t i = 0; i < r.size(); ++i) r[i] = t.field(int(i));
-            all[id][t.key()] = r;
-        }
-    }
-    return all;
-}
-
 // The rows of one lesson in a database: its row, its pages, their words and choices.
-inline std::map<TableId, std::map<qint64, Row>> lessonRows(Database& db, qint64 lesson) {
+inline std::map<TableId, Rows> lessonRows(Database& db, qint64 lesson) {
     auto all = dumpDatabase(db);
-    std::map<TableId, std::map<qint64, Row>> rows;
+    std::map<TableId, Rows> rows;
     rows[TableId::Lesn][lesson] = all[TableId::Lesn][lesson];
     std::set<qint64> pages;
     for (const auto& [key, row] : all[TableId::Page])
@@ -298,14 +272,6 @@ inline std::map<TableId, std::map<qint64, Row>> lessonRows(Database& db, qint64 
         for (const auto& [key, row] : all[child])
             if (pages.count(row[1].toLongLong())) rows[child][key] = row;
     return rows;
-}
-
-// A disk-set directory tree: every file below `root` with its content.
-inline std::map<QString, QByteArray> treeContent(const QString& root) {
-    std::map<QString, QByteArray> content;
-    for (const QString& rel : treeOf(root))
-        if (!rel.endsWith(QLatin1Char('/'))) content[rel] = readFile(QDir(root).filePath(rel));
-    return content;
 }
 
 // Every file below `root` with a digest of its content; the working

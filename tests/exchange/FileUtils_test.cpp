@@ -12,10 +12,10 @@
 #include "ScriptedDialogs.h"
 #include "StatusLine.h"
 #include "TempDir.h"
+#include "TestFiles.h"
 
 using namespace vellora;
-using vellora::testing::ScriptedDialogs;
-using vellora::testing::TempDir;
+using namespace vellora::testing;
 
 namespace {
 
@@ -23,28 +23,6 @@ struct RecordingStatus : StatusLine {
     QStringList texts;
     void setStatusText(const QString& text) override { texts << text; }
 };
-
-QByteArray pattern(qint64 size) {
-    QByteArray b(size, Qt::Uninitialized);
-    for (qint64 i = 0; i < size; ++i) b[i] = char((i * 131 + i / 8192) & 0xff);
-    return b;
-}
-
-void writeFile(const QString& path, const QByteArray& content) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    f.write(content);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return QByteArray("<missing>");
-    return f.readAll();
-}
-
-QStringList namesIn(const QString& dir) {
-    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-}
 
 // A disk that takes only `capacity` bytes.
 class FullDiskFile : public QSaveFile {
@@ -129,7 +107,7 @@ TEST(FileUtils, CopyFileBlocksCopiesEverySizeAroundTheBlockSize) {
     TempDir tmp;
     for (qint64 size : {0, 1, 8191, 8192, 8193, 16383, 16384, 16385, 3 * 8192 + 17}) {
         SCOPED_TRACE(size);
-        const QByteArray content = pattern(size);
+        const QByteArray content = patternBytes(size, 1);
         writeFile(tmp.file(QStringLiteral("src.bin")), content);
         CopyFileBlocks(tmp.file(QStringLiteral("src.bin")), tmp.file(QStringLiteral("dst.bin")),
                        false);
@@ -197,7 +175,7 @@ TEST(FileUtils, CopyFileBlocksReportsFilesItCannotOpenOrCreate) {
 
 TEST(FileUtils, AFullDiskOrABadSourceFailsTheCopyAndKeepsTheOldDestination) {
     TempDir tmp;
-    const QByteArray content = pattern(5 * 8192 + 100);
+    const QByteArray content = patternBytes(5 * 8192 + 100, 1);
     writeFile(tmp.file(QStringLiteral("src.bin")), content);
     for (qint64 capacity :
          {qint64(0), qint64(100), qint64(8192), qint64(2 * 8192), qint64(5 * 8192 + 99)}) {

@@ -10,8 +10,6 @@ using namespace vellora::testing;
 
 namespace {
 
-const QString kCancelSuffix = QStringLiteral("\rClick \"Cancel\" to quit export.");
-
 // Answers OK to everything, for the exports that make the packages.
 struct AnswerOk : Dialogs {
     QStringList shown;
@@ -299,13 +297,7 @@ TEST_F(ImportTest, HostilePackagesEndWithAMessageAndChangeNothing) {
     const QString good = piece(out.path());
     const QByteArray goodBytes = readFile(good);
     const QString tables = out.file(QStringLiteral("tables"));
-    QDir().mkpath(tables);
-    {
-        TIUnzip unzip;
-        unzip.FileName = good;
-        unzip.Dest = tables;
-        unzip.Execute();
-    }
+    unzipInto(good, tables);
     const QString emptyTables = out.file(QStringLiteral("empty"));
     QDir().mkpath(emptyTables);
     Database::createTables(emptyTables, false);
@@ -571,13 +563,7 @@ TEST_F(ImportTest, ALessonThatCannotBeLoadedShowsLessonNotFound) {
 TEST_F(ImportTest, AHostilePackageReadInPlaceFromItsDisksIsRefused) {
     exportTo(source, lesson, out.path(), -1);
     const QString tables = out.file(QStringLiteral("tables"));
-    QDir().mkpath(tables);
-    {
-        TIUnzip unzip;
-        unzip.FileName = piece(out.path());
-        unzip.Dest = tables;
-        unzip.Execute();
-    }
+    unzipInto(piece(out.path()), tables);
     const QString whole = out.file(QStringLiteral("whole.zip"));
     zipPackage(whole, tables, {rawEntry("../../evil.wav", patternBytes(3000, 4))});
     const QByteArray bytes = readFile(whole);

@@ -320,11 +320,7 @@ TEST(TInfoZip, BothWritersReportAndStoreAlike) {
         zip.Execute();
         lines[grow] = printed.text;
         const QString dest = f.tmp.file(QStringLiteral("out%1").arg(grow));
-        QDir().mkpath(dest);
-        TIUnzip unzip;
-        unzip.FileName = zip.NameOfZipFile;
-        unzip.Dest = dest;
-        unzip.Execute();
+        unzipInto(zip.NameOfZipFile, dest);
         for (const QString& name : treeOf(dest))
             data[grow] += name.toUtf8() + '=' + readFile(dest + '/' + name);
         EXPECT_EQ(namesOf(zip.NameOfZipFile),
@@ -389,10 +385,6 @@ TEST(TInfoZip, FilesChangedAfterTheyWereListed) {
     zip.Execute();
     EXPECT_EQ(lines.text.last(), QStringLiteral("  total: 1 entries, %1 bytes").arg(grown.size()));
     const QString dest = f.tmp.file(QStringLiteral("dest"));
-    QDir().mkpath(dest);
-    TIUnzip unzip;
-    unzip.FileName = archive;
-    unzip.Dest = dest;
-    unzip.Execute();
+    unzipInto(archive, dest);
     EXPECT_EQ(readFile(dest + QStringLiteral("/A.WAV")), grown);
 }

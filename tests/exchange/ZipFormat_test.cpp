@@ -124,8 +124,8 @@ TEST(StoredZipWriter, FitsOnlyWhatNeedsNoZip64) {
             << c.entries << " " << c.data;
 }
 
-// Our archives are standard ones: libzip, Info-ZIP's unzip and Python's
-// zipfile read them, with the right names, sizes, CRCs and dates.
+// Our archives are standard ones: libzip and Info-ZIP's unzip read them, with
+// the right names, sizes, CRCs and dates.
 TEST(StoredZipWriter, ArchivesAreReadByOtherTools) {
     TempDir tmp;
     const QString source = tmp.file(QStringLiteral("src"));
@@ -189,32 +189,6 @@ TEST(StoredZipWriter, ArchivesAreReadByOtherTools) {
         const QString out = QString::fromUtf8(test.readAllStandardOutput());
         EXPECT_EQ(test.exitCode(), 0) << out.toStdString();
         EXPECT_TRUE(out.contains(QStringLiteral("No errors detected"))) << out.toStdString();
-    }
-    if (haveProgram("python3")) {
-        QProcess python;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("PYTHONIOENCODING"), QStringLiteral("utf-8"));
-        python.setProcessEnvironment(env);
-        python.start(QStringLiteral("python3"),
-                     {QStringLiteral("-c"),
-                      QStringLiteral(
-                          "import sys, zipfile\n"
-                          "z = zipfile.ZipFile(sys.argv[1])\n"
-                          "assert z.testzip() is None\n"
-                          "for i in z.infolist(): print(i.filename, i.file_size, i.compress_type, "
-                          "'%d-%02d-%02d %02d:%02d:%02d' % i.date_time)\n"),
-                      zip.NameOfZipFile});
-        ASSERT_TRUE(python.waitForFinished());
-        EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
-        const QStringList lines =
-            QString::fromUtf8(python.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-        EXPECT_EQ(lines.size(), qsizetype(files.size() + 1));
-        for (std::size_t i = 0; i < files.size(); ++i)
-            EXPECT_TRUE(lines.contains(QStringLiteral("%1 %2 0 2021-06-15 13:45:30")
-                                           .arg(files[i].first)
-                                           .arg(files[i].second)))
-                << files[i].first.toStdString() << "\n"
-                << lines.join('\n').toStdString();
     }
 }
 
@@ -367,8 +341,7 @@ TEST(ZipDirectory, ReadsPlainArchivesAndRefusesAnythingElse) {
     TempDir tmp;
     const QString path = tmp.file(QStringLiteral("a.zip"));
     const QByteArray first = patternBytes(1000, 1), second = patternBytes(3000, 2);
-    buildZip(path,
-             {{"first.db", first, ZIP_CM_STORE, {}}, {"second.wav", second, ZIP_CM_STORE, {}}});
+    buildZip(path, {{"first.db", first}, {"second.wav", second}});
     const QByteArray good = readFile(path);
     const qsizetype end = endRecordOf(good);
     const qsizetype central = centralOf(good);
@@ -439,34 +412,19 @@ TEST(ZipDirectory, ReadsPlainArchivesAndRefusesAnythingElse) {
 TEST(ZipDirectory, AgreesWithLibzipOnlyOnTheSameEntries) {
     TempDir tmp;
     const QString a = tmp.file(QStringLiteral("a.zip"));
-    buildZip(a, {{"one.db", "1111", ZIP_CM_STORE, {}},
-                 {"two.wav", patternBytes(500, 1), ZIP_CM_STORE, {}}});
+    const RawEntry one{"one.db", "1111"}, two{"two.wav", patternBytes(500, 1)};
+    buildZip(a, {one, two});
     const struct {
         const char* what;
         std::vector<RawEntry> entries;
         bool agrees;
     } cases[] = {
-        {"the same",
-         {{"one.db", "1111", ZIP_CM_STORE, {}},
-          {"two.wav", patternBytes(500, 1), ZIP_CM_STORE, {}}},
-         true},
-        {"other data",
-         {{"one.db", "1112", ZIP_CM_STORE, {}},
-          {"two.wav", patternBytes(500, 1), ZIP_CM_STORE, {}}},
-         false},
-        {"other size",
-         {{"one.db", "11111", ZIP_CM_STORE, {}},
-          {"two.wav", patternBytes(500, 1), ZIP_CM_STORE, {}}},
-         false},
-        {"other name",
-         {{"one.db", "1111", ZIP_CM_STORE, {}},
-          {"two.WAV", patternBytes(500, 1), ZIP_CM_STORE, {}}},
-         false},
-        {"deflated",
-         {{"one.db", "1111", ZIP_CM_STORE, {}},
-          {"two.wav", patternBytes(500, 1), ZIP_CM_DEFLATE, {}}},
-         false},
-        {"one less", {{"one.db", "1111", ZIP_CM_STORE, {}}}, false},
+        {"the same", {one, two}, true},
+        {"other data", {{"one.db", "1112"}, two}, false},
+        {"other size", {{"one.db", "11111"}, two}, false},
+        {"other name", {one, {"two.WAV", two.data}}, false},
+        {"deflated", {one, {"two.wav", two.data, ZIP_CM_DEFLATE}}, false},
+        {"one less", {one}, false},
     };
     const auto directory = directoryOf(a);
     ASSERT_TRUE(directory.has_value());
@@ -485,7 +443,7 @@ TEST(ZipDirectory, FindsTheEndRecordBehindACommentAndInAnEmptyArchive) {
     TempDir tmp;
     const QString path = tmp.file(QStringLiteral("a.zip"));
     // A comment that itself looks like the start of an end record.
-    buildZip(path, {{"a.db", "aaa", ZIP_CM_STORE, {}}}, QByteArray(30, 'c'));
+    buildZip(path, {{"a.db", "aaa"}}, QByteArray(30, 'c'));
     QByteArray bytes = readFile(path);
     bytes.replace(bytes.size() - 26, 4, QByteArray("PK\x05\x06", 4));
     writeFile(path, bytes);

@@ -1,59 +1,19 @@
 #pragma once
 
-// Helpers for the zip component tests: files with known content and archives
-// built directly with libzip, including ones our own writer would never make.
+// Archives built and read directly with libzip, including ones our own
+// writer would never make.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <zip.h>
 
-#include <QByteArray>
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
-#include <QString>
-#include <QStringList>
 #include <optional>
 #include <vector>
 
+#include "IUnzip.h"
+#include "TestFiles.h"
+
 namespace vellora::testing {
-
-// Content that differs at every position, so a shifted or repeated block shows.
-inline QByteArray patternBytes(qsizetype size, int seed) {
-    QByteArray data(size, Qt::Uninitialized);
-    quint32 x = 2166136261u ^ quint32(seed);
-    for (qsizetype i = 0; i < size; ++i) {
-        x = x * 1664525u + 1013904223u;
-        data[i] = char(x >> 24);
-    }
-    return data;
-}
-
-inline void writeFile(const QString& path, const QByteArray& data) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(f.write(data), data.size());
-}
-
-inline QByteArray readFile(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return QByteArray("<missing>");
-    return f.readAll();
-}
-
-// Every path below `root`, relative to it, sorted; directories end in "/".
-inline QStringList treeOf(const QString& root) {
-    QStringList found;
-    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QFileInfo info(it.next());
-        found << QDir(root).relativeFilePath(info.filePath()) +
-                     (info.isDir() && !info.isSymLink() ? QStringLiteral("/") : QString());
-    }
-    found.sort();
-    return found;
-}
 
 struct RawEntry {
     QByteArray name;
@@ -86,6 +46,15 @@ inline void buildZip(const QString& path, const std::vector<RawEntry>& entries,
                   0);
     }
     ASSERT_EQ(zip_close(za), 0) << zip_strerror(za);
+}
+
+// Unpacks `archive` into `dest`, made first.
+inline void unzipInto(const QString& archive, const QString& dest) {
+    QDir().mkpath(dest);
+    TIUnzip unzip;
+    unzip.FileName = archive;
+    unzip.Dest = dest;
+    unzip.Execute();
 }
 
 struct EntryInfo {

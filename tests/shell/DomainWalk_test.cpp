@@ -15,6 +15,7 @@
 
 using namespace vellora;
 using namespace vellora::testing;
+using DomainWalk = AppWithPages;
 
 namespace {
 
@@ -29,11 +30,7 @@ void screenshot(QWidget& w, int domain, std::set<int>& taken) {
 // Walks a lesson of a reading page and a question page through every domain
 // with the real main window: Continue, Return, the domain list and the
 // diagram in activate mode.
-TEST(DomainWalk, EveryDomainThroughTheMainWindow) {
-    StartedApp s;
-    TMainForm& f = s.form();
-    AppState& st = s.state();
-    FakePages pages(f, st);
+TEST_F(DomainWalk, EveryDomainThroughTheMainWindow) {
     pages.makeLesson(2, FakePages::Page{QStringLiteral("r"), 4, 0});
     pages.pages[2].kind = QStringLiteral("q");
     std::set<int> taken;
@@ -104,11 +101,7 @@ TEST(DomainWalk, EveryDomainThroughTheMainWindow) {
     EXPECT_TRUE(s.dialogs.done());
 }
 
-TEST(DomainWalk, ScrollingTheStripAndResettingItOnEntry) {
-    StartedApp s;
-    TMainForm& f = s.form();
-    AppState& st = s.state();
-    FakePages pages(f, st);
+TEST_F(DomainWalk, ScrollingTheStripAndResettingItOnEntry) {
     pages.makeLesson(1);
     pages.load(1);
     f.Icons(15);

@@ -19,6 +19,8 @@
 
 using namespace vellora;
 using namespace vellora::testing;
+using DomainEntry = AppWithPages;
+using DomainList = AppWithPages;
 
 namespace {
 
@@ -55,21 +57,6 @@ QString pick(const char* outcomes, int variant, int page) {
 
 }  // namespace
 
-TEST(Transitions, NextAndPrecedingDomainFunctions) {
-    const int next[23] = {2, 2, 3, 4, 5, 6, 8, 8, 9, 10, -1, 12, 13, -1, 15, 9, 17, 18, 19, 20, 21, 22, 16};
-    const int back[23] = {0, 0, 0, 2, 3, 4, 5, 6, 7, 15, 9, 10, 10, -1, 13, 14, 22, 16, 17, 18, 19, 20, 21};
-    for (int d = 0; d < 23; ++d)
-        for (int v = 0; v < 3; ++v) {
-            const PageFacts f{kVariants[v].wurds, kVariants[v].lastStop};
-            const int n = d == 10 ? (f.wurdCount > 0 ? 12 : 11)
-                                  : d == 13 ? (f.wurdCount > 0 && f.lastStopTime == 0 ? 14 : 15) : next[d];
-            EXPECT_EQ(NextDomain(d, f), n) << d << " variant " << v;
-            EXPECT_EQ(PrecedingDomain(d, f), d == 13 ? (f.wurdCount > 0 ? 12 : 11) : back[d]) << d;
-        }
-    EXPECT_EQ(NextDomain(23, {}), -1);
-    EXPECT_EQ(PrecedingDomain(-1, {}), -1);
-}
-
 TEST(Transitions, UnknownDomainNumbersAreReportedAndGiveStart) {
     ScriptedDialogs dialogs;
     TDm dm(dialogs);
@@ -80,6 +67,8 @@ TEST(Transitions, UnknownDomainNumbersAreReportedAndGiveStart) {
     dialogs.expect(MsgKind::Information, QStringLiteral("Requested domain is -1"));
     EXPECT_EQ(dm.NextDm(-1, {}), 0);
     EXPECT_EQ(dm.NextDm(6, {}), 8);  // no message for a known domain
+    EXPECT_EQ(NextDomain(23, {}), -1);
+    EXPECT_EQ(PrecedingDomain(-1, {}), -1);
     EXPECT_TRUE(dialogs.done());
 }
 
@@ -258,11 +247,7 @@ TEST(RequestDomain, NoPageOfTheKindYetOffersANewPage) {
     }
 }
 
-TEST(DomainEntry, SameDomainOnTheSameKindOfPageIsNotRebuilt) {
-    StartedApp s;
-    TMainForm& f = s.form();
-    AppState& st = s.state();
-    FakePages pages(f, st);
+TEST_F(DomainEntry, SameDomainOnTheSameKindOfPageIsNotRebuilt) {
     pages.makeLesson(3);
     pages.pages[3].kind = QStringLiteral("q");
     pages.load(1);
@@ -294,11 +279,7 @@ TEST(DomainEntry, SameDomainOnTheSameKindOfPageIsNotRebuilt) {
     EXPECT_EQ(f.editDomain->text(), QStringLiteral("QPicture"));
 }
 
-TEST(DomainEntry, StepsOfEnteringADomain) {
-    StartedApp s;
-    TMainForm& f = s.form();
-    AppState& st = s.state();
-    FakePages pages(f, st);
+TEST_F(DomainEntry, StepsOfEnteringADomain) {
     FakeMedia media(f);
     pages.makeLesson(2);
     pages.pages[2].kind = QStringLiteral("q");
@@ -346,11 +327,7 @@ TEST(DomainEntry, StepsOfEnteringADomain) {
     EXPECT_EQ(st.CurrentDomain, 21);
 }
 
-TEST(DomainEntry, FocusMovesToTheDomainsControl) {
-    StartedApp s;
-    TMainForm& f = s.form();
-    AppState& st = s.state();
-    FakePages pages(f, st);
+TEST_F(DomainEntry, FocusMovesToTheDomainsControl) {
     pages.makeLesson(1);
     QWidget* memTitle = f.TitleScreen->memTitle;
     QWidget* holder = f.TitleScreen->DBEditHolder;
@@ -371,11 +348,7 @@ TEST(DomainEntry, FocusMovesToTheDomainsControl) {
     EXPECT_EQ(f.focusWidget(), choice);
 }
 
-TEST(DomainList, ShowsTheCurrentDomainAndRequestsTheClickedOne) {
-    StartedApp s;
-    TMainForm& f = s.form();
-    AppState& st = s.state();
-    FakePages pages(f, st);
+TEST_F(DomainList, ShowsTheCurrentDomainAndRequestsTheClickedOne) {
     pages.makeLesson(2);
     pages.load(1);
     f.Icons(22 - 9);  // Text Sound

@@ -21,13 +21,13 @@
 
 using namespace vellora;
 using namespace vellora::testing;
+using Tools = AppWithPages;
+using Menus = AppWithPages;
+using Keys = AppWithPages;
 
-TEST(Keys, F1OpensTheTopicOfTheCurrentDomain) {
-    StartedApp s;
-    TMainForm& f = s.form();
+TEST_F(Keys, F1OpensTheTopicOfTheCurrentDomain) {
     FakeHelp help;
     f.setHelpViewer(&help);
-    FakePages pages(f, s.state());
     pages.makeLesson(1);
     pages.pages[1].kind = QStringLiteral("q");
     pages.load(1);
@@ -44,12 +44,9 @@ TEST(Keys, F1OpensTheTopicOfTheCurrentDomain) {
     EXPECT_TRUE(edit->text().isEmpty());
 }
 
-TEST(Keys, F1ShowsTheDomainsTopicInTheHelpWindow) {
-    StartedApp s;
-    TMainForm& f = s.form();
+TEST_F(Keys, F1ShowsTheDomainsTopicInTheHelpWindow) {
     HelpWindow* help = s.app->Help();
     ASSERT_NE(help, nullptr);
-    FakePages pages(f, s.state());
     pages.makeLesson(0);
     f.Icons(5);
     QTest::keyClick(f.BtnNext, Qt::Key_F1);
@@ -57,12 +54,9 @@ TEST(Keys, F1ShowsTheDomainsTopicInTheHelpWindow) {
     EXPECT_EQ(help->currentTopic(), 405);
 }
 
-TEST(Keys, LetterUAsksForHelpUnlessItIsTyped) {
-    StartedApp s;
-    TMainForm& f = s.form();
+TEST_F(Keys, LetterUAsksForHelpUnlessItIsTyped) {
     FakeHelp help;
     f.setHelpViewer(&help);
-    FakePages pages(f, s.state());
     pages.makeLesson(1);
     f.Icons(3);
     auto* edit = new QLineEdit(f.TitleScreen);
@@ -86,11 +80,7 @@ TEST(Keys, LetterUAsksForHelpUnlessItIsTyped) {
     EXPECT_FALSE(KeyPreview::isTextEntry(edit));
 }
 
-TEST(Keys, EscapeOnTheTitleOrThePageRequestsAStop) {
-    StartedApp s;
-    TMainForm& f = s.form();
-    AppState& st = s.state();
-    FakePages pages(f, st);
+TEST_F(Keys, EscapeOnTheTitleOrThePageRequestsAStop) {
     pages.makeLesson(1);
     f.Icons(2);
     QTest::keyClick(f.TitleScreen, Qt::Key_Escape);
@@ -132,11 +122,7 @@ TEST(HelpMenu, ContentsSearchTutorialAndAbout) {
     f.ContextHelp();  // no viewer: nothing happens
 }
 
-TEST(Tools, ButtonsThatEnterADomainFirst) {
-    StartedApp s;
-    TMainForm& f = s.form();
-    AppState& st = s.state();
-    FakePages pages(f, st);
+TEST_F(Tools, ButtonsThatEnterADomainFirst) {
     FakeMedia media(f);
     pages.makeLesson(2);
     pages.pages[2].kind = QStringLiteral("q");
@@ -188,11 +174,7 @@ TEST(Tools, ButtonsThatEnterADomainFirst) {
     EXPECT_EQ(st.CurrentDomain, 11);
 }
 
-TEST(Tools, NewMakesALessonOrAPageOfTheKindInHand) {
-    StartedApp s;
-    TMainForm& f = s.form();
-    AppState& st = s.state();
-    FakePages pages(f, st);
+TEST_F(Tools, NewMakesALessonOrAPageOfTheKindInHand) {
     int newLessons = 0;
     QObject::connect(&f, &TMainForm::newLessonRequested, [&] { ++newLessons; });
     QTest::mouseClick(f.Slider->button(Tool::btnNew), Qt::LeftButton);  // Start, no lesson
@@ -213,10 +195,7 @@ TEST(Tools, NewMakesALessonOrAPageOfTheKindInHand) {
     EXPECT_EQ(newLessons, 1);
 }
 
-TEST(Tools, VideoControlSwapsItsButtons) {
-    StartedApp s;
-    TMainForm& f = s.form();
-    FakePages pages(f, s.state());
+TEST_F(Tools, VideoControlSwapsItsButtons) {
     pages.makeLesson(1);
     pages.load(1);
     f.Icons(10);
@@ -237,11 +216,7 @@ TEST(Tools, VideoControlSwapsItsButtons) {
     EXPECT_TRUE(on->isVisible());
 }
 
-TEST(Tools, LessonBackgroundPanel) {
-    StartedApp s;
-    TMainForm& f = s.form();
-    AppState& st = s.state();
-    FakePages pages(f, st);
+TEST_F(Tools, LessonBackgroundPanel) {
     FakeMedia media(f);
     pages.makeLesson(0);
     f.Icons(1);
@@ -291,11 +266,7 @@ TEST(Tools, LessonBackgroundPanel) {
     EXPECT_EQ(f.BackgroundIndex(), -1);
 }
 
-TEST(Menus, ItemsReachTheirOperations) {
-    StartedApp s;
-    TMainForm& f = s.form();
-    AppState& st = s.state();
-    FakePages pages(f, st);
+TEST_F(Menus, ItemsReachTheirOperations) {
     FakeMedia media(f);
     QStringList signalled;
     QObject::connect(&f, &TMainForm::newLessonRequested, [&] { signalled << "new"; });

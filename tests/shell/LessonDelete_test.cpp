@@ -8,6 +8,7 @@
 #include "LessonTestHelpers.h"
 #include "StoreError.h"
 #include "TempDir.h"
+#include "TestFiles.h"
 
 // Deleting a lesson: its directory first, then all of its rows or none.
 
@@ -42,11 +43,8 @@ LessonWithPages makeLessons(LessonSession& s) {
 }
 
 void putFiles(const QString& dir) {
-    for (const char* name : {"L0000001.WAV", "P0000003.BMP", ".hidden"}) {
-        QFile f(QDir(dir).filePath(QLatin1String(name)));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("data");
-    }
+    for (const char* name : {"L0000001.WAV", "P0000003.BMP", ".hidden"})
+        writeFile(QDir(dir).filePath(QLatin1String(name)), "data");
 }
 
 int rowsOfLesson(Database& db, const LessonWithPages& l) {
@@ -62,15 +60,19 @@ auto confirmDelete(bool ok) {
         EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Delete A Lesson"));
         EXPECT_EQ(dlg->lbAboutTo->text(), QStringLiteral("About To Delete Lesson:"));
         EXPECT_EQ(dlg->lbTitle->text(), QStringLiteral("Untitled"));
+        saveScreenshot(dlg, QStringLiteral("delete-lesson.png"));
         return int(ok ? QDialog::Accepted : QDialog::Rejected);
     };
 }
 
+struct FileDelete : ::testing::Test {
+    TempDir tmp;
+    LessonSession s{tmp.path()};
+};
+
 }  // namespace
 
-TEST(FileDelete, RemovesEveryRowOfTheLessonAndItsDirectory) {
-    TempDir tmp;
-    LessonSession s(tmp.path());
+TEST_F(FileDelete, RemovesEveryRowOfTheLessonAndItsDirectory) {
     const LessonWithPages l = makeLessons(s);
     putFiles(lessonDir(tmp, "00000001"));
     ASSERT_EQ(rowsOfLesson(s.db(), l), 1 + 3 + 3 + 4);
@@ -94,9 +96,7 @@ TEST(FileDelete, RemovesEveryRowOfTheLessonAndItsDirectory) {
     EXPECT_TRUE(QFileInfo(lessonDir(tmp, "00000002")).isDir());
 }
 
-TEST(FileDelete, CancelKeepsEverything) {
-    TempDir tmp;
-    LessonSession s(tmp.path());
+TEST_F(FileDelete, CancelKeepsEverything) {
     const LessonWithPages l = makeLessons(s);
     s.dialogs.expectDialog(QStringLiteral("NotifyDeleteLesson"), confirmDelete(false));
     s.life().FileDeleteClick();
@@ -105,9 +105,7 @@ TEST(FileDelete, CancelKeepsEverything) {
     EXPECT_TRUE(s.state().LessonOpen);
 }
 
-TEST(FileDelete, LessonWithoutPagesRemovesItsDirectoryAndRecord) {
-    TempDir tmp;
-    LessonSession s(tmp.path());
+TEST_F(FileDelete, LessonWithoutPagesRemovesItsDirectoryAndRecord) {
     s.life().FileNewClick();
     s.dialogs.expectDialog(QStringLiteral("NotifyDeleteLesson"), confirmDelete(true));
     s.life().FileDeleteClick();
@@ -116,9 +114,7 @@ TEST(FileDelete, LessonWithoutPagesRemovesItsDirectoryAndRecord) {
     EXPECT_TRUE(QFileInfo(tmp.file(QStringLiteral("workspac"))).isDir());
 }
 
-TEST(FileDelete, AMissingPageIsReportedAndTheRestStillGoes) {
-    TempDir tmp;
-    LessonSession s(tmp.path());
+TEST_F(FileDelete, AMissingPageIsReportedAndTheRestStillGoes) {
     LessonWithPages l = makeLessons(s);
     l.pages[0] = addPage(s.form(), 1, 9, 0, 1, 0);  // beyond the count: still the lesson's
     s.state().PageCount = 4;                         // page 4 has no row
@@ -128,9 +124,7 @@ TEST(FileDelete, AMissingPageIsReportedAndTheRestStillGoes) {
     EXPECT_EQ(rowsOfLesson(s.db(), l), 0);
 }
 
-TEST(FileDelete, AFailureInTheMiddleKeepsEveryRow) {
-    TempDir tmp;
-    LessonSession s(tmp.path());
+TEST_F(FileDelete, AFailureInTheMiddleKeepsEveryRow) {
     const LessonWithPages l = makeLessons(s);
     s.life().setPageDeletedObserver([](int page) {
         if (page == 2) throw StoreError(StoreError::Code::Io, QStringLiteral("disk I/O error"));
@@ -149,9 +143,7 @@ TEST(FileDelete, AFailureInTheMiddleKeepsEveryRow) {
     EXPECT_EQ(rowsOfLesson(s.db(), l), 0);
 }
 
-TEST(FileDelete, ADirectoryThatCannotBeRemovedKeepsTheRecords) {
-    TempDir tmp;
-    LessonSession s(tmp.path());
+TEST_F(FileDelete, ADirectoryThatCannotBeRemovedKeepsTheRecords) {
     const LessonWithPages l = makeLessons(s);
     ASSERT_TRUE(QDir().mkpath(lessonDir(tmp, "00000001/folder")));
     s.dialogs.expectDialog(QStringLiteral("NotifyDeleteLesson"), confirmDelete(true));
@@ -161,9 +153,7 @@ TEST(FileDelete, ADirectoryThatCannotBeRemovedKeepsTheRecords) {
     EXPECT_TRUE(QFileInfo(lessonDir(tmp, "00000001/folder")).isDir());
 }
 
-TEST(FileDelete, NeverDeletesFilesOutsideTheLessonStore) {
-    TempDir tmp;
-    LessonSession s(tmp.path());
+TEST_F(FileDelete, NeverDeletesFilesOutsideTheLessonStore) {
     s.life().FileNewClick();
     // A damaged record names a directory of other files, and the working
     // directory when blank.
@@ -189,9 +179,7 @@ TEST(FileDelete, NeverDeletesFilesOutsideTheLessonStore) {
               QStringList{QStringLiteral("tempLESN")});
 }
 
-TEST(FileDelete, NoLessonShowsLessonNotFound) {
-    TempDir tmp;
-    LessonSession s(tmp.path());
+TEST_F(FileDelete, NoLessonShowsLessonNotFound) {
     s.dialogs.expectDialog(QStringLiteral("LessonNotFound"), [](QObject*) { return int(QDialog::Accepted); });
     s.life().FileDeleteClick();
 }

@@ -21,11 +21,14 @@
 #include "TMainForm.h"
 #include "Table.h"
 #include "TempDir.h"
+#include "TestFiles.h"
 #include "Texts.h"
 
 using namespace vellora;
 using vellora::testing::ScriptedDialogs;
 using vellora::testing::TempDir;
+using vellora::testing::readFile;
+using vellora::testing::writeFile;
 
 namespace {
 
@@ -47,7 +50,7 @@ struct Started {
 
 }  // namespace
 
-TEST(StartUp, FreshDataDirectoryGetsDatabaseAndEveryNamedControl) {
+TEST(StartUp, FreshDataDirectoryGetsDatabaseAndAQuietStartScreen) {
     Started s;
     EXPECT_TRUE(s.app->database().DataBaseOpen());
     for (const char* table : {"VELLO002.DB", "BPGQU002.DB", "BKWRD002.DB", "BKCHO002.DB"})
@@ -55,14 +58,6 @@ TEST(StartUp, FreshDataDirectoryGetsDatabaseAndEveryNamedControl) {
     EXPECT_TRUE(QFile::exists(s.tmp.file(QStringLiteral("aliases.ini"))));
 
     TMainForm& f = s.form();
-    const char* names[] = {"Panel1", "Panel7", "editPageLabel", "editPage", "Edit9", "editPages", "SpinButton3",
-                           "editFont", "editSizeFont", "editDomainLabel", "editDomain", "BitBtn1", "Panel2",
-                           "IconsLeft", "IconsRight", "Slider", "ClientOfMainScreen", "pnlBottom", "BtnBack",
-                           "Panel4", "pnlStatus", "Gauge1", "BtnNext", "pnlColor", "ColorGrid1", "pnlSetStyle",
-                           "Bold", "Italics", "Underline", "pnlSize", "editSize", "SpinButton2", "FontCombo",
-                           "BackPanel", "Background", "rgBackground", "Browse", "imWallPaper", "lbDomain",
-                           "TitleScreen", "Util", "Frame"};
-    for (const char* n : names) EXPECT_NE(f.findChild<QWidget*>(QLatin1String(n)), nullptr) << n;
     EXPECT_EQ(f.findChild<QWidget*>(QStringLiteral("MainMenu1")), static_cast<QWidget*>(f.menuBar()));
 
     EXPECT_EQ(f.editPage->text(), QStringLiteral("0"));
@@ -93,19 +88,6 @@ TEST(StartUp, FreshDataDirectoryGetsDatabaseAndEveryNamedControl) {
     saveScreenshot(&f, QStringLiteral("main-window-start.png"));
 }
 
-TEST(StartUp, SecondStartFindsTheDatabaseWithoutQuestions) {
-    TempDir tmp;
-    {
-        ScriptedDialogs d;
-        d.expect(MsgKind::Confirmation, texts::kDatabaseNotFound, MsgAnswer::Yes, texts::kInvalidDatabase);
-        Application a(tmp.path(), d);
-        ASSERT_TRUE(a.startUp());
-    }
-    ScriptedDialogs d;  // no message expected
-    Application a(tmp.path(), d);
-    EXPECT_TRUE(a.startUp());
-}
-
 TEST(StartUp, DecliningToCreateTheDatabaseEndsStartUpWithItsMessage) {
     TempDir tmp;
     ScriptedDialogs d;
@@ -116,7 +98,9 @@ TEST(StartUp, DecliningToCreateTheDatabaseEndsStartUpWithItsMessage) {
     EXPECT_FALSE(QFile::exists(tmp.file(QStringLiteral("db/VELLO002.DB"))));
 }
 
-TEST(StartUp, DamagedTableFileIsReportedAndKept) {
+// A second start finds the database without questions, unless a table file
+// was damaged meanwhile: that is reported and the file kept as it is.
+TEST(StartUp, SecondStartFindsTheDatabaseOrReportsADamagedTableFileAndKeepsIt) {
     TempDir tmp;
     {
         ScriptedDialogs d;
@@ -124,37 +108,25 @@ TEST(StartUp, DamagedTableFileIsReportedAndKept) {
         Application a(tmp.path(), d);
         ASSERT_TRUE(a.startUp());
     }
+    {
+        ScriptedDialogs d;  // no message expected
+        Application a(tmp.path(), d);
+        EXPECT_TRUE(a.startUp());
+    }
     const QString page = tmp.file(QStringLiteral("db/BPGQU002.DB"));
-    struct Damage {
-        const char* what;
-        std::function<void(QFile&)> apply;
+    const QByteArray good = readFile(page);
+    const std::pair<const char*, QByteArray> damages[] = {
+        {"text file", "this is not a database\n"},
+        {"truncated", good.left(good.size() / 2 + 100)},
+        {"empty", QByteArray()},
     };
-    QFile original(page);
-    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
-    const QByteArray good = original.readAll();
-    original.close();
-    const Damage damages[] = {
-        {"text file", [](QFile& f) { f.write("this is not a database\n"); }},
-        {"truncated", [&](QFile& f) { f.write(good.left(good.size() / 2 + 100)); }},
-        {"empty", [](QFile&) {}},
-    };
-    for (const auto& dmg : damages) {
-        QFile f(page);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        dmg.apply(f);
-        f.close();
-        QFile before(page);
-        before.open(QIODevice::ReadOnly);
-        const QByteArray bytes = before.readAll();
-        before.close();
-
+    for (const auto& [what, bytes] : damages) {
+        writeFile(page, bytes);
         ScriptedDialogs d;
         d.expectContaining(MsgKind::Error, QStringLiteral("BPGQU002.DB is damaged or is not a lesson table"));
         Application a(tmp.path(), d);
-        EXPECT_FALSE(a.startUp()) << dmg.what;
-        QFile after(page);
-        after.open(QIODevice::ReadOnly);
-        EXPECT_EQ(after.readAll(), bytes) << dmg.what << ": the damaged file was changed";
+        EXPECT_FALSE(a.startUp()) << what;
+        EXPECT_EQ(readFile(page), bytes) << what << ": the damaged file was changed";
     }
 }
 

@@ -227,14 +227,7 @@ TEST(Diagram, LabelsHintsAndClicks) {
     int continues = 0;
     QObject::connect(&diagram, &TdlgDiagram::continueRequested, [&] { ++continues; });
     diagram.ShowDiagram();
-    const char* names[] = {"lblStart", "lblLesn", "lbTitle", "lb1st", "lb2nd", "lb3rd", "lbHolder", "lbLocation",
-                           "lbObjective", "lbPicture", "lbVideo", "lblText", "lblWords", "lbTextSound",
-                           "lbSynchro", "lblPage", "lbQPicture", "lbQVideo", "lbQuestion", "lbChoices",
-                           "lbChoice", "lbResponse", "lbQuestionPage"};
-    for (int d = 0; d < 23; ++d) {
-        EXPECT_EQ(diagram.DomainLabel(d)->objectName(), QLatin1String(names[d]));
-        EXPECT_FALSE(diagram.DomainLabel(d)->toolTip().isEmpty()) << d;
-    }
+    for (int d = 0; d < 23; ++d) EXPECT_FALSE(diagram.DomainLabel(d)->toolTip().isEmpty()) << d;
     EXPECT_EQ(diagram.DomainLabel(12)->text(), QStringLiteral(" Words"));
     EXPECT_EQ(diagram.DomainLabel(21)->toolTip(),
               QStringLiteral("Set response, remediateion & next action for choices"));

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QTest>
 #include <memory>
 
 #include "Application.h"
+#include "FakePages.h"
 #include "ScriptedDialogs.h"
 #include "TMainForm.h"
 #include "TempDir.h"
@@ -30,6 +33,14 @@ struct StartedApp {
     }
     TMainForm& form() { return *app->MainForm(); }
     AppState& state() { return app->state(); }
+};
+
+// The started program with a lesson of pages held in memory, as a fixture.
+struct AppWithPages : ::testing::Test {
+    StartedApp s;
+    TMainForm& f = s.form();
+    AppState& st = s.state();
+    FakePages pages{f, st};
 };
 
 }  // namespace vellora::testing

@@ -10,6 +10,7 @@
 
 #include "FileNames.h"
 #include "FillRow.h"
+#include "TestFiles.h"
 #include "HandleDataBase.h"
 #include "QtPrinters.h"
 #include "ScriptedDialogs.h"
@@ -19,14 +20,9 @@
 #include "Texts.h"
 
 using namespace vellora;
-using vellora::testing::fillRow;
-using vellora::testing::ScriptedDialogs;
-using vellora::testing::TempDir;
+using namespace vellora::testing;
 
 namespace {
-
-using Row = std::vector<QVariant>;
-using Rows = std::map<qint64, Row>;
 
 const QString kS26 = QStringLiteral("Transferring the database to ");
 
@@ -46,82 +42,40 @@ std::unique_ptr<Database> makeDatabase(const QString& dir, bool autoInc) {
     return std::make_unique<Database>(dir);
 }
 
-qint64 addLesson(Database& db, int seed, bool sound, qint64 background) {
-    Table t(db, TableId::Lesn);
+// Appends a filled row with the given fields set; answers its key.
+qint64 add(Database& db, TableId id, int seed, std::initializer_list<std::pair<const char*, QVariant>> fields) {
+    Table t(db, id);
     t.append();
     fillRow(t, seed);
-    t.setBoolean(QStringLiteral("LessonSoundFile"), sound);
-    t.setInteger(QStringLiteral("Background"), background);
+    for (const auto& [name, value] : fields) t.setField(fieldIndex(t.def(), QLatin1String(name)), value);
     t.post();
     return t.key();
 }
-
+qint64 addLesson(Database& db, int seed, bool sound, qint64 background) {
+    return add(db, TableId::Lesn, seed, {{"LessonSoundFile", sound}, {"Background", background}});
+}
 struct PageMedia {
     bool picture = false, video = false, sound = false;
 };
-
 qint64 addPage(Database& db, qint64 lesn, int number, int type, int seed, PageMedia m = {}) {
-    Table t(db, TableId::Page);
-    t.append();
-    fillRow(t, seed);
-    t.setInteger(QStringLiteral("LesnRegNum"), lesn);
-    t.setInteger(QStringLiteral("PageNumber"), number);
-    t.setInteger(QStringLiteral("PageType"), type);
-    t.setBoolean(QStringLiteral("Picture"), m.picture);
-    t.setBoolean(QStringLiteral("Video"), m.video);
-    t.setBoolean(QStringLiteral("PageSoundFile"), m.sound);
-    t.post();
-    return t.key();
+    return add(db, TableId::Page, seed,
+               {{"LesnRegNum", lesn}, {"PageNumber", number}, {"PageType", type}, {"Picture", m.picture},
+                {"Video", m.video}, {"PageSoundFile", m.sound}});
 }
-
 qint64 addWurd(Database& db, qint64 page, int number, int seed, bool sound) {
-    Table t(db, TableId::Wurd);
-    t.append();
-    fillRow(t, seed);
-    t.setInteger(QStringLiteral("PageRegNum"), page);
-    t.setInteger(QStringLiteral("WurdNumber"), number);
-    t.setBoolean(QStringLiteral("WSoundFile"), sound);
-    t.post();
-    return t.key();
+    return add(db, TableId::Wurd, seed, {{"PageRegNum", page}, {"WurdNumber", number}, {"WSoundFile", sound}});
 }
-
 qint64 addChoice(Database& db, qint64 page, int seed, bool choiceSound, bool responseSound) {
-    Table t(db, TableId::Choice);
-    t.append();
-    fillRow(t, seed);
-    t.setInteger(QStringLiteral("PageRegNum"), page);
-    t.setBoolean(QStringLiteral("ChoiceSound"), choiceSound);
-    t.setBoolean(QStringLiteral("ResponseSound"), responseSound);
-    t.post();
-    return t.key();
-}
-
-Rows dump(Database& db, TableId id) {
-    Rows rows;
-    Table t(db, id, true);
-    for (bool more = t.first(); more; more = t.next()) {
-        Row r(t.def().fields.size());
-        for (size_t i = 0; i < r.size(); ++i) r[i] = t.field(int(i));
-        rows[t.key()] = r;
-    }
-    return rows;
-}
-
-std::map<TableId, Rows> dumpAll(Database& db) {
-    std::map<TableId, Rows> all;
-    for (TableId id : kAllTables) all[id] = dump(db, id);
-    return all;
+    return add(db, TableId::Choice, seed,
+               {{"PageRegNum", page}, {"ChoiceSound", choiceSound}, {"ResponseSound", responseSound}});
 }
 
 // Every field but those listed must be equal, blank staying blank.
-void expectSameFields(TableId id, const Row& a, const Row& b,
-                      std::initializer_list<const char*> except) {
+void expectSameFields(TableId id, const Row& a, const Row& b, std::initializer_list<const char*> except) {
     const TableDef& def = tableDef(id);
     for (size_t i = 0; i < def.fields.size(); ++i) {
-        bool skip = false;
-        for (const char* e : except)
-            skip = skip || QLatin1String(e) == QLatin1String(def.fields[i].name);
-        if (skip) continue;
+        if (std::any_of(except.begin(), except.end(), [&](const char* e) { return QLatin1String(e) == QLatin1String(def.fields[i].name); }))
+            continue;
         EXPECT_EQ(a[i].isNull(), b[i].isNull()) << def.name << "." << def.fields[i].name;
         EXPECT_EQ(a[i], b[i]) << def.name << "." << def.fields[i].name;
     }
@@ -129,27 +83,6 @@ void expectSameFields(TableId id, const Row& a, const Row& b,
 
 qint64 integer(const Row& r, TableId id, const char* field) {
     return r[size_t(fieldIndex(tableDef(id), QLatin1String(field)))].toLongLong();
-}
-
-void writeFile(const QString& path, const QByteArray& content) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    f.write(content);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return QByteArray("<missing>");
-    return f.readAll();
-}
-
-// name -> content of every file in a directory.
-std::map<QString, QByteArray> filesIn(const QString& dir) {
-    std::map<QString, QByteArray> files;
-    for (const QFileInfo& fi :
-         QDir(dir).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
-        files[fi.fileName()] = fi.isDir() ? QByteArray("<dir>") : readFile(fi.absoluteFilePath());
-    return files;
 }
 
 // The lesson of the examples: two reading pages of three words each and one
@@ -227,8 +160,8 @@ TEST(CopyLesson, OutCopiesEveryRowAndFieldWithKeysUnchangedAndReportsProgress) {
     EXPECT_EQ(r.pages, 3);
     EXPECT_EQ(r.wurds, 6);
     EXPECT_EQ(r.choices, 4);
-    const auto src = dumpAll(*working);
-    const auto dst = dumpAll(*package);
+    const auto src = dumpDatabase(*working);
+    const auto dst = dumpDatabase(*package);
     ASSERT_EQ(dst.at(TableId::Lesn).size(), 1u);
     ASSERT_EQ(dst.at(TableId::Page).size(), 3u);
     ASSERT_EQ(dst.at(TableId::Wurd).size(), 6u);
@@ -240,26 +173,14 @@ TEST(CopyLesson, OutCopiesEveryRowAndFieldWithKeysUnchangedAndReportsProgress) {
             expectSameFields(id, src.at(id).at(key), row, {});
         }
 
-    ASSERT_FALSE(status.texts.empty());
-    EXPECT_EQ(status.texts.front(), QStringLiteral(" ") + kS26 + QStringLiteral(" ") + lessonDir);
-    EXPECT_EQ(status.texts.back(),
-              QStringLiteral(" ") + kS26 + QStringLiteral(" Page 3, Choice 4"));
-    const std::vector<QString> expected = {
-        QStringLiteral(" ") + kS26 + QStringLiteral(" ") + lessonDir,
-        QStringLiteral(" ") + kS26 + QStringLiteral(" Page 1"),
-        QStringLiteral("Copying ") + kS26 + QStringLiteral(" Page 1, Word 1"),
-        QStringLiteral("Copying ") + kS26 + QStringLiteral(" Page 1, Word 2"),
-        QStringLiteral("Copying ") + kS26 + QStringLiteral(" Page 1, Word 3"),
-        QStringLiteral(" ") + kS26 + QStringLiteral(" Page 2"),
-        QStringLiteral("Copying ") + kS26 + QStringLiteral(" Page 2, Word 1"),
-        QStringLiteral("Copying ") + kS26 + QStringLiteral(" Page 2, Word 2"),
-        QStringLiteral("Copying ") + kS26 + QStringLiteral(" Page 2, Word 3"),
-        QStringLiteral(" ") + kS26 + QStringLiteral(" Page 3"),
-        QStringLiteral(" ") + kS26 + QStringLiteral(" Page 3, Choice 1"),
-        QStringLiteral(" ") + kS26 + QStringLiteral(" Page 3, Choice 2"),
-        QStringLiteral(" ") + kS26 + QStringLiteral(" Page 3, Choice 3"),
-        QStringLiteral(" ") + kS26 + QStringLiteral(" Page 3, Choice 4"),
-    };
+    const QString lead = QStringLiteral(" ") + kS26;
+    std::vector<QString> expected = {lead + QStringLiteral(" ") + lessonDir};
+    for (int p = 1; p <= 3; ++p) {
+        expected.push_back(lead + QStringLiteral(" Page %1").arg(p));
+        for (int n = 1; n <= (p < 3 ? 3 : 4); ++n)
+            expected.push_back(p < 3 ? QStringLiteral("Copying ") + kS26 + QStringLiteral(" Page %1, Word %2").arg(p).arg(n)
+                                     : lead + QStringLiteral(" Page 3, Choice %1").arg(n));
+    }
     EXPECT_EQ(status.texts, expected);
 }
 
@@ -272,7 +193,7 @@ TEST(CopyLesson, InGivesNewKeysRewritesReferencesAndRenamesMediaWithoutMixingThe
     const qint64 ownPage = addPage(*s.working, ownLesn, 1, 0, 91, {true, true, true});
     addWurd(*s.working, ownPage, 1, 92, true);
     for (int c = 0; c < 4; ++c) addChoice(*s.working, ownPage, 93 + c, true, true);
-    const auto before = dumpAll(*s.working);
+    const auto before = dumpDatabase(*s.working);
 
     // The package's media, named by the old numbers; one written in lower case.
     std::map<QString, QByteArray> media;
@@ -296,7 +217,7 @@ TEST(CopyLesson, InGivesNewKeysRewritesReferencesAndRenamesMediaWithoutMixingThe
     const CopyLessonResult r =
         CopyLesson(*s.package, 4711, *s.working, CopyDirection::In, s.options(&status));
 
-    const auto after = dumpAll(*s.working);
+    const auto after = dumpDatabase(*s.working);
     // Rows that were there are untouched.
     for (TableId id : kAllTables)
         for (const auto& [key, row] : before.at(id)) {
@@ -304,7 +225,7 @@ TEST(CopyLesson, InGivesNewKeysRewritesReferencesAndRenamesMediaWithoutMixingThe
             expectSameFields(id, row, after.at(id).at(key), {});
         }
     // Old key -> new key, in copy order.
-    const auto pkg = dumpAll(*s.package);
+    const auto pkg = dumpDatabase(*s.package);
     std::map<TableId, std::map<qint64, qint64>> newKey;
     for (TableId id : kAllTables) {
         std::vector<qint64> added;
@@ -352,18 +273,18 @@ TEST(CopyLesson, InGivesNewKeysRewritesReferencesAndRenamesMediaWithoutMixingThe
         expected[FilePath(prefix, newKey[id][oldKey], ext)] =
             media.at(FilePath(prefix, oldKey, ext));
     };
-    renamed(QStringLiteral("L"), QStringLiteral(".WAV"), TableId::Lesn, 1);
-    renamed(QStringLiteral("B"), QStringLiteral(".BMP"), TableId::Lesn, 1);
-    renamed(QStringLiteral("P"), QStringLiteral(".BMP"), TableId::Page, 1);
-    renamed(QStringLiteral("T"), QStringLiteral(".WAV"), TableId::Page, 1);
-    renamed(QStringLiteral("T"), QStringLiteral(".WAV"), TableId::Page, 2);
-    renamed(QStringLiteral("V"), QStringLiteral(".WAV"), TableId::Page, 2);
-    for (qint64 w = 1; w <= 6; ++w)
-        renamed(QStringLiteral("W"), QStringLiteral(".WAV"), TableId::Wurd, w);
-    for (qint64 c = 1; c <= 4; ++c)
-        renamed(QStringLiteral("C"), QStringLiteral(".WAV"), TableId::Choice, c);
-    renamed(QStringLiteral("R"), QStringLiteral(".WAV"), TableId::Choice, 1);
-    renamed(QStringLiteral("R"), QStringLiteral(".WAV"), TableId::Choice, 3);
+    const struct {
+        const char* name;
+        TableId id;
+    } media_[] = {{"L0000001.WAV", TableId::Lesn}, {"B0000001.BMP", TableId::Lesn}, {"P0000001.BMP", TableId::Page},
+                  {"T0000001.WAV", TableId::Page}, {"T0000002.WAV", TableId::Page}, {"V0000002.WAV", TableId::Page},
+                  {"R0000001.WAV", TableId::Choice}, {"R0000003.WAV", TableId::Choice}};
+    for (const auto& m : media_) {
+        const QString n = QLatin1String(m.name);
+        renamed(n.left(1), n.right(4), m.id, n.mid(1, 7).toLongLong());
+    }
+    for (qint64 w = 1; w <= 6; ++w) renamed(QStringLiteral("W"), QStringLiteral(".WAV"), TableId::Wurd, w);
+    for (qint64 c = 1; c <= 4; ++c) renamed(QStringLiteral("C"), QStringLiteral(".WAV"), TableId::Choice, c);
     EXPECT_EQ(expected.at(QStringLiteral("W0000002.WAV")), QByteArray("old W0000001.WAV"));
     EXPECT_EQ(expected.at(QStringLiteral("C0000005.WAV")), QByteArray("old C0000001.WAV"));
     EXPECT_EQ(r.mediaRenamed, int(expected.size()));
@@ -378,7 +299,7 @@ TEST(CopyLesson, InGivesNewKeysRewritesReferencesAndRenamesMediaWithoutMixingThe
 
 TEST(CopyLesson, OnlyTheBranchOfThePageTypeIsCopiedInBothDirections) {
     ImportSetup s(true);
-    const auto pkg = dumpAll(*s.package);
+    const auto pkg = dumpDatabase(*s.package);
     EXPECT_EQ(pkg.at(TableId::Wurd).size(), 6u);
     EXPECT_EQ(pkg.at(TableId::Choice).size(), 4u);
     EXPECT_FALSE(pkg.at(TableId::Wurd).count(s.sample.strayWurd));
@@ -390,7 +311,7 @@ TEST(CopyLesson, OnlyTheBranchOfThePageTypeIsCopiedInBothDirections) {
         CopyLesson(*s.other, s.sample.lesn, *s.working, CopyDirection::In, s.options());
     EXPECT_EQ(r.wurds, 6);
     EXPECT_EQ(r.choices, 4);
-    const auto after = dumpAll(*s.working);
+    const auto after = dumpDatabase(*s.working);
     EXPECT_EQ(after.at(TableId::Wurd).size(), 6u);
     EXPECT_EQ(after.at(TableId::Choice).size(), 4u);
     const size_t wtext = size_t(fieldIndex(tableDef(TableId::Wurd), QStringLiteral("WText")));
@@ -412,7 +333,7 @@ TEST(CopyLesson, LessonWithoutPagesCopiesOnlyTheLessonRow) {
     auto package = makeDatabase(tmp.file(QStringLiteral("pkg")), false);
     const CopyLessonResult out = CopyLesson(*working, lesn, *package, CopyDirection::Out, {});
     EXPECT_EQ(out.pages, 0);
-    const auto pkg = dumpAll(*package);
+    const auto pkg = dumpDatabase(*package);
     EXPECT_EQ(pkg.at(TableId::Lesn).size(), 1u);
     EXPECT_TRUE(pkg.at(TableId::Page).empty());
 
@@ -420,7 +341,7 @@ TEST(CopyLesson, LessonWithoutPagesCopiesOnlyTheLessonRow) {
     CopyLessonOptions o;
     o.programDir = tmp.path();
     const CopyLessonResult in = CopyLesson(*package, lesn, *again, CopyDirection::In, o);
-    const auto rows = dumpAll(*again);
+    const auto rows = dumpDatabase(*again);
     EXPECT_EQ(rows.at(TableId::Lesn).size(), 1u);
     EXPECT_TRUE(rows.at(TableId::Page).empty());
     EXPECT_EQ(in.lessonDirectory, tmp.path() + QStringLiteral("/workspac/00000001"));
@@ -434,12 +355,16 @@ TEST(CopyLesson, InTakesThePackagesFirstLessonWhateverNumberIsAsked) {
         EXPECT_EQ(r.pages, 3) << asked;
     }
     // Importing the same package again gives a new lesson each time.
-    EXPECT_EQ(dump(*s.working, TableId::Lesn).size(), 4u);
+    EXPECT_EQ(dumpTable(*s.working, TableId::Lesn).size(), 4u);
 }
 
-TEST(CopyLesson, MissingLessonOrUnknownDirectionRaisesAndWritesNothing) {
+// Every refusal leaves both sides as they were.
+TEST(CopyLesson, MissingLessonUnknownDirectionOrWrongDestinationIsRefusedAndWritesNothing) {
     ImportSetup s;
     auto package = makeDatabase(s.program.file(QStringLiteral("pkg")), false);
+    auto empty = makeDatabase(s.program.file(QStringLiteral("empty")), false);
+    auto otherWorking = makeDatabase(s.program.file(QStringLiteral("w2")), true);
+    const auto packageBefore = dumpDatabase(*s.package);
     const auto expectMissing = [](auto&& f) {
         try {
             f();
@@ -451,37 +376,21 @@ TEST(CopyLesson, MissingLessonOrUnknownDirectionRaisesAndWritesNothing) {
     expectMissing([&] { CopyLesson(*s.other, 77, *package, CopyDirection::Out, {}); });
     expectMissing([&] { CopyDirectionFromText(QStringLiteral("sideways")); });
     expectMissing([&] { CopyDirectionFromText(QStringLiteral("OUT")); });
-    // "in" from a package without any lesson.
-    auto empty = makeDatabase(s.program.file(QStringLiteral("empty")), false);
-    expectMissing([&] { CopyLesson(*empty, 1, *s.working, CopyDirection::In, s.options()); });
-    for (TableId id : kAllTables) {
-        EXPECT_TRUE(dump(*package, id).empty());
-        EXPECT_TRUE(dump(*s.working, id).empty());
-    }
+    expectMissing([&] { CopyLesson(*empty, 1, *s.working, CopyDirection::In, s.options()); });  // no lesson
     EXPECT_EQ(CopyDirectionFromText(QStringLiteral("out")), CopyDirection::Out);
     EXPECT_EQ(CopyDirectionFromText(QStringLiteral("in")), CopyDirection::In);
-}
-
-TEST(CopyLesson, DestinationWithTheWrongKindOfKeysIsRefused) {
-    ImportSetup s;
-    auto otherWorking = makeDatabase(s.program.file(QStringLiteral("w2")), true);
     // "out" into tables that assign keys would renumber the lesson and break
     // its references; "in" into caller-keyed tables has no keys to give.
-    EXPECT_THROW(CopyLesson(*s.other, s.sample.lesn, *otherWorking, CopyDirection::Out, {}),
-                 HDDBExeption);
-    auto package2 = makeDatabase(s.program.file(QStringLiteral("pkg2")), false);
-    EXPECT_THROW(CopyLesson(*s.package, 1, *package2, CopyDirection::In, s.options()),
-                 HDDBExeption);
-    EXPECT_TRUE(dump(*otherWorking, TableId::Lesn).empty());
-    EXPECT_TRUE(dump(*package2, TableId::Lesn).empty());
-}
-
-TEST(CopyLesson, OutIntoAPackageThatAlreadyHoldsTheLessonLeavesItAsItWas) {
-    ImportSetup s;
-    const auto before = dumpAll(*s.package);
-    EXPECT_THROW(CopyLesson(*s.other, s.sample.lesn, *s.package, CopyDirection::Out, {}),
-                 StoreError);
-    EXPECT_EQ(dumpAll(*s.package), before);
+    EXPECT_THROW(CopyLesson(*s.other, s.sample.lesn, *otherWorking, CopyDirection::Out, {}), HDDBExeption);
+    EXPECT_THROW(CopyLesson(*s.package, 1, *package, CopyDirection::In, s.options()), HDDBExeption);
+    // "out" into a package that already holds the lesson.
+    EXPECT_THROW(CopyLesson(*s.other, s.sample.lesn, *s.package, CopyDirection::Out, {}), StoreError);
+    EXPECT_EQ(dumpDatabase(*s.package), packageBefore);
+    for (TableId id : kAllTables) {
+        EXPECT_TRUE(dumpTable(*package, id).empty());
+        EXPECT_TRUE(dumpTable(*s.working, id).empty());
+        EXPECT_TRUE(dumpTable(*otherWorking, id).empty());
+    }
 }
 
 namespace {
@@ -542,12 +451,12 @@ TEST(CopyLesson, InThatFailsHalfWayLeavesTheWorkingDatabaseAndTheMediaAsTheyWere
                 QDir(s.scratch).mkdir(QStringLiteral("W0000003.WAV"));
                 break;
         }
-        const auto before = dumpAll(*s.working);
+        const auto before = dumpDatabase(*s.working);
         const auto filesBefore = filesIn(s.scratch);
 
         EXPECT_THROW(CopyLesson(*s.package, 1, *s.working, CopyDirection::In, o), StoreError);
 
-        EXPECT_EQ(dumpAll(*s.working), before);
+        EXPECT_EQ(dumpDatabase(*s.working), before);
         EXPECT_EQ(filesIn(s.scratch), filesBefore);
         if (failure == Failure::RenameRefused) {
             EXPECT_GE(renames, 5);
@@ -598,7 +507,7 @@ TEST(CopyLesson, NamedDatabasesUseTheOpenWorkingConnection) {
     EXPECT_EQ(in.lessonDirectory, LessonDirectory(program.path(), extra + 1));
     EXPECT_EQ(in.scratchDirectory, scratch);
     outer.commit();
-    EXPECT_EQ(dump(hdb.database(), TableId::Page).size(), 6u);
+    EXPECT_EQ(dumpTable(hdb.database(), TableId::Page).size(), 6u);
 
     EXPECT_THROW(
         CopyLesson(hdb, QStringLiteral("QUES002"), 1, lessonDir, QStringLiteral("across"), nullptr),
@@ -633,9 +542,9 @@ TEST(CopyLesson, WordsAddedOutOfPageOrderSwapTheirNumbersAndKeepTheirSounds) {
     o.programDir = program.path();
     const CopyLessonResult r = CopyLesson(*package, lesn, *working, CopyDirection::In, o);
     EXPECT_EQ(r.mediaRenamed, 2);
-    for (const auto& [key, row] : dump(*working, TableId::Wurd)) {
+    for (const auto& [key, row] : dumpTable(*working, TableId::Wurd)) {
         const qint64 pageNumber =
-            integer(dump(*working, TableId::Page).at(integer(row, TableId::Wurd, "PageRegNum")),
+            integer(dumpTable(*working, TableId::Page).at(integer(row, TableId::Wurd, "PageRegNum")),
                     TableId::Page, "PageNumber");
         EXPECT_EQ(readFile(QDir(scratch).filePath(
                       FilePath(QStringLiteral("W"), key, QStringLiteral(".WAV")))),

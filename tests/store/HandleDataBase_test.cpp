@@ -23,71 +23,18 @@ struct RecordingStatus : StatusLine {
     void setStatusText(const QString& t) override { lines << t; }
 };
 
-struct Column {
-    QString name, type;
-};
-
-// The columns of a table file as stock SQLite reports them.
-std::vector<Column> columnsOf(const QString& file, const char* table) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, QStringLiteral("PRAGMA table_info(\"%1\")").arg(QLatin1String(table)).toUtf8().constData(),
-                       -1, &st, nullptr);
-    std::vector<Column> cols;
-    while (sqlite3_step(st) == SQLITE_ROW)
-        cols.push_back({QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1))),
-                        QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 2)))});
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return cols;
+// Expects the question about creating the database, answered `answer`.
+ScriptedDialogs& askedToCreate(ScriptedDialogs& d, MsgAnswer answer = MsgAnswer::Yes) {
+    return d.expect(MsgKind::Confirmation, texts::kDatabaseNotFound, answer, texts::kInvalidDatabase);
 }
 
 }  // namespace
-
-TEST(Schema, EveryFieldOfEveryTableInOrderWithItsType) {
-    TempDir tmp;
-    Database::createTables(tmp.path(), true);
-    const struct {
-        TableId id;
-        const char* file;
-        size_t count;
-        const char* first;
-        const char* last;
-    } expected[] = {
-        {TableId::Lesn, "VELLO002.DB", 26, "LesnRegNum", "DirPath"},
-        {TableId::Page, "BPGQU002.DB", 24, "PageRegNum", "EFontStyle"},
-        {TableId::Wurd, "BKWRD002.DB", 15, "WurdRegNum", "WSoundFile"},
-        {TableId::Choice, "BKCHO002.DB", 18, "ChoiceRegNum", "Jump2Page"},
-    };
-    for (const auto& e : expected) {
-        const TableDef& def = tableDef(e.id);
-        const auto cols = columnsOf(tmp.file(QLatin1String(e.file)), def.name);
-        ASSERT_EQ(cols.size(), e.count) << e.file;
-        EXPECT_EQ(cols.front().name, QLatin1String(e.first));
-        EXPECT_EQ(cols.back().name, QLatin1String(e.last));
-        for (size_t i = 0; i < cols.size(); ++i) {
-            EXPECT_EQ(cols[i].name, QLatin1String(def.fields[i].name));
-            const bool text = def.fields[i].type == FieldType::Alpha || def.fields[i].type == FieldType::Memo;
-            EXPECT_EQ(cols[i].type, text ? QStringLiteral("TEXT") : QStringLiteral("INTEGER")) << def.fields[i].name;
-        }
-    }
-    // Sizes that matter elsewhere.
-    const auto size = [](TableId t, const char* f) { return tableDef(t).fields[fieldIndex(tableDef(t), QLatin1String(f))].size; };
-    EXPECT_EQ(size(TableId::Wurd, "WText"), 20);
-    EXPECT_EQ(size(TableId::Wurd, "WHint"), 50);
-    EXPECT_EQ(size(TableId::Lesn, "CopyRHolder"), 50);
-    EXPECT_EQ(size(TableId::Lesn, "CopyRLocation"), 60);
-    EXPECT_EQ(size(TableId::Lesn, "DirPath"), 1024);
-    EXPECT_EQ(size(TableId::Page, "FontColor"), 10);
-    EXPECT_EQ(size(TableId::Page, "StimulusText"), 150);
-}
 
 TEST(HandleDataBase, FirstStartCreatesAliasDirectoryAndTablesOnYes) {
     TempDir tmp;
     ScriptedDialogs d;
     RecordingStatus status;
-    d.expect(MsgKind::Confirmation, texts::kDatabaseNotFound, MsgAnswer::Yes, texts::kInvalidDatabase);
+    askedToCreate(d);
     HandleDataBase h(tmp.path(), d, status);
     EXPECT_FALSE(h.DataBaseOpen());
     h.OpenDataBase();
@@ -113,7 +60,7 @@ TEST(HandleDataBase, AliasPresentButDirectoryMissing) {
         h.CreateAlias();
     }
     ScriptedDialogs d;
-    d.expect(MsgKind::Confirmation, texts::kDatabaseNotFound, MsgAnswer::Yes, texts::kInvalidDatabase);
+    askedToCreate(d);
     HandleDataBase h(tmp.path(), d, status);
     h.OpenDataBase();
     EXPECT_TRUE(h.DataBaseOpen());
@@ -123,7 +70,7 @@ TEST(HandleDataBase, NoEndsWithCodeNotDone) {
     TempDir tmp;
     SilentStatusLine status;
     ScriptedDialogs d;
-    d.expect(MsgKind::Confirmation, texts::kDatabaseNotFound, MsgAnswer::No, texts::kInvalidDatabase);
+    askedToCreate(d, MsgAnswer::No);
     HandleDataBase h(tmp.path(), d, status);
     try {
         h.OpenDataBase();
@@ -154,7 +101,7 @@ TEST(HandleDataBase, MissingTableIsAddedAndExistingRowsAreKept) {
     SilentStatusLine status;
     {
         ScriptedDialogs d;
-        d.expect(MsgKind::Confirmation, texts::kDatabaseNotFound, MsgAnswer::Yes, texts::kInvalidDatabase);
+        askedToCreate(d);
         HandleDataBase h(tmp.path(), d, status);
         h.OpenDataBase();
         Table l(h.database(), TableId::Lesn);
@@ -164,7 +111,7 @@ TEST(HandleDataBase, MissingTableIsAddedAndExistingRowsAreKept) {
     }
     ASSERT_TRUE(QFile::remove(tmp.file(QStringLiteral("db/BKWRD002.DB"))));
     ScriptedDialogs d;
-    d.expect(MsgKind::Confirmation, texts::kDatabaseNotFound, MsgAnswer::Yes, texts::kInvalidDatabase);
+    askedToCreate(d);
     HandleDataBase h(tmp.path(), d, status);
     h.OpenDataBase();
     Table l(h.database(), TableId::Lesn);

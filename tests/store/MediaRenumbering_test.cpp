@@ -9,31 +9,17 @@
 #include "QtPrinters.h"
 #include "StoreError.h"
 #include "TempDir.h"
+#include "TestFiles.h"
 
 using namespace vellora;
-using vellora::testing::TempDir;
+using namespace vellora::testing;
 
 namespace {
 
 using Files = std::map<QString, QByteArray>;
 
 void writeFiles(const QString& dir, const Files& files) {
-    for (const auto& [name, content] : files) {
-        QFile f(QDir(dir).filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(content);
-    }
-}
-
-Files filesIn(const QString& dir) {
-    Files files;
-    for (const QFileInfo& fi :
-         QDir(dir).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
-        QFile f(fi.absoluteFilePath());
-        files[fi.fileName()] =
-            fi.isDir() ? QByteArray("<dir>") : (f.open(QIODevice::ReadOnly) ? f.readAll() : "?");
-    }
-    return files;
+    for (const auto& [name, content] : files) writeFile(QDir(dir).filePath(name), content);
 }
 
 struct Rename {

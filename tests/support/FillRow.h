@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
+#include <map>
+#include <vector>
 
 #include "Table.h"
 
@@ -30,6 +33,27 @@ inline void fillRow(Table& t, int seed) {
                 break;
         }
     }
+}
+
+using Row = std::vector<QVariant>;
+using Rows = std::map<qint64, Row>;
+
+// Every row of a table by key, every field by position.
+inline Rows dumpTable(Database& db, TableId id) {
+    Rows rows;
+    Table t(db, id, true);
+    for (bool more = t.first(); more; more = t.next()) {
+        Row r(t.def().fields.size());
+        for (size_t i = 0; i < r.size(); ++i) r[i] = t.field(int(i));
+        rows[t.key()] = r;
+    }
+    return rows;
+}
+
+inline std::map<TableId, Rows> dumpDatabase(Database& db) {
+    std::map<TableId, Rows> all;
+    for (TableId id : kAllTables) all[id] = dumpTable(db, id);
+    return all;
 }
 
 }  // namespace vellora::testing
