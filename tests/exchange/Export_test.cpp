@@ -172,7 +172,7 @@ TEST_F(ExportTest, InsufficientSpaceOrNoDiskStopsBeforeAnythingIsWritten) {
         EXPECT_EQ(outcome.result, ExchangeOutcome::Result::Failed) << c.what;
         EXPECT_EQ(outcome.message, texts::kInsufficientDiskSpace) << c.what;
         EXPECT_EQ(filesIn(lesson.directory), before) << c.what;
-        EXPECT_EQ(namesIn(out.path()), QStringList{QStringLiteral("empty-lesson")}) << c.what;
+        EXPECT_TRUE(namesIn(out.path()).isEmpty()) << c.what;
         EXPECT_EQ(x->host.suspendedHistory, (std::vector<bool>{true, false})) << c.what;
         EXPECT_FALSE(x->host.busy) << c.what;
         EXPECT_EQ(x->host.titlePages, 0) << c.what;
