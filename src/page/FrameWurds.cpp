@@ -2,6 +2,7 @@
 // and the word rows they are loaded from and saved to.
 #include <QMouseEvent>
 #include <optional>
+#include <unordered_map>
 
 #include "AppState.h"
 #include "Database.h"
@@ -213,20 +214,33 @@ void TFrame::LoadWurdRecordPointers(qint64 pageRegNum) {
 void TFrame::LoadWurds(int currentPage) {
     if (PageMode == QLatin1String("q") || !rows_) return;
     NeedsAlign = false;
+    // The page's rows in one read, found again by their keys.
+    std::unordered_map<qint64, WurdData> byKey;
+    if (state_ && WurdCount > 0)
+        for (const std::optional<WurdData>& row : rows_->LoadWurds(state_->PageRegNum, WurdCount))
+            if (row) byKey.emplace(row->WurdRegNum, *row);
     for (int n = 1; n <= WurdCount; ++n) {
         if (WurdRecNums[n] == 0) {
             if (dialogs_) dialogs_->error(texts::WurdRecordNumberZero(n));
             continue;
         }
-        LoadWurdRecord(n, WurdRecNums[n], currentPage);
+        const auto found = byKey.find(WurdRecNums[n]);
+        if (found != byKey.end())
+            showWurdRow(n, found->second, currentPage);
+        else
+            LoadWurdRecord(n, WurdRecNums[n], currentPage);
     }
     if (NeedsAlign) AlignWurds();
 }
 
 void TFrame::LoadWurdRecord(int n, qint64 wurdRegNum, int currentPage) {
-    const std::optional<WurdData> row = rows_->LoadWurd(wurdRegNum);
+    if (const std::optional<WurdData> row = rows_->LoadWurd(wurdRegNum)) showWurdRow(n, *row, currentPage);
+}
+
+void TFrame::showWurdRow(int n, const WurdData& data, int currentPage) {
+    const WurdData* row = &data;
     TWurd* w = wurd(n);
-    if (!row || !w) return;
+    if (!w) return;
     QFont font = w->font();
     font.setFamily(row->WFontName);
     if (row->WFontSize > 0) font.setPointSize(int(row->WFontSize));

@@ -24,6 +24,7 @@ class QSettings;
 namespace vellora {
 
 struct AppState;
+struct WurdData;
 class Dialogs;
 class PageRows;
 
@@ -189,6 +190,8 @@ private:
     template <class W>
     W* owned(const char* name, const QRect& rect, QWidget* parent = nullptr);
     void FormResize();
+    // Shows one word row in word n's box.
+    void showWurdRow(int n, const WurdData& row, int currentPage);
     bool CheckTextSaved();
     void WurdClick(int n);
     QFont textBoxFont() const;
