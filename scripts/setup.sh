@@ -10,6 +10,11 @@ PACKAGES=(
   libsqlite3-dev sqlite3
   libzip-dev zlib1g-dev zip unzip
   libsndfile1-dev
+  # Sound and video playback behind Qt Multimedia 6.4: the GStreamer back end's
+  # decoders and outputs, and a PulseAudio server (tests run it with a null sink).
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
+  gstreamer1.0-libav gstreamer1.0-pulseaudio gstreamer1.0-alsa gstreamer1.0-tools
+  pulseaudio pulseaudio-utils
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fontconfig
   xvfb xauth

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+// The media layer's own texts, in one place.
+namespace vellora::texts {
+
+inline const QString kNoSoundDevice = QStringLiteral("No sound device was found: sounds play silently.");
+inline const QString kSoundDeviceFailed =
+    QStringLiteral("The sound device stopped working: sounds play silently.");
+
+inline const QString kMediaMissing = QStringLiteral("\"%1\" does not exist.");
+inline const QString kMediaUnreadable = QStringLiteral("\"%1\" cannot be read: %2");
+inline const QString kNotSound = QStringLiteral("\"%1\" is not a sound Vellora can play: %2");
+inline const QString kSoundShape =
+    QStringLiteral("\"%1\" has %2 channels at %3 Hz; Vellora plays mono or stereo sound at 4000 to 192000 Hz.");
+inline const QString kSoundTooLong = QStringLiteral("\"%1\" is longer than %2 minutes.");
+inline const QString kNotVideo = QStringLiteral("\"%1\" is not a video Vellora can play: %2");
+inline const QString kVideoTimedOut = QStringLiteral("\"%1\" did not open in time.");
+inline const QString kNothingOpen = QStringLiteral("No media file is open.");
+
+// Recorder error texts, by code.
+inline const QString kRecNoInput = QStringLiteral("No sound input device was found: nothing can be recorded.");
+inline const QString kRecNotOpen = QStringLiteral("The recording device is not open.");
+inline const QString kRecAlreadyOpen = QStringLiteral("The recording device is already open.");
+inline const QString kRecNotRecording = QStringLiteral("The recording device is not recording.");
+inline const QString kRecStillRecording = QStringLiteral("The recording must be stopped before it is saved.");
+inline const QString kRecDeviceFailed = QStringLiteral("The sound input device reported an error.");
+inline const QString kRecCannotWrite = QStringLiteral("The recording could not be written to a temporary file.");
+inline const QString kRecCannotSave = QStringLiteral("The recording could not be saved to the named file.");
+inline const QString kRecUnknown = QStringLiteral("Unknown recording error %1.");
+
+}  // namespace vellora::texts
