@@ -7,7 +7,6 @@
 #include "AppState.h"
 #include "Database.h"
 #include "Dialogs.h"
-#include "FrameTexts.h"
 #include "PageRows.h"
 #include "PageTexts.h"
 #include "TFrame.h"

@@ -5,7 +5,6 @@
 #include "AppState.h"
 #include "Database.h"
 #include "Dialogs.h"
-#include "FrameTexts.h"
 #include "PageHost.h"
 #include "PageRows.h"
 #include "PageTexts.h"

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// The page window's own texts, in one place.
+// The page window's and the page records' own texts, in one place.
 namespace vellora::texts {
 
 inline const QString kMaxWurdsBefore = QStringLiteral("Maximum text/page is 150 words. ");
@@ -26,5 +26,37 @@ inline QString WurdRecordNumberZero(int n) {
 inline QString WurdNotFound(qint64 wurdRegNum) {
     return kWurd + QString::number(wurdRegNum) + kWurdNotFound;
 }
+
+// The page window's text files and pictures, and the page records.
+
+inline const QString kUntitled = QStringLiteral(" [Untitled] ");
+inline const QString kTextChanged = QStringLiteral(" has changed. Save file now?");
+inline const QString kTextFilter = QStringLiteral("Text Files (*.txt)");
+inline const QString kTextOpenCaption = QStringLiteral("Open Text File");
+inline const QString kTextSaveCaption = QStringLiteral("Save Text File As");
+inline const QString kLastOpenKey = QStringLiteral("LastOpen/FileName");
+inline const QString kLastOpenDefault = QStringLiteral("*.TXT");
+inline const QString kNotText = QStringLiteral("\"%1\" is not a text file (it holds binary data or is not UTF-8 text).");
+inline const QString kTextTooLarge = QStringLiteral("\"%1\" is too large for a page's text (more than 1 MB).");
+inline const QString kTextUnreadable = QStringLiteral("\"%1\" cannot be read: %2");
+inline const QString kTextUnwritable = QStringLiteral("\"%1\" cannot be written: %2");
+inline const QString kNotPicture = QStringLiteral("\"%1\" is not a picture Vellora can show.");
+
+inline const QString kWurdTooLong =
+    QStringLiteral("The word \"%1\" is longer than %2 characters, the most one word can hold. Edit the text "
+                   "to shorten it or to break it with a blank.");
+
+inline const QString kNewPageRegNumZero = QStringLiteral("NewPageRegNum is 0");
+inline const QString kPageNotSaved = QStringLiteral("Page was not saved");
+inline const QString kNewPageNotLoaded = QStringLiteral("New page was not loaded");
+inline const QString kPageStoreFailed = QStringLiteral("The page could not be stored: %1");
+inline QString WurdsMissing(int page, int counted, int found) {
+    return QStringLiteral("Page %1 counts %2 words but only %3 were found; the page shows those.")
+        .arg(page)
+        .arg(counted)
+        .arg(found);
+}
+inline const QString kPagesRepaired =
+    QStringLiteral("This lesson records %1 pages but holds %2; it is shown with %2 pages.");
 
 }  // namespace vellora::texts

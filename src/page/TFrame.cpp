@@ -11,7 +11,7 @@
 
 #include "AppState.h"
 #include "Dialogs.h"
-#include "FrameTexts.h"
+#include "PageTexts.h"
 #include "PageGeometry.h"
 #include "TextCodes.h"
 #include "WurdLayout.h"

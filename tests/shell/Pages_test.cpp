@@ -7,7 +7,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "FrameTexts.h"
 #include "LessonSession.h"
 #include "Navigation.h"
 #include "NewPageDialog.h"
