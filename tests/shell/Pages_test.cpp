@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -384,6 +385,41 @@ TEST(Pages, ResizingScalesTheControlsButNotTheWords) {
     EXPECT_EQ(f.wurd(2)->geometry(), word);
     f.resize(before);
     EXPECT_NEAR(f.sbWurdsBox->width(), box.width(), 1);
+}
+
+}  // namespace
+}  // namespace vellora::testing
+
+namespace vellora::testing {
+namespace {
+
+TEST(Pages, TextFilesAndTheLastOneRemembered) {
+    TempDir tmp;
+    const QString ini = QDir(tmp.path()).filePath(QStringLiteral("Vellora.ini"));
+    const QString saved = tmp.file(QStringLiteral("story.txt"));
+    struct Case {
+        bool saveAs;
+        QString remembered;
+    } cases[] = {{true, saved}, {false, QString()}};  // untitled text: remembered empty
+    for (const Case& c : cases) {
+        PageSession s(tmp.path());
+        s.newPage(false);
+        s.typeText(QStringLiteral("Once upon a time"));
+        if (c.saveAs) {
+            s.dialogs.expectFile(saved);
+            s.form().pages().TextFile(TextFileCommand::SaveAs);
+            QFile f(saved);
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+            EXPECT_EQ(f.readAll(), QByteArray("Once upon a time"));
+        } else {
+            // New asks before the typed text goes; OK saves it first (Cancel here).
+            s.dialogs.expect(MsgKind::Confirmation, texts::kUntitled + texts::kTextChanged, MsgAnswer::Cancel);
+            s.form().pages().TextFile(TextFileCommand::New);
+            EXPECT_TRUE(s.frame().TextBox->document()->isEmpty());
+        }
+        s.app->finish();
+        EXPECT_EQ(QSettings(ini, QSettings::IniFormat).value(texts::kLastOpenKey).toString(), c.remembered);
+    }
 }
 
 }  // namespace
