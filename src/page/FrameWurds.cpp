@@ -43,8 +43,6 @@ void TWurd::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) emit clicked(Tag);
 }
 
-bool TFrame::IsWurd(const QString& text) { return vellora::IsWurd(text); }
-
 TWurd* TFrame::wurd(int n) const {
     if (n < 1 || n > WurdCount || n > kMaxWurds) return nullptr;
     const int k = WurdComponentNums[n];

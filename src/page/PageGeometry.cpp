@@ -4,7 +4,10 @@
 
 namespace vellora {
 
+namespace {
+// The nearest integer, halves to the even neighbour (the default rounding mode).
 int RoundHalfEven(double value) { return int(std::nearbyint(value)); }
+}  // namespace
 
 PicturePlacement ScaleImage(QSize picture, QSize client, int wurdsBoxRight) {
     PicturePlacement p;

@@ -47,7 +47,4 @@ QRect ScaleBounds(const QRect& r, QSize from, QSize to);
 // above the bottom edge.
 QRect PlayerBarRect(QSize client, int wurdsBoxRight);
 
-// Rounds to the nearest integer, halves to the even neighbour.
-int RoundHalfEven(double value);
-
 }  // namespace vellora

@@ -90,7 +90,7 @@ bool PageLayer::LoadPageRecord(qint64 pageRegNum) {
         if (st_.LessonOpen) choiceCount_ = int(page->Choices);
     } else {
         frame_.SetPageMode(QStringLiteral("r"));
-        if (st_.LessonOpen) frame_.WurdCount = std::clamp(int(page->Wurds), 0, TFrame::kMaxWurds);
+        if (st_.LessonOpen) frame_.WurdCount = std::clamp(int(page->Wurds), 0, kMaxWurds);
         frame_.TextBox->setFont(fontOf(page->FontName, page->FontSize, page->FontStyle, frame_.TextBox->font()));
         QPalette p = frame_.TextBox->palette();
         p.setColor(QPalette::Text, ColorOfCode(page->FontColor));
@@ -291,7 +291,7 @@ bool PageLayer::ParseTextIntoWurds(int domain) {
         dialogs_.error(texts::kPageStoreFailed.arg(e.message()));
         // The old words are still stored: show them again.
         const std::optional<PageData> page = rows_.LoadPage(st_.PageRegNum);
-        frame_.WurdCount = page ? std::clamp(page->Wurds, 0, TFrame::kMaxWurds) : 0;
+        frame_.WurdCount = page ? std::clamp(page->Wurds, 0, kMaxWurds) : 0;
         frame_.AdjustWurdsNumber();
         if (frame_.WurdCount > 0) showWurds();
         return false;

@@ -64,9 +64,8 @@ Font readFont(const Row& r, const QString& prefix) {
 // A font family longer than its field keeps its first characters, as the
 // lesson's fonts do: a family name never makes a page unsavable.
 QString fitted(const Table& t, const QString& field, const QString& text) {
-    const int i = fieldIndex(t.def(), field);
-    const FieldDef& f = t.def().fields[size_t(i)];
-    return f.type == FieldType::Alpha && f.size > 0 ? text.left(f.size) : text;
+    const int size = alphaSize(t.def(), field);
+    return size > 0 ? text.left(size) : text;
 }
 
 // Only the page and word tables are written here: their colours are text.

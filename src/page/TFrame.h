@@ -18,6 +18,7 @@
 #include "PageOperations.h"
 #include "TextMeasurer.h"
 #include "TextTarget.h"
+#include "WurdLayout.h"
 
 class QSettings;
 
@@ -67,7 +68,6 @@ public:
 class TFrame : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kMaxWurds = 150;
     // The most characters one word's row holds.
     static constexpr int kMaxWurdText = 20;
     enum class WurdColor { White, Yellow, Aqua };
@@ -118,7 +118,6 @@ public:
     bool VideoControlShown = false;
 
     // Words: parsing, controls, painting.
-    static bool IsWurd(const QString& text);
     // Splits the text box into words and rows; false when the author chose
     // to edit the text again at the 150-word limit (the count is unchanged).
     bool ParseWurds(qint64 pageRegNum, bool titlePage, const std::function<bool(const QString&)>& ask150);
@@ -131,7 +130,6 @@ public:
     void DrawAWurd(int n, WurdColor color, int mode);
     QString Capshun(int n) const;
     TWurd* wurd(int n) const;
-    const std::vector<TWurd*>& wurdBoxes() const { return wurdBoxes_; }
     void ParkTestWurd();
 
     // Word rows of the page.

@@ -38,11 +38,7 @@ constexpr int kTitleTarget = 2;    // memTitle
 constexpr int kNamesTarget = 3;    // the author names
 
 // Characters an Alpha field of the lesson table holds.
-int alphaSize(const QString& field) {
-    const TableDef& def = tableDef(TableId::Lesn);
-    const int i = fieldIndex(def, field);
-    return i >= 0 && def.fields[size_t(i)].type == FieldType::Alpha ? def.fields[size_t(i)].size : 0;
-}
+int alphaSize(const QString& field) { return alphaSize(tableDef(TableId::Lesn), field); }
 
 void setBase(QWidget* w, const QColor& color) {
     QPalette p = w->palette();

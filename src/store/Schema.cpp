@@ -180,6 +180,11 @@ int fieldIndex(const TableDef& def, const QString& name) {
     return -1;
 }
 
+int alphaSize(const TableDef& def, const QString& name) {
+    const int i = fieldIndex(def, name);
+    return i >= 0 && def.fields[size_t(i)].type == FieldType::Alpha ? def.fields[size_t(i)].size : 0;
+}
+
 QString createTableSql(TableId id, bool autoIncKeys, const QString& schemaName) {
     const TableDef& def = tableDef(id);
     QStringList cols;

@@ -43,6 +43,8 @@ bool tableForFileName(const QString& fileName, TableId* id);
 
 // Position of a field in its table, or -1.
 int fieldIndex(const TableDef& def, const QString& name);
+// Characters an Alpha field holds; 0 for any other field or an unknown name.
+int alphaSize(const TableDef& def, const QString& name);
 
 // SQL that creates the table in schema `schemaName` of a connection.
 QString createTableSql(TableId id, bool autoIncKeys, const QString& schemaName);
