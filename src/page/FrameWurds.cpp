@@ -34,7 +34,9 @@ TWurd::TWurd(int tag, QWidget* parent) : QLineEdit(parent), Tag(tag) {
     setAutoFillBackground(true);
     setAttribute(Qt::WA_MacShowFocusRect, false);
     setCursorPosition(0);
-    setTextMargins(0, 0, 0, 0);
+    // A word box is exactly as wide as its text: take back the edit's own
+    // two-pixel inner margins so that no letter is cut.
+    setTextMargins(-2, 0, -2, 0);
     setContentsMargins(0, 0, 0, 0);
 }
 
