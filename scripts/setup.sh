@@ -15,6 +15,9 @@ PACKAGES=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
   gstreamer1.0-libav gstreamer1.0-pulseaudio gstreamer1.0-alsa gstreamer1.0-tools
   pulseaudio pulseaudio-utils
+  # Speech synthesis: the shared spoken verdicts are made at build time, and
+  # tests make narrations with it.
+  espeak-ng
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fontconfig
   xvfb xauth

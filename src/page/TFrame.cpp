@@ -205,6 +205,11 @@ void TFrame::attach(AppState& state, Dialogs& dialogs, PageRows& rows, const QSt
     lastTextFile_ = settings_->value(texts::kLastOpenKey, texts::kLastOpenDefault).toString();
 }
 
+void TFrame::setPlayer(MediaDevice* player) {
+    player_ = player;
+    VideoPanel->MP = player;
+}
+
 void TFrame::setMeasurer(const TextMeasurer* measurer) { measurer_ = measurer ? measurer : &platform_; }
 
 void TFrame::SetPageMode(const QString& mode) {

@@ -24,6 +24,8 @@ class QSettings;
 
 namespace vellora {
 
+class MediaDevice;
+
 struct AppState;
 struct WurdData;
 class Dialogs;
@@ -59,6 +61,8 @@ class TVideoPanel : public QFrame {
     Q_OBJECT
 public:
     explicit TVideoPanel(QWidget* owner);
+    // The page window's player; the panel draws what it plays as video.
+    MediaDevice* MP = nullptr;
 };
 
 // The page window: hosted borderless in the main window's client panel, it
@@ -78,6 +82,9 @@ public:
     // The store and state the words are kept in; without them the window
     // only shows. `settingsFile` is Vellora.ini (the last text file).
     void attach(AppState& state, Dialogs& dialogs, PageRows& rows, const QString& settingsFile);
+    // The player of the page's sounds and video (one file open at a time).
+    void setPlayer(MediaDevice* player);
+    MediaDevice* Player() const { return player_; }
     // Replaces the platform's text metrics (tests give exact numbers).
     void setMeasurer(const TextMeasurer* measurer);
     const TextMeasurer& measurer() const { return *measurer_; }
@@ -196,6 +203,7 @@ private:
     int wurdsBoxRight() const { return sbWurdsBox->x() + sbWurdsBox->width(); }
 
     AppState* state_ = nullptr;
+    MediaDevice* player_ = nullptr;
     Dialogs* dialogs_ = nullptr;
     PageRows* rows_ = nullptr;
     std::unique_ptr<QSettings> settings_;
