@@ -193,14 +193,6 @@ void TFrame::DrawAWurd(int n, WurdColor color, int mode) {
     shpWOutline->repaint();
 }
 
-void TFrame::WurdClick(int n) {
-    if (n < 1 || n > WurdCount) return;
-    if (CurrentWurd >= 1 && CurrentWurd <= WurdCount && CurrentWurd != n) DrawAWurd(CurrentWurd, WurdColor::White, 0);
-    CurrentWurd = n;
-    DrawAWurd(n, WurdColor::White, 1);
-    emit wurdClicked(n);
-}
-
 // Word rows ---------------------------------------------------------------------
 
 void TFrame::LoadWurdRecordPointers(qint64 pageRegNum) {

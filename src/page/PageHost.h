@@ -26,6 +26,8 @@ public:
     virtual QString MediaFileName(int domain, int index) = 0;
     // The lesson background: 0 plain, 1 gradient, 2 wallpaper, -1 none.
     virtual int BackgroundIndex() const = 0;
+    // The microphone tool gives way to the stop tool while recording.
+    virtual void ShowRecording(bool recording) = 0;
     // The indicator box shows the font of the text being typed.
     virtual void ShowTextFont(int domain) = 0;
 };

@@ -1,5 +1,8 @@
 #include "PageLayer.h"
 
+#include "Synchro.h"
+#include "WaitUntil.h"
+
 #include <QApplication>
 
 #include "AppState.h"
@@ -32,7 +35,10 @@ QFont fontOf(const QString& name, qint64 size, qint64 style, const QFont& base) 
 }  // namespace
 
 PageLayer::PageLayer(AppState& state, PageHost& host, Dialogs& dialogs, PageRows& rows, TFrame& frame)
-    : st_(state), host_(host), dialogs_(dialogs), rows_(rows), frame_(frame) {}
+    : st_(state), host_(host), dialogs_(dialogs), rows_(rows), frame_(frame) {
+    // The last word frozen: the page goes on to the Words Done step.
+    QObject::connect(frame_.Synchro(), &TSynchro::synchronised, frame_.Synchro(), [this] { host_.Icons(15); });
+}
 
 bool PageLayer::question() const { return frame_.PageMode == QLatin1String("q"); }
 
@@ -219,6 +225,7 @@ void PageLayer::ChangePage(int pageNumber, int domain) {
 
 void PageLayer::ShowLoadedPage(int domain) {
     frame_.Timer1->stop();
+    if (MediaDevice* player = frame_.Player()) player->Stop();
     frame_.AdjustWurdsNumber();
     host_.SetCurrentPage(st_.LoadedPageNumber);
     frame_.ToggleScrollTextBox(domain);
@@ -273,6 +280,32 @@ bool PageLayer::SaveCurrentPage() { return st_.CurrentPage == 0 || SavePageRecor
 // Domain entry ------------------------------------------------------------------
 
 void PageLayer::PrepareDomainEntry(int) { frame_.ParkTestWurd(); }
+
+void PageLayer::ShowSynchro(bool show) {
+    TSynchro* synchro = frame_.Synchro();
+    synchro->setEnabled(show);
+    if (!show) {
+        synchro->hide();
+        return;
+    }
+    synchro->show();
+    synchro->raise();
+    synchro->SyncReady = false;
+    synchro->SetupMediaSynchro(false);
+}
+
+void PageLayer::ReadWurds() {
+    frame_.btnReadTextClick();
+    waitUntil([this] { return !frame_.Reading(); });
+}
+
+void PageLayer::btnRead3Click() {
+    // A second press while the page is read is the same reading.
+    if (frame_.Reading()) return;
+    ReadWurds();
+    frame_.CurrentWurd = 1;
+    frame_.DrawAWurd(1, TFrame::WurdColor::White, 1);
+}
 
 void PageLayer::ShowQuestionIfHidden() {
     if (question() && frame_.Question->isHidden()) frame_.Question->show();

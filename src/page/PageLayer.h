@@ -38,7 +38,7 @@ public:
     bool SaveCurrentPage() override;
     void PrepareDomainEntry(int leaving) override;
     void ShowQuestionIfHidden() override;
-    void ShowSynchro(bool) override {}
+    void ShowSynchro(bool show) override;
     bool TextBoxHasText() const override;
     bool ParseTextIntoWurds(int domain) override;
     void ToggleScrollTextBox(int domain) override;
@@ -55,6 +55,10 @@ public:
     bool LoadPageRecord(qint64 pageRegNum);
     bool SavePageRecord(qint64 pageRegNum);
     void ShowLoadedPage(int domain);
+    // The read tool: reads the page aloud and waits until the last word has
+    // lit, then selects word 1.
+    void btnRead3Click();
+    void ReadWurds();
     // Shows the page's picture, or hides the frame when it has none.
     void ShowPagePicture();
 

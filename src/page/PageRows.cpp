@@ -384,4 +384,34 @@ bool PageRows::SavePageWithWurds(qint64 key, const PageData& page, bool question
     return true;
 }
 
+bool PageRows::setField(Table& t, qint64 key, const QString& field, qint64 value, bool flag) {
+    if (key <= 0 || !t.findKey(key)) return false;
+    t.edit();
+    if (flag)
+        t.setBoolean(field, value != 0);
+    else
+        t.setInteger(field, value);
+    postOrDrop(t);
+    return true;
+}
+
+bool PageRows::SetWurdStopTime(qint64 wurdRegNum, qint64 ms) { return setField(wurd_, wurdRegNum, kWStopTime, ms); }
+
+bool PageRows::SetMediaFlag(MediaFlag flag, qint64 key) {
+    switch (flag) {
+        case MediaFlag::WurdSound: return setField(wurd_, key, kWSoundFile, 1, true);
+        case MediaFlag::PageVideo: return setField(page_, key, kVideo, 1, true);
+        case MediaFlag::ChoiceSound: return setField(choice_, key, QStringLiteral("ChoiceSound"), 1, true);
+        case MediaFlag::ResponseSound: return setField(choice_, key, QStringLiteral("ResponseSound"), 1, true);
+    }
+    return false;
+}
+
+std::vector<qint64> PageRows::ChoiceKeysOfPage(qint64 pageRegNum) {
+    std::vector<qint64> keys;
+    for (const Table::OrderedKey& k : choice_.keysBy(kPageRegNum, pageRegNum, QStringLiteral("ChoiceRegNum")))
+        keys.push_back(k.key);
+    return keys;
+}
+
 }  // namespace vellora

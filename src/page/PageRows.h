@@ -121,10 +121,20 @@ public:
     bool SavePageWithWurds(qint64 key, const PageData& page, bool question, std::span<const WurdData> wurds,
                            std::vector<qint64>* missingWurds = nullptr);
 
+    // One field of one row, written at once: a frozen stop time, the flags
+    // saying a media file was made. False when the row is missing.
+    enum class MediaFlag { WurdSound, PageVideo, ChoiceSound, ResponseSound };
+    bool SetWurdStopTime(qint64 wurdRegNum, qint64 ms);
+    bool SetMediaFlag(MediaFlag flag, qint64 key);
+    // The choice rows of a page in the order they were made.
+    std::vector<qint64> ChoiceKeysOfPage(qint64 pageRegNum);
+
     // The database of the tables, for work that spans several rows.
     Database& database() const;
 
 private:
+    // Sets an integer or (`flag`) logical field of row `key` and posts it.
+    bool setField(Table& t, qint64 key, const QString& field, qint64 value, bool flag = false);
 
     Table& lesn_;
     Table& page_;

@@ -59,4 +59,27 @@ inline QString WurdsMissing(int page, int counted, int found) {
 inline const QString kPagesRepaired =
     QStringLiteral("This lesson records %1 pages but holds %2; it is shown with %2 pages.");
 
+// The synchronisation window.
+inline const QString kSynchroCaption = QStringLiteral("Leader [before 1st word starts]");
+inline const QString kSynchroLeader = QStringLiteral("Leader (before 1st word)");
+inline const QString kShorter = QStringLiteral("Shorter");
+inline const QString kLonger = QStringLiteral("Longer");
+inline const QString kFreeze = QStringLiteral("Freeze");
+inline const QString kStart = QStringLiteral("Start");
+inline const QString kEnd = QStringLiteral("End");
+inline const QString kIncrement = QStringLiteral("Increment");
+inline const QString kLongerHint = QStringLiteral("Longest increase in length of sound clip");
+inline const QString kIncrementHint = QStringLiteral("Amount of each change");
+
+// Choosing and recording media.
+inline const QString kSoundFilter = QStringLiteral("Sound files (*.WAV);;All files (*)");
+inline const QString kMovieFilter = QStringLiteral("Movies (*.AVI);;All files (*)");
+inline const QString kPictureFilter = QStringLiteral("Pictures (*.BMP);;All files (*)");
+inline const QString kCouldNotDelete = QStringLiteral("Could not delete file ");
+inline const QString kCouldNotOpenVideo = QStringLiteral("Could not open the video file");
+inline const QString kCantRecord = QStringLiteral("can't record sound");
+inline const QString kCantStopRecording = QStringLiteral("Can't stop recording");
+inline const QString kCantSaveFile = QStringLiteral("Can't save file");
+inline const QString kMediaNotCopied = QStringLiteral("\"%1\" could not be copied into the lesson: %2");
+
 }  // namespace vellora::texts

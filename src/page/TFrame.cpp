@@ -13,6 +13,7 @@
 #include "Dialogs.h"
 #include "PageTexts.h"
 #include "PageGeometry.h"
+#include "Synchro.h"
 #include "TextCodes.h"
 #include "WurdLayout.h"
 
@@ -190,6 +191,9 @@ TFrame::TFrame(QWidget* parent) : QWidget(parent), FileName(texts::kUntitled), m
     SelectJump1Page->hide();
     SelectJump2Page->hide();
 
+    connect(Timer1, &QTimer::timeout, this, &TFrame::WurdEnd);
+    synchro_ = std::make_unique<TSynchro>(*this, this);
+
     textBoxTarget_ = std::make_unique<TextBoxTarget>(TextBox);
     wurdTarget_ = std::make_unique<WurdTarget>(*this);
     SetVideoControlSize();
@@ -206,9 +210,13 @@ void TFrame::attach(AppState& state, Dialogs& dialogs, PageRows& rows, const QSt
 }
 
 void TFrame::setPlayer(MediaDevice* player) {
+    if (player_) disconnect(player_, nullptr, this, nullptr);
     player_ = player;
     VideoPanel->MP = player;
+    if (player_) connect(player_, &MediaDevice::notify, this, &TFrame::MediaPlayer1Notify);
 }
+
+QString TFrame::MediaFileName(int domain, int index) const { return mediaNames_ ? mediaNames_(domain, index) : QString(); }
 
 void TFrame::setMeasurer(const TextMeasurer* measurer) { measurer_ = measurer ? measurer : &platform_; }
 
@@ -350,16 +358,31 @@ bool TFrame::FormKeyDown(QKeyEvent* event) {
 }
 
 bool TFrame::FormKeyPress(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) {
-        emit stopRequested();
-        return true;
+    switch (event->key()) {
+        case Qt::Key_Escape:
+            emit stopRequested();
+            return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            // Enter moves on to the next control; the text box keeps its new lines.
+            if (TextBox->hasFocus()) return false;
+            focusNextChild();
+            return true;
+        default:
+            return false;
     }
-    return false;
 }
 
 void TFrame::mousePressEvent(QMouseEvent* event) {
     event->accept();
-    if (event->button() == Qt::RightButton) emit rightPressed();
+    if (event->button() == Qt::RightButton) {
+        emit rightPressed();
+        return;
+    }
+    // A click on the background ends the highlighting (the sound goes on).
+    Timer1->stop();
+    if (state_) state_->DisplayEnabled = true;
+    emit backgroundClicked();
 }
 
 bool TFrame::eventFilter(QObject* watched, QEvent* event) {
@@ -450,11 +473,6 @@ void TFrame::FormClose() {
     if (!settings_) return;
     settings_->setValue(texts::kLastOpenKey, FileName == texts::kUntitled ? QString() : FileName);
     settings_->sync();
-}
-
-TSynchro::TSynchro(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("Synchro"));
-    setWindowTitle(QStringLiteral("Synchro"));
 }
 
 }  // namespace vellora

@@ -15,16 +15,18 @@
 #include <memory>
 #include <vector>
 
+#include "MediaDevice.h"
 #include "PageOperations.h"
 #include "TextMeasurer.h"
 #include "TextTarget.h"
+#include "SyncLogic.h"
 #include "WurdLayout.h"
 
 class QSettings;
 
 namespace vellora {
 
-class MediaDevice;
+class TSynchro;
 
 struct AppState;
 struct WurdData;
@@ -85,6 +87,9 @@ public:
     // The player of the page's sounds and video (one file open at a time).
     void setPlayer(MediaDevice* player);
     MediaDevice* Player() const { return player_; }
+    // Names the lesson's media files: MediaFileName(domain, index).
+    void setMediaNames(std::function<QString(int, int)> names) { mediaNames_ = std::move(names); }
+    QString MediaFileName(int domain, int index) const;
     // Replaces the platform's text metrics (tests give exact numbers).
     void setMeasurer(const TextMeasurer* measurer);
     const TextMeasurer& measurer() const { return *measurer_; }
@@ -121,7 +126,7 @@ public:
     std::array<int, kMaxWurds + 1> WurdComponentNums{};
     std::array<qint64, kMaxWurds + 1> WurdRecNums{};
     // Milliseconds from the start of the page sound at which each word ends.
-    std::array<qint64, kMaxWurds + 1> StopTimes{};
+    StopTimeTable StopTimes{};
     bool VideoControlShown = false;
 
     // Words: parsing, controls, painting.
@@ -139,6 +144,31 @@ public:
     TWurd* wurd(int n) const;
     void ParkTestWurd();
 
+    // Reading aloud: the page sound plays and each word lights up yellow
+    // while it sounds; a clicked word sounds alone.
+    int LastClickedWurd = 1;
+    // The last play ended by itself (its completion notice said so).
+    bool PlayFinished = false;
+    void btnReadTextClick();
+    void WurdEnd();
+    void SayWurd(int n);
+    // Plays `file` whole from its start (waiting when asked), then closes it.
+    void Playy(const QString& file, DeviceType type, bool wait);
+    void MediaPlayer1Notify(NotifyValue value);
+    bool Reading() const { return Timer1->isActive(); }
+
+    // Synchronisation: the window that tunes each word's stop time by ear.
+    TSynchro* Synchro() const { return synchro_.get(); }
+    SyllableTable SylCounts{};
+    void EstimateSyllables();
+    // Estimates where stretch i (0 the leader) of n words ends.
+    void SetNextWurdLength(int i, int n, qint64 start, qint64 length);
+    // Stores word n's stop time in its row at once and paints it aqua.
+    void FreezeWurd(int n);
+    bool HasWurdRow(int n) const;
+    // A media error the author asked about (a sound that cannot be played).
+    void SayMediaError(const QString& text);
+
     // Word rows of the page.
     void LoadWurdRecordPointers(qint64 pageRegNum);
     void LoadWurds(int currentPage);
@@ -154,6 +184,8 @@ public:
     void HidePicture();
     void btnPictureClick();
     void SetVideoControlSize();
+    // Shows and plays a video file in the video panel.
+    bool btnVideoClick(const QString& file);
     void SetWallpaper(const QString& file);
     bool TextBoxModified() const;
 
@@ -184,6 +216,8 @@ signals:
     void stopRequested();
     // A word was clicked (reading and word sounds act on it).
     void wurdClicked(int n);
+    // A left click on the page background: pop-up panels close.
+    void backgroundClicked();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -219,13 +253,10 @@ private:
     QPixmap wallpaper_;
     std::unique_ptr<TextTarget> textBoxTarget_;
     std::unique_ptr<TextTarget> wurdTarget_;
-};
-
-// The word/sound synchronisation window.
-class TSynchro : public QDialog {
-    Q_OBJECT
-public:
-    explicit TSynchro(QWidget* parent = nullptr);
+    std::function<QString(int, int)> mediaNames_;
+    std::unique_ptr<TSynchro> synchro_;
+    // A clicked word is sounding (its play waits).
+    bool sounding_ = false;
 };
 
 }  // namespace vellora

@@ -14,6 +14,8 @@
 #include "HandleDataBase.h"
 #include "HelpWindow.h"
 #include "LessonLifecycle.h"
+#include "MediaLayer.h"
+#include "QtMediaDevice.h"
 #include "ShellTexts.h"
 #include "NewPageDialog.h"
 #include "PageLayer.h"
@@ -55,9 +57,15 @@ Application::Application(const QString& programDir, Dialogs& dialogs) : dialogs_
     state_.ProgramDir = QDir::cleanPath(programDir);
 }
 
+void Application::useMediaDevices(MediaDevice* player, WaveRecorder* recorder) {
+    player_ = player;
+    recorder_ = recorder;
+}
+
 Application::~Application() {
     if (mainForm_) {
         mainForm_->setPageOperations(nullptr);
+        mainForm_->setMediaOperations(nullptr);
         mainForm_->releaseWindows();
     }
 }
@@ -80,6 +88,26 @@ void Application::attachPageLayer() {
     lifecycle_->setWurdRegNumSource([&frame](int n) -> qint64 {
         return n >= 1 && n <= frame.WurdCount ? frame.WurdRecNums[size_t(n)] : 0;
     });
+
+    // Sound and video: the page window plays, the media tools choose and record.
+    if (!player_) {
+        ownPlayer_ = std::make_unique<QtMediaDevice>();
+        player_ = ownPlayer_.get();
+    }
+    if (!recorder_) {
+        ownRecorder_ = std::make_unique<QtWaveRecorder>();
+        recorder_ = ownRecorder_.get();
+    }
+    QObject::connect(player_, &MediaDevice::deviceMessage, &form, &TMainForm::setStatusText);
+    frame.setPlayer(player_);
+    frame.setMediaNames([host = pageHost_.get()](int domain, int index) { return host->MediaFileName(domain, index); });
+    mediaLayer_ = std::make_unique<MediaLayer>(state_, *pageHost_, dialogs_, *pageRows_, frame, *recorder_);
+    mediaLayer_->setCurrentChoiceSource([layer = pageLayer_.get()] { return layer->CurrentChoice(); });
+    form.setMediaOperations(mediaLayer_.get());
+    lifecycle_->setChoiceRegNumSource([media = mediaLayer_.get()](int slot) { return media->ChoiceRecNum(slot); });
+    QObject::connect(&form, &TMainForm::readRequested, &form, [layer = pageLayer_.get()] { layer->btnRead3Click(); });
+    QObject::connect(&frame, &TFrame::wurdClicked, &form, [this](int n) { textAttributes_->DisplayFont(12, n); });
+    QObject::connect(&frame, &TFrame::backgroundClicked, &form, &TMainForm::CleanUp);
 }
 
 bool Application::startUp(const QString& commandLineLesson) {
@@ -101,7 +129,6 @@ bool Application::startUp(const QString& commandLineLesson) {
     frame_ = std::make_unique<TFrame>();
     titleScreen_ = std::make_unique<TTitleScreen>(state_, *util_);
     dlgDiagram_ = std::make_unique<TdlgDiagram>(state_, mainForm_.get());
-    synchro_ = std::make_unique<TSynchro>(mainForm_.get());
     aboutBox_ = std::make_unique<TAboutBox>(mainForm_.get());
     directorySelector_ = std::make_unique<TDirectorySelector>(mainForm_.get());
     dlgNewPage_ = std::make_unique<TdlgNewPage>(state_, mainForm_.get());
@@ -160,9 +187,15 @@ void Application::show() {
 }
 
 void Application::finish() {
-    if (frame_) frame_->FormClose();
+    if (frame_) {
+        frame_->Timer1->stop();
+        frame_->FormClose();
+    }
+    if (player_) player_->Close();
+    if (recorder_) recorder_->Close();
     if (mainForm_) {
         mainForm_->setPageOperations(nullptr);
+        mainForm_->setMediaOperations(nullptr);
         mainForm_->releaseWindows();
     }
     handleDataBase_.reset();

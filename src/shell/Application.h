@@ -19,7 +19,6 @@ class TUtil;
 class TFrame;
 class TTitleScreen;
 class TdlgDiagram;
-class TSynchro;
 class TAboutBox;
 class TDirectorySelector;
 class TdlgNewPage;
@@ -31,6 +30,9 @@ class ExchangeCommands;
 class PageRows;
 class PageLayer;
 class ShellPageHost;
+class MediaLayer;
+class MediaDevice;
+class WaveRecorder;
 
 // What the command line asks for.
 struct CommandLine {
@@ -50,6 +52,10 @@ class Application {
 public:
     Application(const QString& programDir, Dialogs& dialogs);
     ~Application();
+
+    // Sound and video through these instead of the machine's devices (tests
+    // run on a clock they control). Call before startUp.
+    void useMediaDevices(MediaDevice* player, WaveRecorder* recorder);
 
     // Runs the start-up sequence up to the message loop. Answers false, after
     // telling the user why, when the program cannot start.
@@ -72,6 +78,8 @@ public:
     ExchangeCommands* exchange() const { return exchange_.get(); }
     PageLayer* pageLayer() const { return pageLayer_.get(); }
     PageRows* pageRows() const { return pageRows_.get(); }
+    MediaLayer* mediaLayer() const { return mediaLayer_.get(); }
+    MediaDevice* player() const { return player_; }
     TdlgDiagram* dlgDiagram() const { return dlgDiagram_.get(); }
     TdlgNewPage* dlgNewPage() const { return dlgNewPage_.get(); }
     TAboutBox* AboutBox() const { return aboutBox_.get(); }
@@ -92,7 +100,6 @@ private:
     std::unique_ptr<TFrame> frame_;
     std::unique_ptr<TTitleScreen> titleScreen_;
     std::unique_ptr<TdlgDiagram> dlgDiagram_;
-    std::unique_ptr<TSynchro> synchro_;
     std::unique_ptr<TAboutBox> aboutBox_;
     std::unique_ptr<TDirectorySelector> directorySelector_;
     std::unique_ptr<TdlgNewPage> dlgNewPage_;
@@ -106,6 +113,12 @@ private:
     std::unique_ptr<PageRows> pageRows_;
     std::unique_ptr<ShellPageHost> pageHost_;
     std::unique_ptr<PageLayer> pageLayer_;
+    std::unique_ptr<MediaLayer> mediaLayer_;
+    // The machine's sound devices, unless others were handed in.
+    std::unique_ptr<MediaDevice> ownPlayer_;
+    std::unique_ptr<WaveRecorder> ownRecorder_;
+    MediaDevice* player_ = nullptr;
+    WaveRecorder* recorder_ = nullptr;
     HelpWindow* helpWindow_ = nullptr;  // owned by the main window
 };
 

@@ -5,6 +5,7 @@
 #include "NewPageDialog.h"
 #include "TMainForm.h"
 #include "TTitleScreen.h"
+#include "ToolStripWidget.h"
 
 namespace vellora {
 
@@ -34,5 +35,7 @@ QString ShellPageHost::MediaFileName(int domain, int index) { return lifecycle_.
 int ShellPageHost::BackgroundIndex() const { return form_.BackgroundIndex(); }
 
 void ShellPageHost::ShowTextFont(int domain) { emit form_.displayFontRequested(domain); }
+
+void ShellPageHost::ShowRecording(bool recording) { form_.Slider->ShowRecording(recording); }
 
 }  // namespace vellora

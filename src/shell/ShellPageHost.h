@@ -24,6 +24,7 @@ public:
     QString MediaFileName(int domain, int index) override;
     int BackgroundIndex() const override;
     void ShowTextFont(int domain) override;
+    void ShowRecording(bool recording) override;
 
 private:
     AppState& state_;

@@ -136,6 +136,16 @@ void TToolStrip::ShowVideoControl(bool on) {
     onButton->setEnabled(!on);
 }
 
+void TToolStrip::ShowRecording(bool recording) {
+    QToolButton* mic = button(Tool::btnMic2);
+    QToolButton* stop = button(Tool::btnStop);
+    stop->setVisible(recording);
+    stop->setEnabled(recording);
+    mic->setVisible(!recording);
+    mic->setEnabled(!recording);
+    if (recording) stop->raise();
+}
+
 void TToolStrip::placeStrip() {
     const int iconWidth = IconWidth();
     setGeometry(scroll_.stripLeft(home(), iconWidth), y(), scroll_.stripWidth(iconWidth), height());

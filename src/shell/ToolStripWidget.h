@@ -35,6 +35,8 @@ public:
     void Build(int domain, bool videoControlOn);
     // Shows one video-control button in the shared place.
     void ShowVideoControl(bool on);
+    // The stop tool in the microphone's place while a recording runs.
+    void ShowRecording(bool recording);
     void ClearIcons();
     void DimArrows();
     void IconsLeftClick();

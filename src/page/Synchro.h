@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include "SyncLogic.h"
+
+namespace vellora {
+
+class TFrame;
+
+// The synchronisation window: the author hears one stretch of the page sound
+// at a time (the leader, then each word), makes its end earlier or later
+// until the word heard is the word shown in the caption, and freezes it,
+// which stores the word's stop time and moves on to the next word. It plays
+// on the page window's player and writes the page window's stop times.
+class TSynchro : public QDialog {
+    Q_OBJECT
+public:
+    explicit TSynchro(TFrame& frame, QWidget* parent = nullptr);
+
+    // The stretch being tuned: 0 the leader, n word n.
+    int SyncWurd = 0;
+    int SyncWurdCount = 0;
+    qint64 SoundLength = 0;
+    // The page sound is open on the player and the state above is valid.
+    bool SyncReady = false;
+
+    // Opens the page sound and (unless `prepareOnly`) estimates every word's
+    // end and plays the leader. Not ready when the page has no word rows or
+    // no page sound.
+    void SetupMediaSynchro(bool prepareOnly);
+    // Plays from `from` to the end of the stretch being tuned, waiting.
+    void Playyy(qint64 from);
+    void btnLongerClick(StepSize size);
+    void btnShorterClick(StepSize size);
+    void btnFreezeClick();
+    // Shows stretch i's start and end.
+    void ShowStretch(int i);
+
+    QPushButton* btnShorter;
+    QPushButton* btnLonger;
+    QPushButton* btnShorter1;
+    QPushButton* btnLonger1;
+    QPushButton* btnShorter2;
+    QPushButton* btnLonger2;
+    QPushButton* btnFreeze;
+    QLineEdit* eStart;
+    QLineEdit* eEnd;
+    QSpinBox* SpinIncrement;
+
+signals:
+    // The last word was frozen: the page is synchronised.
+    void synchronised();
+
+private:
+    qint64 previousStop() const;
+    void change(qint64 end);
+
+    TFrame& frame_;
+    // A button press plays its stretch and waits; presses meanwhile are dropped.
+    bool busy_ = false;
+};
+
+}  // namespace vellora
