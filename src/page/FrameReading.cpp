@@ -63,16 +63,19 @@ void TFrame::WurdEnd() {
 
 void TFrame::WurdClick(int n) {
     if (n < 1 || n > WurdCount) return;
-    // A click during reading stops the highlighting; the sound goes on.
+    // A click during reading stops the highlighting and selects the word;
+    // the page sound goes on.
+    const bool wasReading = Reading();
     Timer1->stop();
     // One word sounds at a time: a click while one sounds is dropped.
     if (sounding_) return;
+    if (wasReading) DrawAWurd(CurrentWurd, WurdColor::White, 0);
     CurrentWurd = n;
     emit wurdClicked(n);
     if (LastClickedWurd < 1 || LastClickedWurd > WurdCount) LastClickedWurd = 1;
     DrawAWurd(LastClickedWurd, WurdColor::White, 0);
     LastClickedWurd = CurrentWurd;
-    if (WurdRecNums[size_t(n)] != 0 && player_) {
+    if (!wasReading && WurdRecNums[size_t(n)] != 0 && player_) {
         sounding_ = true;
         DrawAWurd(CurrentWurd, WurdColor::Yellow, 0);
         if (state_ && state_->Playing) player_->Stop();

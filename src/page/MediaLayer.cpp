@@ -57,8 +57,9 @@ void MediaLayer::SelectSound() {
     if (file.isEmpty()) return;
     // Only a sound the player can play replaces the item's sound.
     QString why;
-    if (!readWave(file, &why)) {
-        dialogs_.warning(why);
+    const std::optional<WaveSound> sound = readWave(file, &why);
+    if (!sound || sound->lengthMs() <= 0) {
+        dialogs_.warning(sound ? texts::kSoundEmpty.arg(QFileInfo(file).fileName()) : why);
         return;
     }
     const int domain = st_.CurrentDomain;
@@ -107,7 +108,7 @@ bool MediaLayer::SelectPicture() {
     if (file.isEmpty()) return false;
     QImageReader reader(file);
     reader.setDecideFormatFromContent(true);
-    if (!reader.canRead()) {
+    if (reader.read().isNull()) {
         dialogs_.warning(texts::kNotPicture.arg(QFileInfo(file).fileName()));
         return false;
     }

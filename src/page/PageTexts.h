@@ -80,6 +80,7 @@ inline const QString kCouldNotOpenVideo = QStringLiteral("Could not open the vid
 inline const QString kCantRecord = QStringLiteral("can't record sound");
 inline const QString kCantStopRecording = QStringLiteral("Can't stop recording");
 inline const QString kCantSaveFile = QStringLiteral("Can't save file");
+inline const QString kSoundEmpty = QStringLiteral("\"%1\" holds no sound.");
 inline const QString kMediaNotCopied = QStringLiteral("\"%1\" could not be copied into the lesson: %2");
 
 }  // namespace vellora::texts

@@ -29,12 +29,15 @@ struct LessonSession {
 
     // `script` adds the answers needed while the program starts (a lesson
     // named on the command line opens as the window first becomes active).
+    // `player` and `recorder` replace the machine's sound devices.
     explicit LessonSession(const QString& dataDir, const QString& lesson = QString(),
-                           const std::function<void(ScriptedDialogs&)>& script = nullptr) {
+                           const std::function<void(ScriptedDialogs&)>& script = nullptr,
+                           MediaDevice* player = nullptr, WaveRecorder* recorder = nullptr) {
         if (!QFile::exists(QDir(dataDir).filePath(QStringLiteral("db/VELLO002.DB"))))
             dialogs.expect(MsgKind::Confirmation, texts::kDatabaseNotFound, MsgAnswer::Yes, texts::kInvalidDatabase);
         if (script) script(dialogs);
         app = std::make_unique<Application>(dataDir, dialogs);
+        app->useMediaDevices(player, recorder);
         EXPECT_TRUE(app->startUp(lesson));
         app->show();
         QApplication::setActiveWindow(app->MainForm());

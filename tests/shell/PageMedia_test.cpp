@@ -1,0 +1,387 @@
+// Sound on a reading page through the program's own set-up, on a simulated
+// clock: reading aloud with each word lit in turn, sounding a clicked word,
+// synchronising stop times by ear, and choosing and recording media.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QTimer>
+
+#include "LessonSession.h"
+#include "MediaLayer.h"
+#include "Navigation.h"
+#include "NewPageDialog.h"
+#include "PageLayer.h"
+#include "PageRows.h"
+#include "PageTexts.h"
+#include "SimulatedMedia.h"
+#include "Synchro.h"
+#include "TFrame.h"
+#include "TempDir.h"
+#include "ToolStripWidget.h"
+
+namespace vellora::testing {
+namespace {
+
+const QColor kYellow(255, 255, 0);
+const QColor kAqua(0, 255, 255);
+
+void expectNewPage(ScriptedDialogs& d, bool question) {
+    d.expectDialog(QStringLiteral("dlgNewPage"), [question](QObject* o) {
+        auto* dlg = static_cast<TdlgNewPage*>(o);
+        (question ? dlg->rbQuestion : dlg->rbReading)->setChecked(true);
+        return int(QDialog::Accepted);
+    });
+}
+
+bool writeSilence(const QString& path, int ms) {
+    WaveWriter w;
+    std::vector<int16_t> samples(size_t(8 * ms), 0);
+    return w.open(path, 8000, 1) && w.write(samples.data(), int64_t(samples.size())) && w.close();
+}
+
+// A lesson whose page 1 is a reading page of "the cat sat." in the Words
+// domain, with the player and recorder on a clock the test moves.
+struct MediaPage : ::testing::Test {
+    TempDir tmp;
+    SimulatedClock clock;
+    SimulatedMediaDevice player{clock};
+    SimulatedRecorder recorder{clock};
+    std::unique_ptr<LessonSession> s;
+
+    void SetUp() override {
+        s = std::make_unique<LessonSession>(tmp.path(), QString(), nullptr, &player, &recorder);
+        s->life().FileNewClick();
+        newPage(false);
+        s->form().Icons(11);
+        QTest::keyClicks(frame().TextBox, QStringLiteral("the cat sat."));
+        s->form().navigator().btnContinueClick();
+        ASSERT_EQ(s->state().CurrentDomain, 12);
+        ASSERT_EQ(frame().WurdCount, 3);
+    }
+    void newPage(bool question) {
+        expectNewPage(s->dialogs, question);
+        s->form().BtnNext->click();
+    }
+    TFrame& frame() { return *s->app->Frame(); }
+    TSynchro& synchro() { return *frame().Synchro(); }
+    PageRows& rows() { return *s->app->pageRows(); }
+    MediaLayer& media() { return *s->app->mediaLayer(); }
+    QString name(int domain, int index = 0) { return media().MediaFileName(domain, index); }
+    // The page sound: a file in place that the simulated player takes as `ms` long.
+    QString pageSound(qint64 ms) {
+        const QString path = name(11);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        player.simulateFile(path, ms);
+        return path;
+    }
+    void setStops(std::initializer_list<qint64> stops) {
+        int n = 1;
+        for (qint64 t : stops) frame().StopTimes[size_t(n++)] = t;
+    }
+    // The reading timer's tick, while it runs.
+    void tick(qint64 ms) {
+        clock.advance(ms);
+        if (frame().Reading()) frame().WurdEnd();
+    }
+    QColor colorOf(int n) { return frame().wurd(n)->palette().color(QPalette::Base); }
+    int yellowWurd() {
+        for (int n = 1; n <= frame().WurdCount; ++n)
+            if (colorOf(n) == kYellow) return n;
+        return 0;
+    }
+    bool outlined(int n) {
+        return frame().shpWOutline->geometry() == frame().wurd(n)->geometry().adjusted(-1, -1, 1, 1);
+    }
+    qint64 storedStop(int n) { return rows().LoadWurd(frame().WurdRecNums[size_t(n)])->WStopTime; }
+};
+
+TEST_F(MediaPage, ReadingLightsEachWordAsTheSoundReachesItsStop) {
+    pageSound(3000);
+    setStops({500, 1200, 2000});
+    frame().btnReadTextClick();
+    ASSERT_TRUE(frame().Reading());
+    // (time after the start, the yellow word; 0: none, reading over)
+    const std::pair<qint64, int> timeline[] = {{0, 1},    {490, 1},  {500, 2},  {1190, 2},
+                                               {1200, 3}, {1990, 3}, {2000, 0}, {2010, 0}};
+    qint64 now = 0;
+    for (const auto& [at, wurd] : timeline) {
+        // Ticks every 10 ms up to `at`, as the reading timer would.
+        while (now + 10 <= at) tick(10), now += 10;
+        EXPECT_EQ(yellowWurd(), wurd) << at << " ms";
+    }
+    EXPECT_FALSE(frame().Reading());
+    EXPECT_EQ(frame().CurrentWurd, 1);
+    // The sound plays on to its end.
+    EXPECT_EQ(player.mode(), MediaMode::Playing);
+    ASSERT_EQ(player.plays().size(), 1u);
+    EXPECT_EQ(player.plays()[0].fileName, name(11));
+}
+
+TEST_F(MediaPage, EqualStopTimesLightOneTickApartAndAnEarlyEndEndsReading) {
+    pageSound(1000);
+    setStops({500, 500, 2000});
+    frame().btnReadTextClick();
+    tick(500);
+    EXPECT_EQ(yellowWurd(), 2);
+    tick(10);
+    EXPECT_EQ(yellowWurd(), 3);
+    // The sound ends at 1000 ms, before word 3's stop: the reading ends with it.
+    tick(500);
+    tick(10);
+    EXPECT_FALSE(frame().Reading());
+    EXPECT_EQ(yellowWurd(), 0);
+}
+
+TEST_F(MediaPage, NoPageSoundReadsNothingAndAClickDuringReadingStopsOnlyTheHighlight) {
+    setStops({500, 1200, 2000});
+    frame().btnReadTextClick();
+    EXPECT_FALSE(frame().Reading());
+    EXPECT_TRUE(player.plays().empty());
+
+    pageSound(3000);
+    frame().btnReadTextClick();
+    tick(600);
+    ASSERT_EQ(yellowWurd(), 2);
+    QTest::mouseClick(frame().wurd(3), Qt::LeftButton);
+    EXPECT_FALSE(frame().Reading());
+    EXPECT_EQ(player.mode(), MediaMode::Playing);
+    EXPECT_EQ(player.plays().size(), 1u);
+    EXPECT_EQ(frame().CurrentWurd, 3);
+    // The background click too ends the highlight, not the sound.
+    frame().btnReadTextClick();
+    QTest::mouseClick(&frame(), Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_FALSE(frame().Reading());
+    EXPECT_EQ(player.mode(), MediaMode::Playing);
+}
+
+TEST_F(MediaPage, AClickedWordSoundsItsOwnRecordingElseItsStretch) {
+    pageSound(3000);
+    setStops({500, 1200, 2000});
+    frame().StopTimes[0] = 300;
+    QTest::mouseClick(frame().wurd(1), Qt::LeftButton);
+    ASSERT_EQ(player.plays().size(), 1u);
+    EXPECT_EQ(player.plays()[0].fileName, name(11));
+    EXPECT_EQ(player.plays()[0].fromMs, 300);  // from the leader's end
+    EXPECT_EQ(player.plays()[0].toMs, 500);
+    EXPECT_TRUE(outlined(1));
+    EXPECT_EQ(colorOf(1), Qt::white);
+
+    const QString own = name(12, 2);
+    ASSERT_TRUE(writeSilence(own, 400));
+    QTest::mouseClick(frame().wurd(2), Qt::LeftButton);
+    ASSERT_EQ(player.plays().size(), 2u);
+    EXPECT_EQ(player.plays()[1].fileName, own);
+    EXPECT_EQ(player.plays()[1].toMs, 400);
+    EXPECT_TRUE(outlined(2));
+    EXPECT_EQ(colorOf(2), Qt::white);
+    EXPECT_EQ(colorOf(1), Qt::white);
+}
+
+TEST_F(MediaPage, ReadToolWaitsForTheLastWordThenSelectsWordOne) {
+    pageSound(800);
+    setStops({200, 400, 600});
+    // The clock runs 10 ms per millisecond while the read tool waits.
+    QTimer runner;
+    QObject::connect(&runner, &QTimer::timeout, [&] { clock.advance(10); });
+    runner.start(1);
+    s->form().Slider->button(Tool::btnRead3)->click();
+    runner.stop();
+    EXPECT_FALSE(frame().Reading());
+    EXPECT_GE(player.position(), 600);
+    EXPECT_TRUE(outlined(1));
+}
+
+TEST_F(MediaPage, SynchronisingEstimatesTunesAndFreezesEveryWord) {
+    pageSound(7000);
+    s->form().Icons(14);
+    ASSERT_TRUE(synchro().isVisible());
+    ASSERT_TRUE(synchro().SyncReady);
+    EXPECT_EQ(frame().StopTimes[0], 2800);
+    EXPECT_EQ(synchro().eEnd->text(), QStringLiteral("2800"));
+    ASSERT_FALSE(player.plays().empty());
+    EXPECT_EQ(player.plays().back().toMs, 2800);
+
+    synchro().btnFreeze->click();
+    EXPECT_EQ(synchro().SyncWurd, 1);
+    EXPECT_EQ(synchro().windowTitle(), QStringLiteral("the"));
+    EXPECT_EQ(frame().StopTimes[1], 3850);
+    EXPECT_EQ(player.plays().back().fromMs, 2800);
+    // Tuning word 1: the three sizes of step, never below the leader's end.
+    synchro().btnLonger1->click();
+    EXPECT_EQ(frame().StopTimes[1], 3875);
+    synchro().btnLonger2->click();
+    EXPECT_EQ(frame().StopTimes[1], 3879);
+    EXPECT_EQ(synchro().eEnd->text(), QStringLiteral("3879"));
+    EXPECT_EQ(player.plays().back().toMs, 3879);
+    frame().StopTimes[1] = 2950;
+    synchro().SpinIncrement->setValue(200);
+    synchro().btnShorter->click();
+    EXPECT_EQ(frame().StopTimes[1], 2800);
+    frame().StopTimes[1] = 3850;
+    synchro().btnFreeze->click();
+    // Frozen: in the word row at once, painted aqua, the step back to 100.
+    EXPECT_EQ(storedStop(1), 3850);
+    EXPECT_EQ(colorOf(1), kAqua);
+    EXPECT_EQ(synchro().SpinIncrement->value(), 100);
+    synchro().btnFreeze->click();
+    frame().StopTimes[3] = 6950;
+    synchro().btnLonger->click();
+    EXPECT_EQ(frame().StopTimes[3], 6999);  // never past the sound
+    synchro().btnFreeze->click();
+    EXPECT_EQ(storedStop(3), 6999);
+    EXPECT_FALSE(synchro().SyncReady);
+    EXPECT_EQ(s->state().CurrentDomain, 15);
+    EXPECT_FALSE(synchro().isVisible());
+
+    // After the last word, Longer starts over from the leader.
+    synchro().btnLongerClick(StepSize::Full);
+    EXPECT_EQ(synchro().SyncWurd, 0);
+    EXPECT_TRUE(synchro().SyncReady);
+    EXPECT_EQ(player.plays().back().fromMs, 0);
+    EXPECT_EQ(player.plays().back().toMs, 2800);
+}
+
+TEST_F(MediaPage, ANarrationPastSixtyFiveSecondsSynchronisesToItsEnd) {
+    pageSound(100000);
+    s->form().Icons(14);
+    for (int k = 0; k < 4; ++k) synchro().btnFreeze->click();
+    EXPECT_EQ(storedStop(3), 100000);
+    EXPECT_GT(storedStop(2), 65535);
+    // The stop times come back with the page.
+    s->form().navigator().SpinButton1DownClick();
+    ASSERT_EQ(s->state().CurrentPage, 0);
+    frame().StopTimes.fill(0);
+    s->form().navigator().SpinButton1UpClick();
+    ASSERT_EQ(s->state().CurrentPage, 1);
+    EXPECT_EQ(frame().StopTimes[3], 100000);
+}
+
+TEST_F(MediaPage, SynchronisingWithoutASoundLeavesEverythingAsItWas) {
+    setStops({500, 1200, 2000});
+    s->form().Icons(14);
+    EXPECT_FALSE(synchro().SyncReady);
+    synchro().btnFreeze->click();
+    synchro().btnLonger->click();
+    EXPECT_EQ(synchro().SyncWurd, 0);
+    EXPECT_EQ(frame().StopTimes[1], 500);
+    EXPECT_TRUE(player.plays().empty());
+}
+
+TEST_F(MediaPage, ChosenAndRecordedMediaLandUnderTheirNamesWithTheirFlags) {
+    // A sound for word 3 lands under the word's own name.
+    const QString wav = tmp.file(QStringLiteral("voice.wav"));
+    ASSERT_TRUE(writeSilence(wav, 300));
+    frame().CurrentWurd = 3;
+    s->dialogs.expectFile(wav);
+    s->form().Slider->button(Tool::btnSoundSel)->click();
+    const qint64 key3 = frame().WurdRecNums[3];
+    EXPECT_EQ(name(12, 3), QDir(s->state().DirPath).filePath(QStringLiteral("W%1.WAV").arg(key3, 7, 10, QLatin1Char('0'))));
+    EXPECT_TRUE(QFile::exists(name(12, 3)));
+    EXPECT_TRUE(rows().LoadWurd(key3)->WSoundFile);
+    EXPECT_FALSE(rows().LoadWurd(frame().WurdRecNums[2])->WSoundFile);
+
+    // A movie lands under the page's video name and sets Video.
+    const QString movie = tmp.file(QStringLiteral("clip.avi"));
+    QFile(movie).open(QIODevice::WriteOnly);
+    player.simulateFile(movie, 2000, QSize(160, 120));
+    s->dialogs.expectFile(movie);
+    s->form().Slider->button(Tool::btnVideoSel)->click();
+    EXPECT_TRUE(QFile::exists(name(10)));
+    EXPECT_TRUE(name(10).endsWith(QStringLiteral(".WAV")));
+    EXPECT_TRUE(rows().LoadPage(s->state().PageRegNum)->Video);
+    EXPECT_TRUE(s->state().cbVideo);
+
+    // A recording stopped in the Choice domain is saved under the choice's name.
+    newPage(true);
+    s->form().Icons(20);
+    ASSERT_EQ(s->state().CurrentDomain, 20);
+    s->form().Slider->button(Tool::btnMic2)->click();
+    EXPECT_TRUE(s->form().Slider->button(Tool::btnStop)->isVisible());
+    clock.advance(700);
+    s->form().Slider->button(Tool::btnStop)->click();
+    EXPECT_TRUE(s->form().Slider->button(Tool::btnMic2)->isVisible());
+    const qint64 choice = media().ChoiceRecNum(1);
+    ASSERT_NE(choice, 0);
+    const QString recorded = name(20, 1);
+    EXPECT_TRUE(recorded.endsWith(QStringLiteral("C%1.WAV").arg(choice, 7, 10, QLatin1Char('0'))));
+    QString why;
+    const auto sound = readWave(recorded, &why);
+    ASSERT_TRUE(sound) << why.toStdString();
+    EXPECT_NEAR(double(sound->lengthMs()), 700.0, 20.0);
+}
+
+TEST_F(MediaPage, BadMediaIsRefusedAndLeavesThePageMediaAlone) {
+    // The word already has a good sound and the page a picture and a video.
+    frame().CurrentWurd = 2;
+    const QString good = tmp.file(QStringLiteral("good.wav"));
+    ASSERT_TRUE(writeSilence(good, 200));
+    s->dialogs.expectFile(good);
+    media().SelectSound();
+    const QString target = name(12, 2);
+    QFile t(target);
+    ASSERT_TRUE(t.open(QIODevice::ReadOnly));
+    const QByteArray before = t.readAll();
+    t.close();
+
+    QByteArray wave;
+    {
+        QFile g(good);
+        g.open(QIODevice::ReadOnly);
+        wave = g.readAll();
+    }
+    const QString empty = tmp.file(QStringLiteral("empty.wav"));
+    ASSERT_TRUE(writeSilence(empty, 0));
+    const struct {
+        const char* file;
+        QByteArray bytes;  // empty: the file made above
+        const char* says;
+    } sounds[] = {
+        {"text.wav", "just some words, no sound at all", "is not a sound"},
+        {"cut.wav", wave.left(30), "is not a sound"},
+        {"empty.wav", {}, "holds no sound"},
+    };
+    for (const auto& c : sounds) {
+        const QString path = tmp.file(QString::fromLatin1(c.file));
+        if (!c.bytes.isEmpty()) {
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(c.bytes);
+        }
+        s->dialogs.expectFile(path);
+        s->dialogs.expectContaining(MsgKind::Warning, QString::fromLatin1(c.says));
+        media().SelectSound();
+        QFile again(target);
+        ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+        EXPECT_EQ(again.readAll(), before) << c.file;
+    }
+
+    const QString notPicture = tmp.file(QStringLiteral("photo.bmp"));
+    {
+        QFile f(notPicture);
+        f.open(QIODevice::WriteOnly);
+        f.write("BM not really a bitmap");
+    }
+    s->form().Icons(9);
+    s->dialogs.expectFile(notPicture);
+    s->dialogs.expect(MsgKind::Warning, texts::kNotPicture.arg(QStringLiteral("photo.bmp")));
+    EXPECT_FALSE(media().SelectPicture());
+    EXPECT_FALSE(QFile::exists(name(9)));
+
+    const QString notVideo = tmp.file(QStringLiteral("movie.avi"));
+    QFile(notVideo).open(QIODevice::WriteOnly);
+    s->dialogs.expectFile(notVideo);
+    s->dialogs.expect(MsgKind::Warning, texts::kCouldNotOpenVideo);
+    media().SelectVideo();
+    EXPECT_FALSE(QFile::exists(name(10)));
+    EXPECT_FALSE(rows().LoadPage(s->state().PageRegNum)->Video);
+
+    // No sound input: the recorder's own text, and the microphone stays.
+    recorder.failAt(SimulatedRecorder::Step::Open, kRecNoInputDevice);
+    s->dialogs.expect(MsgKind::Error, recorderErrorText(kRecNoInputDevice));
+    media().RecordSound();
+    EXPECT_FALSE(media().recording());
+}
+
+}  // namespace
+}  // namespace vellora::testing
