@@ -229,6 +229,7 @@ struct BenchHost : PageHost {
     QString MediaFileName(int, int) override { return QString(); }
     int BackgroundIndex() const override { return 0; }
     void ShowTextFont(int) override {}
+    void ShowRecording(bool) override {}
     AppState& st_;
 };
 

@@ -11,14 +11,17 @@ void HeardClock::start(int64_t fromMs, int64_t toMs, int64_t nowMs, bool running
     base_ = fromMs - nowMs;
     ceiling_ = std::numeric_limits<int64_t>::max();
     running_ = running;
+    recent_.clear();
 }
 
 void HeardClock::report(int64_t heardMs, int64_t nowMs) {
     // Until the device shows progress the sound has not reached the ear
     // (the device is still filling its buffers).
     if (heardMs <= from_) return;
-    const int64_t base = heardMs - nowMs;
-    if (!running_ || base > base_ || base < base_ - kResyncMs) base_ = base;
+    recent_.emplace_back(nowMs, heardMs - nowMs);
+    while (recent_.front().first < nowMs - kWindowMs) recent_.pop_front();
+    base_ = recent_.front().second;
+    for (const auto& r : recent_) base_ = std::max(base_, r.second);
     running_ = true;
 }
 

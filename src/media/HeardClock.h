@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <limits>
+#include <utility>
 
 namespace vellora {
 
@@ -10,14 +12,17 @@ namespace vellora {
 // (a PulseAudio null sink moves in jumps of hundreds of milliseconds), and
 // each report is stale by the time it is read: it is a lower bound of what
 // has been heard. Sound runs at a steady rate, so between reports the
-// position runs on a monotonic clock from the highest base the reports
-// support. It never goes back, never passes the stretch's end, and never
-// passes what the device was actually given.
+// position runs on a monotonic clock from the highest base the recent
+// reports support. Only recent ones: when the device stalls (it starts late,
+// it underruns) its reports fall behind for good, and the clock follows them
+// within the window instead of staying ahead of the sound. It never goes
+// back, never passes the stretch's end, and never passes what the device was
+// actually given.
 class HeardClock {
 public:
-    // A report this far behind the running clock means the device fell
-    // behind (an underrun, a stall): the clock then follows the device.
-    static constexpr int64_t kResyncMs = 250;
+    // How far back reports count: longer than the longest gap between two
+    // reports, short enough that a stall is followed before anyone sees it.
+    static constexpr int64_t kWindowMs = 300;
 
     // Starts a stretch [fromMs, toMs] at monotonic time `nowMs`. When
     // `running` the clock advances at once (silent play); otherwise it
@@ -36,6 +41,8 @@ private:
     int64_t last_ = 0;
     int64_t ceiling_ = std::numeric_limits<int64_t>::max();
     bool running_ = false;
+    // (time, base) of the reports within the window.
+    std::deque<std::pair<int64_t, int64_t>> recent_;
 };
 
 }  // namespace vellora

@@ -186,6 +186,7 @@ TFrame::TFrame(QWidget* parent) : QWidget(parent), FileName(texts::kUntitled), m
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(10);
+    Timer1->setTimerType(Qt::PreciseTimer);
     SelectJump1Page = owned<QSpinBox>("SelectJump1Page", QRect(0, 0, 50, 22));
     SelectJump2Page = owned<QSpinBox>("SelectJump2Page", QRect(0, 0, 50, 22));
     SelectJump1Page->hide();

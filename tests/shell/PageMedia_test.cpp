@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include "LessonSession.h"
@@ -381,6 +383,60 @@ TEST_F(MediaPage, BadMediaIsRefusedAndLeavesThePageMediaAlone) {
     s->dialogs.expect(MsgKind::Error, recorderErrorText(kRecNoInputDevice));
     media().RecordSound();
     EXPECT_FALSE(media().recording());
+}
+
+// The real sound device (a PulseAudio server when the test command could
+// start one, else silent real-time play): a narration spoken by espeak-ng is
+// chosen for a page, synchronised by the estimate, and read aloud; at every
+// tick the word lit is the one the heard position is in.
+TEST(RealSound, ANarrationIsChosenSynchronisedAndReadWithTheHighlightFollowing) {
+    const QString espeak = QStandardPaths::findExecutable(QStringLiteral("espeak-ng"));
+    if (espeak.isEmpty()) GTEST_SKIP() << "espeak-ng is not installed";
+    TempDir tmp;
+    const QString wav = tmp.file(QStringLiteral("narration.wav"));
+    const QString text = QStringLiteral("the cat sat on the mat.");
+    ASSERT_EQ(QProcess::execute(espeak, {QStringLiteral("-w"), wav, text}), 0);
+
+    LessonSession s(tmp.path());
+    s.life().FileNewClick();
+    expectNewPage(s.dialogs, false);
+    s.form().BtnNext->click();
+    s.form().Icons(11);
+    TFrame& frame = *s.app->Frame();
+    QTest::keyClicks(frame.TextBox, text);
+    s.form().navigator().btnContinueClick();
+    ASSERT_EQ(frame.WurdCount, 6);
+    s.form().Icons(13);
+    s.dialogs.expectFile(wav);
+    s.form().Slider->button(Tool::btnSoundSel)->click();
+    EXPECT_TRUE(s.state().cbTextSound);
+
+    // Synchronise by the estimate: Freeze through the leader and every word.
+    s.form().Icons(14);
+    TSynchro& synchro = *frame.Synchro();
+    ASSERT_TRUE(synchro.SyncReady);
+    const qint64 length = synchro.SoundLength;
+    EXPECT_GT(length, 1000);
+    for (int k = 0; k <= 6; ++k) synchro.btnFreeze->click();
+    EXPECT_EQ(s.state().CurrentDomain, 15);
+    EXPECT_EQ(frame.StopTimes[6], length);
+
+    // Read: after each tick the lit word is the one the position is in.
+    std::vector<int> lit;
+    int wrong = 0;
+    QObject::connect(frame.Timer1, &QTimer::timeout, &frame, [&] {
+        const qint64 p = s.state().MediaPosition;
+        for (int n = 1; n <= frame.WurdCount; ++n)
+            if (frame.wurd(n)->palette().color(QPalette::Base) == kYellow) {
+                if (lit.empty() || lit.back() != n) lit.push_back(n);
+                if (p < frame.StopTimes[size_t(n) - 1] && n > 1) ++wrong;
+            }
+    });
+    s.form().Slider->button(Tool::btnRead3)->click();
+    EXPECT_FALSE(frame.Reading());
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(lit, (std::vector<int>{1, 2, 3, 4, 5, 6}));
+    EXPECT_GE(s.state().MediaPosition, frame.StopTimes[6] - 20);
 }
 
 }  // namespace
