@@ -4,6 +4,7 @@
 #include "WaitUntil.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include "AppState.h"
 #include "Database.h"
@@ -291,7 +292,10 @@ void PageLayer::ShowSynchro(bool show) {
     synchro->show();
     synchro->raise();
     synchro->SyncReady = false;
-    synchro->SetupMediaSynchro(false);
+    // The leader plays once the domain has been entered and shown.
+    QTimer::singleShot(0, synchro, [this, synchro] {
+        if (st_.CurrentDomain == 14 && synchro->isVisible()) synchro->SetupMediaSynchro(false);
+    });
 }
 
 void PageLayer::ReadWurds() {

@@ -48,7 +48,7 @@ TSynchro::TSynchro(TFrame& frame, QWidget* parent) : QDialog(parent), frame_(fra
     btnLonger1 = button(this, "btnLonger1", QStringLiteral(">>"), 40);
     btnLonger = button(this, "btnLonger", QStringLiteral(">>>"), 48);
     btnLonger->setToolTip(texts::kLongerHint);
-    btnFreeze = button(this, "btnFreeze", texts::kFreeze, 80);
+    btnFreeze = button(this, "btnFreeze", QStringLiteral("&") + texts::kFreeze, 80);
     grid->addWidget(new QLabel(texts::kShorter, this), 0, 0, 1, 3, Qt::AlignCenter);
     grid->addWidget(new QLabel(texts::kLonger, this), 0, 3, 1, 3, Qt::AlignCenter);
     QPushButton* row[] = {btnShorter, btnShorter1, btnShorter2, btnLonger2, btnLonger1, btnLonger};

@@ -66,6 +66,11 @@ struct MediaPage : ::testing::Test {
     }
     TFrame& frame() { return *s->app->Frame(); }
     TSynchro& synchro() { return *frame().Synchro(); }
+    // The Synchro domain: the window shows, then plays the leader.
+    void enterSynchro() {
+        s->form().Icons(14);
+        QApplication::processEvents();
+    }
     PageRows& rows() { return *s->app->pageRows(); }
     MediaLayer& media() { return *s->app->mediaLayer(); }
     QString name(int domain, int index = 0) { return media().MediaFileName(domain, index); }
@@ -145,6 +150,7 @@ TEST_F(MediaPage, NoPageSoundReadsNothingAndAClickDuringReadingStopsOnlyTheHighl
     frame().btnReadTextClick();
     tick(600);
     ASSERT_EQ(yellowWurd(), 2);
+    saveScreenshot(&s->form(), QStringLiteral("page-reading.png"));
     QTest::mouseClick(frame().wurd(3), Qt::LeftButton);
     EXPECT_FALSE(frame().Reading());
     EXPECT_EQ(player.mode(), MediaMode::Playing);
@@ -196,9 +202,10 @@ TEST_F(MediaPage, ReadToolWaitsForTheLastWordThenSelectsWordOne) {
 
 TEST_F(MediaPage, SynchronisingEstimatesTunesAndFreezesEveryWord) {
     pageSound(7000);
-    s->form().Icons(14);
+    enterSynchro();
     ASSERT_TRUE(synchro().isVisible());
     ASSERT_TRUE(synchro().SyncReady);
+    saveScreenshot(&synchro(), QStringLiteral("synchro.png"));
     EXPECT_EQ(frame().StopTimes[0], 2800);
     EXPECT_EQ(synchro().eEnd->text(), QStringLiteral("2800"));
     ASSERT_FALSE(player.plays().empty());
@@ -246,7 +253,7 @@ TEST_F(MediaPage, SynchronisingEstimatesTunesAndFreezesEveryWord) {
 
 TEST_F(MediaPage, ANarrationPastSixtyFiveSecondsSynchronisesToItsEnd) {
     pageSound(100000);
-    s->form().Icons(14);
+    enterSynchro();
     for (int k = 0; k < 4; ++k) synchro().btnFreeze->click();
     EXPECT_EQ(storedStop(3), 100000);
     EXPECT_GT(storedStop(2), 65535);
@@ -261,7 +268,7 @@ TEST_F(MediaPage, ANarrationPastSixtyFiveSecondsSynchronisesToItsEnd) {
 
 TEST_F(MediaPage, SynchronisingWithoutASoundLeavesEverythingAsItWas) {
     setStops({500, 1200, 2000});
-    s->form().Icons(14);
+    enterSynchro();
     EXPECT_FALSE(synchro().SyncReady);
     synchro().btnFreeze->click();
     synchro().btnLonger->click();
@@ -413,6 +420,7 @@ TEST(RealSound, ANarrationIsChosenSynchronisedAndReadWithTheHighlightFollowing) 
 
     // Synchronise by the estimate: Freeze through the leader and every word.
     s.form().Icons(14);
+    QApplication::processEvents();
     TSynchro& synchro = *frame.Synchro();
     ASSERT_TRUE(synchro.SyncReady);
     const qint64 length = synchro.SoundLength;
