@@ -52,6 +52,17 @@ void MediaDevice::Pause() {
     if (playing_) finishRunning(NotifyValue::Aborted, MediaMode::Paused);
 }
 
+void MediaDevice::Seek(int64_t ms) {
+    if (!open_) return;
+    const int64_t target = std::clamp<int64_t>(ms, 0, std::max<int64_t>(0, length()));
+    if (playing_) {
+        from_ = target;
+        Play();
+        return;
+    }
+    seekTo(target);
+}
+
 void MediaDevice::setDisplay(QObject* output) {
     display_ = output;
     displayChanged();

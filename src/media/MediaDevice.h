@@ -74,6 +74,10 @@ public:
     void Stop();
     // Stops with mode Paused; the next Play goes on from here.
     void Pause();
+    // Moves to `ms`, kept within the file. A running play goes on from there
+    // (the play it replaces ends superseded); otherwise the mode stays and
+    // the next Play starts there.
+    void Seek(int64_t ms);
 
     // Where a video draws: a QVideoSink, or any object QMediaPlayer takes as
     // a video output (the page window hands in its video widget).
@@ -100,6 +104,8 @@ protected:
     virtual void haltPlay(MediaMode after) = 0;
     // Returns when the running play has ended.
     virtual void waitForEnd() = 0;
+    // Moves the position while nothing plays.
+    virtual void seekTo(int64_t ms) = 0;
     virtual QSize videoSize() const { return {}; }
     virtual void displayChanged() {}
 

@@ -137,6 +137,13 @@ void QtMediaDevice::waitForEnd() {
     }
 }
 
+void QtMediaDevice::seekTo(int64_t ms) {
+    if (player_)
+        player_->setPosition(ms);
+    else
+        positionMs_ = ms;
+}
+
 void QtMediaDevice::startSound(int64_t fromMs, int64_t toMs) {
     fromMs_ = fromMs;
     toMs_ = toMs;

@@ -87,6 +87,8 @@ void SimulatedMediaDevice::waitForEnd() {
     if (playing()) clock_.advance(to_ - position());
 }
 
+void SimulatedMediaDevice::seekTo(int64_t ms) { position_ = ms; }
+
 void SimulatedMediaDevice::checkEnd() {
     if (!playing() || mode_ != MediaMode::Playing || position() < to_) return;
     position_ = to_;

@@ -57,6 +57,7 @@ protected:
     void startPlay(int64_t fromMs, int64_t toMs) override;
     void haltPlay(MediaMode after) override;
     void waitForEnd() override;
+    void seekTo(int64_t ms) override;
     QSize videoSize() const override { return videoSize_; }
 
 private:

@@ -161,7 +161,4 @@ void TFrame::SayMediaError(const QString& text) {
     if (dialogs_) dialogs_->warning(text);
 }
 
-// Until the video panel lands.
-bool TFrame::btnVideoClick(const QString&) { return false; }
-
 }  // namespace vellora

@@ -85,7 +85,7 @@ void MediaLayer::SelectVideo() {
         const bool opens = player->Open();
         player->Close();
         if (!opens) {
-            dialogs_.warning(texts::kCouldNotOpenVideo);
+            dialogs_.warning(texts::kVideoNotOpened);
             return;
         }
     }

@@ -1,6 +1,8 @@
 #include "PageGeometry.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace vellora {
 
@@ -64,6 +66,33 @@ QRect PlayerBarRect(QSize client, int wurdsBoxRight) {
     const int left = wurdsBoxRight + (client.width() - wurdsBoxRight - kPlayerBarSize.width()) / 2;
     const int top = client.height() - kPlayerBarSize.height() - 1;
     return QRect(QPoint(left, top), kPlayerBarSize);
+}
+
+QRect VideoPanelRect(const QRect& video, QSize client, int wurdsBoxRight) {
+    const int available = client.width() - (wurdsBoxRight + 1);
+    if (video.width() <= 0 || video.height() <= 0) {
+        const QSize fill(std::max(available - 4, 0), std::max(client.height() - 8, 0));
+        return QRect(QPoint(wurdsBoxRight + 1 + (available - fill.width()) / 2, 4), fill);
+    }
+    int width = video.width() + 4;
+    int height = video.height() + 4;
+    // Single precision, as the picture's ratios.
+    const float proportion = float(height) / float(width);
+    if (available < width) {
+        width = available - 4;
+        height = RoundHalfEven(double(float(width) * proportion));
+    }
+    // The width rule alone lets a tall video run off the top and bottom of
+    // the window: it gets the picture's area height at most.
+    if (height > client.height() - 8) {
+        height = client.height() - 8;
+        width = RoundHalfEven(double(float(height) / proportion));
+    }
+    const int left = wurdsBoxRight + 1 + (available - width) / 2;
+    // Centred on the height of the picture as drawn (the shrunk one when it
+    // was shrunk); the device's rectangle counts from its own origin.
+    const int top = (client.height() - std::abs(video.y() - (height - 4))) / 2;
+    return QRect(left, top, width, height);
 }
 
 }  // namespace vellora

@@ -47,4 +47,12 @@ QRect ScaleBounds(const QRect& r, QSize from, QSize to);
 // above the bottom edge.
 QRect PlayerBarRect(QSize client, int wurdsBoxRight);
 
+// Where the video panel goes, from the destination rectangle the player
+// reports for a video drawn at its own size (origin and size). The panel is
+// the video plus 2 pixels on every side, centred in the space right of the
+// words box; a video wider than that space is shrunk to it, and one taller
+// than the picture area to that area's height, keeping its proportion. A
+// video whose size the player does not know fills the space.
+QRect VideoPanelRect(const QRect& video, QSize client, int wurdsBoxRight);
+
 }  // namespace vellora

@@ -226,7 +226,10 @@ void PageLayer::ChangePage(int pageNumber, int domain) {
 
 void PageLayer::ShowLoadedPage(int domain) {
     frame_.Timer1->stop();
-    if (MediaDevice* player = frame_.Player()) player->Stop();
+    // The page left takes its sound and video with it.
+    if (MediaDevice* player = frame_.Player()) player->Close();
+    frame_.VideoPanel->hide();
+    frame_.MediaPlayer1->hide();
     frame_.AdjustWurdsNumber();
     host_.SetCurrentPage(st_.LoadedPageNumber);
     frame_.ToggleScrollTextBox(domain);

@@ -42,6 +42,16 @@ inline const QString kTextUnreadable = QStringLiteral("\"%1\" cannot be read: %2
 inline const QString kTextUnwritable = QStringLiteral("\"%1\" cannot be written: %2");
 inline const QString kNotPicture = QStringLiteral("\"%1\" is not a picture Vellora can show.");
 
+// The page video and the player's button bar.
+inline const QString kVideoNotOpened = QStringLiteral("Could not open the video file");
+inline const QString kBarPlay = QStringLiteral("Play");
+inline const QString kBarPause = QStringLiteral("Pause");
+inline const QString kBarStop = QStringLiteral("Stop");
+inline const QString kBarNext = QStringLiteral("Next: to the end");
+inline const QString kBarPrevious = QStringLiteral("Previous: to the start");
+inline const QString kBarStep = QStringLiteral("Step: one second on");
+inline const QString kBarBack = QStringLiteral("Back: one second back");
+
 inline const QString kWurdTooLong =
     QStringLiteral("The word \"%1\" is longer than %2 characters, the most one word can hold. Edit the text "
                    "to shorten it or to break it with a blank.");
@@ -76,7 +86,6 @@ inline const QString kSoundFilter = QStringLiteral("Sound files (*.WAV);;All fil
 inline const QString kMovieFilter = QStringLiteral("Movies (*.AVI);;All files (*)");
 inline const QString kPictureFilter = QStringLiteral("Pictures (*.BMP);;All files (*)");
 inline const QString kCouldNotDelete = QStringLiteral("Could not delete file ");
-inline const QString kCouldNotOpenVideo = QStringLiteral("Could not open the video file");
 inline const QString kCantRecord = QStringLiteral("can't record sound");
 inline const QString kCantStopRecording = QStringLiteral("Can't stop recording");
 inline const QString kCantSaveFile = QStringLiteral("Can't save file");

@@ -122,12 +122,6 @@ void TOutline::paintEvent(QPaintEvent*) {
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
-TVideoPanel::TVideoPanel(QWidget* owner) : QFrame(owner) {
-    setObjectName(QStringLiteral("VideoPanel"));
-    setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    hide();
-}
-
 template <class W>
 W* TFrame::owned(const char* name, const QRect& rect, QWidget* parent) {
     auto* w = new W(parent ? parent : this);
@@ -180,6 +174,7 @@ TFrame::TFrame(QWidget* parent) : QWidget(parent), FileName(texts::kUntitled), m
     owned_.push_back(VideoPanel);
     MediaPlayer1 = owned<QFrame>("MediaPlayer1", kPlayerBarRect);
     MediaPlayer1->hide();
+    BuildPlayerBar();
     Question = owned<QFrame>("Question", QRect(14, 17, 560, 309));
     Question->hide();
 

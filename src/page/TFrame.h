@@ -23,6 +23,7 @@
 #include "WurdLayout.h"
 
 class QSettings;
+class QVideoWidget;
 
 namespace vellora {
 
@@ -58,13 +59,28 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
+class TFrame;
+
 // The panel that shows a page's video (the media layer draws into it).
 class TVideoPanel : public QFrame {
     Q_OBJECT
 public:
-    explicit TVideoPanel(QWidget* owner);
+    explicit TVideoPanel(TFrame* owner);
     // The page window's player; the panel draws what it plays as video.
     MediaDevice* MP = nullptr;
+    // Where the picture is drawn, 2 pixels inside the panel's edges; made
+    // at the first video.
+    QVideoWidget* VideoWidget = nullptr;
+    // Opens the player's file as a video and places the panel beside the
+    // words at the video's own size (shrunk to fit); false, after a warning,
+    // when the file cannot be opened, with the display left as it was.
+    bool Open();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    TFrame* owner_;
 };
 
 // The page window: hosted borderless in the main window's client panel, it
@@ -184,8 +200,8 @@ public:
     void HidePicture();
     void btnPictureClick();
     void SetVideoControlSize();
-    // Shows and plays a video file in the video panel.
-    bool btnVideoClick(const QString& file);
+    // Shows the video `file` in the video panel and plays it.
+    void btnVideoClick(const QString& file);
     void SetWallpaper(const QString& file);
     bool TextBoxModified() const;
 
@@ -226,9 +242,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend class TVideoPanel;
     template <class W>
     W* owned(const char* name, const QRect& rect, QWidget* parent = nullptr);
     void FormResize();
+    // The player's play, pause, stop, next, previous, step and back buttons.
+    void BuildPlayerBar();
     // Shows one word row in word n's box.
     void showWurdRow(int n, const WurdData& row, int currentPage);
     bool CheckTextSaved();

@@ -20,6 +20,7 @@
 #include "NewPageDialog.h"
 #include "PageLayer.h"
 #include "PageRows.h"
+#include "SharedFiles.h"
 #include "ShellPageHost.h"
 #include "ShellWindows.h"
 #include "Splash.h"
@@ -157,6 +158,7 @@ bool Application::startUp(const QString& commandLineLesson) {
         return false;
     }
 
+    WriteSharedFiles(state_.ProgramDir, dialogs_);
     mainForm_->hostWindows(titleScreen_.get(), util_.get(), frame_.get());
     mainForm_->setCommandLineLesson(commandLineLesson);
 

@@ -28,5 +28,7 @@ inline const QString kBackgroundGradient = QStringLiteral("Gradient");
 inline const QString kBackgroundWallpaper = QStringLiteral("Wallpaper");
 
 inline const QString kStartupFailed = QStringLiteral("Vellora cannot start: %1");
+inline const QString kSharedFileNotWritten =
+    QStringLiteral("\"%1\" could not be written: %2. Vellora goes on without it.");
 
 }  // namespace vellora::texts

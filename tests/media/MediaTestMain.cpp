@@ -10,22 +10,32 @@
 
 #include <memory>
 
+#include <csignal>
+#include <sys/prctl.h>
+
 namespace {
 
 // Starts a private PulseAudio server with a null sink and a null source, so
 // the real sound devices are exercised on machines with no sound hardware.
-// Where none can start the tests run in silent mode. Must run before the
-// application object exists (Qt looks for the server once).
+// The test command starts one for the whole suite and says so in
+// VELLORA_SOUND_SERVER (its runtime directory is in the environment); a test
+// program run on its own starts its own, which dies with it. Where none can
+// start the tests run in silent mode. Must run before the application object
+// exists (Qt looks for the server once).
 class NullSoundServer {
 public:
     NullSoundServer() {
         const QString pulse = QStandardPaths::findExecutable(QStringLiteral("pulseaudio"));
-        if (pulse.isEmpty() || !dir_.isValid() || qEnvironmentVariableIsSet("VELLORA_NO_SOUND_SERVER")) return;
+        if (pulse.isEmpty() || !dir_.isValid() || qEnvironmentVariableIsSet("VELLORA_NO_SOUND_SERVER") ||
+            qEnvironmentVariableIsSet("VELLORA_SOUND_SERVER"))
+            return;
         qputenv("XDG_RUNTIME_DIR", dir_.path().toLocal8Bit());
         qputenv("PULSE_RUNTIME_PATH", (dir_.path() + QStringLiteral("/pulse")).toLocal8Bit());
         server_ = std::make_unique<QProcess>();
         server_->setStandardOutputFile(QProcess::nullDevice());
         server_->setStandardErrorFile(QProcess::nullDevice());
+        // Not left running when a test crashes.
+        server_->setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
         server_->start(pulse, {QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
                                QStringLiteral("-n"), QStringLiteral("--disable-shm=yes"),
                                QStringLiteral("--load=module-null-sink sink_name=nullsink"),

@@ -2,19 +2,19 @@
 #include "MediaTexts.h"
 #include "QtMediaDevice.h"
 #include "TempDir.h"
+#include "TestVideo.h"
 #include "WaitUntil.h"
 
 #include <QFile>
 #include <QAudioDevice>
 #include <QMediaDevices>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QVideoSink>
 
 #include <gtest/gtest.h>
 
 using namespace vellora;
+using vellora::testing::makeTestVideo;
 using vellora::testing::TempDir;
 using vellora::testing::writeTone;
 
@@ -166,18 +166,9 @@ TEST(QtWaveRecorder, RecordsFromWhateverInputExists) {
 }
 
 TEST(QtMediaDevice, OpensAVideoWhateverItsNameAndReportsItsLength) {
-    const QString gst = QStandardPaths::findExecutable(QStringLiteral("gst-launch-1.0"));
-    if (gst.isEmpty()) GTEST_SKIP() << "gst-launch-1.0 is not installed";
     TempDir dir;
     const QString movie = dir.file(QStringLiteral("V0000001.WAV"));
-    QProcess make;
-    make.start(gst, {QStringLiteral("-q"), QStringLiteral("videotestsrc"), QStringLiteral("num-buffers=30"),
-                     QStringLiteral("!"), QStringLiteral("video/x-raw,width=160,height=120,framerate=15/1"),
-                     QStringLiteral("!"), QStringLiteral("jpegenc"), QStringLiteral("!"),
-                     QStringLiteral("avimux"), QStringLiteral("!"), QStringLiteral("filesink"),
-                     QStringLiteral("location=") + movie});
-    if (!make.waitForFinished(60000) || make.exitCode() != 0 || !QFile::exists(movie))
-        GTEST_SKIP() << "the test video could not be made";
+    if (!makeTestVideo(movie)) GTEST_SKIP() << "the test video could not be made (gst-launch-1.0)";
 
     QVideoSink sink;
     QtMediaDevice player(SoundOutput::Silent);

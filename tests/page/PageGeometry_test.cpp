@@ -50,5 +50,32 @@ TEST(PageGeometry, GradientBandsAndProportionalScaling) {
     EXPECT_EQ(PlayerBarRect({587, 338}, 271), QRect(271 + (587 - 271 - 197) / 2, 338 - 24, 197, 23));
 }
 
+
+TEST(PageGeometry, VideoPanelsSitBesideTheWordsAtTheVideosSize) {
+    // The device reports the video at (2, 2) in its own size; the space right
+    // of the words is client width - (words box right + 1).
+    struct Case {
+        QRect video;
+        QSize client;
+        int wurdsRight;
+        QRect panel;
+    } cases[] = {
+        {{2, 2, 160, 120}, {587, 338}, 271, {347, 110, 164, 124}},  // fits: own size + 4
+        {{2, 2, 320, 240}, {587, 338}, 271, {274, 55, 311, 234}},   // too wide: shrunk, proportion kept
+        {{2, 2, 640, 480}, {587, 338}, 271, {274, 55, 311, 234}},   // centred on the shrunk height
+        {{2, 2, 640, 480}, {1174, 676}, 542, {545, 105, 627, 471}},
+        {{2, 2, 100, 600}, {587, 338}, 271, {401, 7, 57, 330}},     // too tall: the area's height
+        {QRect(QPoint(2, 2), QSize()), {587, 338}, 271, {274, 4, 311, 330}},  // size unknown: fills the space
+    };
+    for (const Case& c : cases) {
+        const QRect panel = VideoPanelRect(c.video, c.client, c.wurdsRight);
+        EXPECT_EQ(panel, c.panel) << c.video.width() << "x" << c.video.height() << " in " << c.client.width();
+        // Always inside the window.
+        EXPECT_GE(panel.top(), 0);
+        EXPECT_LE(panel.bottom(), c.client.height() - 1);
+        EXPECT_LE(panel.right(), c.client.width() - 1);
+    }
+}
+
 }  // namespace
 }  // namespace vellora

@@ -380,7 +380,7 @@ TEST_F(MediaPage, BadMediaIsRefusedAndLeavesThePageMediaAlone) {
     const QString notVideo = tmp.file(QStringLiteral("movie.avi"));
     QFile(notVideo).open(QIODevice::WriteOnly);
     s->dialogs.expectFile(notVideo);
-    s->dialogs.expect(MsgKind::Warning, texts::kCouldNotOpenVideo);
+    s->dialogs.expect(MsgKind::Warning, texts::kVideoNotOpened);
     media().SelectVideo();
     EXPECT_FALSE(QFile::exists(name(10)));
     EXPECT_FALSE(rows().LoadPage(s->state().PageRegNum)->Video);
