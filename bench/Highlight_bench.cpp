@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "AppState.h"
+#include "BenchPage.h"
 #include "Dialogs.h"
 #include "PageHost.h"
 #include "PageLayer.h"
@@ -28,6 +29,8 @@
 #include "WaitUntil.h"
 
 using namespace vellora;
+using vellora::bench::BenchHost;
+using vellora::bench::FailingDialogs;
 
 namespace {
 
@@ -37,32 +40,6 @@ constexpr qint64 kLesson = 1;
 const char* const kVocabulary[] = {"the",   "small", "brown", "dog",   "runs",  "across", "a",     "wide",
                                    "green", "field", "while", "birds", "sing",  "in",     "tall",  "trees",
                                    "and",   "clouds", "drift", "slowly", "over", "hills",  "near",  "town"};
-
-struct BenchHost : PageHost {
-    BenchHost(AppState& st, QString sound) : st_(st), sound_(std::move(sound)) {}
-    void Icons(int domain) override { st_.CurrentDomain = domain; }
-    void SetCurrentPage(int n) override { st_.CurrentPage = n; }
-    bool SetPageCount(int n) override { return st_.PageCount = n, true; }
-    bool AskNewPage() override { return false; }
-    void RespaceTitle() override {}
-    QString MediaFileName(int domain, int) override { return domain == 11 ? sound_ : QString(); }
-    int BackgroundIndex() const override { return 0; }
-    void ShowTextFont(int) override {}
-    void ShowRecording(bool) override {}
-    AppState& st_;
-    QString sound_;
-};
-
-struct FailingDialogs : Dialogs {
-    MsgAnswer message(MsgKind, const QString& text, MsgButtons, const QString&) override {
-        std::fprintf(stderr, "unexpected message: %s\n", qPrintable(text));
-        std::exit(1);
-    }
-    QString getOpenFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString getSaveFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString getExistingDirectory(const QString&, const QString&) override { return {}; }
-    int exec(QObject*) override { return 0; }
-};
 
 double percentile(std::vector<double> v, double p) {
     if (v.empty()) return 0;

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "AppState.h"
+#include "BenchPage.h"
 #include "Database.h"
 #include "Dialogs.h"
 #include "PageHost.h"
@@ -29,6 +30,8 @@
 #include "Table.h"
 
 using namespace vellora;
+using vellora::bench::BenchHost;
+using vellora::bench::FailingDialogs;
 
 namespace {
 
@@ -217,33 +220,6 @@ void report(const char* what, const Run& r) {
                 what, r.total.size(), total.median, total.p99, save.median, save.p99, load.median, load.p99,
                 cpu.median, cpu.p99);
 }
-
-// The main window as far as a page change needs it.
-struct BenchHost : PageHost {
-    explicit BenchHost(AppState& st) : st_(st) {}
-    void Icons(int domain) override { st_.CurrentDomain = domain; }
-    void SetCurrentPage(int n) override { st_.CurrentPage = n; }
-    bool SetPageCount(int n) override { return st_.PageCount = n, true; }
-    bool AskNewPage() override { return false; }
-    void RespaceTitle() override {}
-    QString MediaFileName(int, int) override { return QString(); }
-    int BackgroundIndex() const override { return 0; }
-    void ShowTextFont(int) override {}
-    void ShowRecording(bool) override {}
-    AppState& st_;
-};
-
-// Any message during the run is a failure of the benchmark.
-struct FailingDialogs : Dialogs {
-    MsgAnswer message(MsgKind, const QString& text, MsgButtons, const QString&) override {
-        std::fprintf(stderr, "unexpected message: %s\n", qPrintable(text));
-        std::exit(1);
-    }
-    QString getOpenFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString getSaveFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString getExistingDirectory(const QString&, const QString&) override { return {}; }
-    int exec(QObject*) override { return 0; }
-};
 
 // Page changes through the page window: save the words on screen, load the
 // next page's words into their boxes, lay them out and paint them.
