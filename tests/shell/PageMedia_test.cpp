@@ -19,6 +19,7 @@
 #include "Synchro.h"
 #include "TFrame.h"
 #include "TempDir.h"
+#include "TestFiles.h"
 #include "ToolStripWidget.h"
 
 namespace vellora::testing {
@@ -216,17 +217,17 @@ TEST_F(MediaPage, SynchronisingEstimatesTunesAndFreezesEveryWord) {
     EXPECT_EQ(synchro().windowTitle(), QStringLiteral("the"));
     EXPECT_EQ(frame().StopTimes[1], 3850);
     EXPECT_EQ(player.plays().back().fromMs, 2800);
-    // Tuning word 1: the three sizes of step, never below the leader's end.
+    // Tuning word 1: each button its step, shown and played at once.
     synchro().btnLonger1->click();
-    EXPECT_EQ(frame().StopTimes[1], 3875);
     synchro().btnLonger2->click();
     EXPECT_EQ(frame().StopTimes[1], 3879);
     EXPECT_EQ(synchro().eEnd->text(), QStringLiteral("3879"));
     EXPECT_EQ(player.plays().back().toMs, 3879);
-    frame().StopTimes[1] = 2950;
     synchro().SpinIncrement->setValue(200);
     synchro().btnShorter->click();
-    EXPECT_EQ(frame().StopTimes[1], 2800);
+    synchro().btnShorter1->click();
+    synchro().btnShorter2->click();
+    EXPECT_EQ(frame().StopTimes[1], 3621);
     frame().StopTimes[1] = 3850;
     synchro().btnFreeze->click();
     // Frozen: in the word row at once, painted aqua, the step back to 100.
@@ -321,56 +322,35 @@ TEST_F(MediaPage, ChosenAndRecordedMediaLandUnderTheirNamesWithTheirFlags) {
 }
 
 TEST_F(MediaPage, BadMediaIsRefusedAndLeavesThePageMediaAlone) {
-    // The word already has a good sound and the page a picture and a video.
+    // The word already has a good sound.
     frame().CurrentWurd = 2;
     const QString good = tmp.file(QStringLiteral("good.wav"));
     ASSERT_TRUE(writeSilence(good, 200));
     s->dialogs.expectFile(good);
     media().SelectSound();
-    const QString target = name(12, 2);
-    QFile t(target);
-    ASSERT_TRUE(t.open(QIODevice::ReadOnly));
-    const QByteArray before = t.readAll();
-    t.close();
-
-    QByteArray wave;
-    {
-        QFile g(good);
-        g.open(QIODevice::ReadOnly);
-        wave = g.readAll();
-    }
-    const QString empty = tmp.file(QStringLiteral("empty.wav"));
-    ASSERT_TRUE(writeSilence(empty, 0));
+    const QByteArray before = readFile(name(12, 2));
+    ASSERT_FALSE(before.isEmpty());
+    ASSERT_TRUE(writeSilence(tmp.file(QStringLiteral("empty.wav")), 0));
     const struct {
         const char* file;
-        QByteArray bytes;  // empty: the file made above
+        QByteArray bytes;  // empty: made above
         const char* says;
     } sounds[] = {
         {"text.wav", "just some words, no sound at all", "is not a sound"},
-        {"cut.wav", wave.left(30), "is not a sound"},
+        {"cut.wav", before.left(30), "is not a sound"},
         {"empty.wav", {}, "holds no sound"},
     };
     for (const auto& c : sounds) {
         const QString path = tmp.file(QString::fromLatin1(c.file));
-        if (!c.bytes.isEmpty()) {
-            QFile f(path);
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(c.bytes);
-        }
+        if (!c.bytes.isEmpty()) writeFile(path, c.bytes);
         s->dialogs.expectFile(path);
         s->dialogs.expectContaining(MsgKind::Warning, QString::fromLatin1(c.says));
         media().SelectSound();
-        QFile again(target);
-        ASSERT_TRUE(again.open(QIODevice::ReadOnly));
-        EXPECT_EQ(again.readAll(), before) << c.file;
+        EXPECT_EQ(readFile(name(12, 2)), before) << c.file;
     }
 
     const QString notPicture = tmp.file(QStringLiteral("photo.bmp"));
-    {
-        QFile f(notPicture);
-        f.open(QIODevice::WriteOnly);
-        f.write("BM not really a bitmap");
-    }
+    writeFile(notPicture, "BM not really a bitmap");
     s->form().Icons(9);
     s->dialogs.expectFile(notPicture);
     s->dialogs.expect(MsgKind::Warning, texts::kNotPicture.arg(QStringLiteral("photo.bmp")));
@@ -378,7 +358,7 @@ TEST_F(MediaPage, BadMediaIsRefusedAndLeavesThePageMediaAlone) {
     EXPECT_FALSE(QFile::exists(name(9)));
 
     const QString notVideo = tmp.file(QStringLiteral("movie.avi"));
-    QFile(notVideo).open(QIODevice::WriteOnly);
+    writeFile(notVideo, "no video");
     s->dialogs.expectFile(notVideo);
     s->dialogs.expect(MsgKind::Warning, texts::kVideoNotOpened);
     media().SelectVideo();
