@@ -15,6 +15,7 @@
 #include "HelpWindow.h"
 #include "LessonLifecycle.h"
 #include "MediaLayer.h"
+#include "Playback.h"
 #include "QtMediaDevice.h"
 #include "ShellTexts.h"
 #include "NewPageDialog.h"
@@ -109,6 +110,7 @@ void Application::attachPageLayer() {
     QObject::connect(&form, &TMainForm::readRequested, &form, [layer = pageLayer_.get()] { layer->btnRead3Click(); });
     QObject::connect(&frame, &TFrame::wurdClicked, &form, [this](int n) { textAttributes_->DisplayFont(12, n); });
     QObject::connect(&frame, &TFrame::backgroundClicked, &form, &TMainForm::CleanUp);
+    playback_ = std::make_unique<Playback>(state_, form, *pageLayer_, *mediaLayer_, frame, *player_);
 }
 
 bool Application::startUp(const QString& commandLineLesson) {

@@ -31,6 +31,7 @@ class PageRows;
 class PageLayer;
 class ShellPageHost;
 class MediaLayer;
+class Playback;
 class MediaDevice;
 class WaveRecorder;
 
@@ -80,6 +81,7 @@ public:
     PageRows* pageRows() const { return pageRows_.get(); }
     MediaLayer* mediaLayer() const { return mediaLayer_.get(); }
     MediaDevice* player() const { return player_; }
+    Playback* playback() const { return playback_.get(); }
     TdlgDiagram* dlgDiagram() const { return dlgDiagram_.get(); }
     TdlgNewPage* dlgNewPage() const { return dlgNewPage_.get(); }
     TAboutBox* AboutBox() const { return aboutBox_.get(); }
@@ -114,6 +116,7 @@ private:
     std::unique_ptr<ShellPageHost> pageHost_;
     std::unique_ptr<PageLayer> pageLayer_;
     std::unique_ptr<MediaLayer> mediaLayer_;
+    std::unique_ptr<Playback> playback_;
     // The machine's sound devices, unless others were handed in.
     std::unique_ptr<MediaDevice> ownPlayer_;
     std::unique_ptr<WaveRecorder> ownRecorder_;

@@ -1,0 +1,145 @@
+// Playing a lesson as a learner meets it, through the program's own set-up on
+// a simulated clock: pages in order, Stop at the end of a page, a jump back,
+// and the window closed during play.
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTimer>
+
+#include "LessonSession.h"
+#include "MediaLayer.h"
+#include "Navigation.h"
+#include "NewPageDialog.h"
+#include "PageLayer.h"
+#include "Playback.h"
+#include "SimulatedMedia.h"
+#include "TFrame.h"
+#include "TempDir.h"
+#include "TestFiles.h"
+
+namespace vellora::testing {
+namespace {
+
+// A lesson of `pages` reading pages, each with two words and a page sound
+// of 1 s, played on a clock that runs 20 ms per real millisecond.
+struct PlayedLesson : ::testing::Test {
+    TempDir tmp;
+    SimulatedClock clock;
+    SimulatedMediaDevice player{clock};
+    SimulatedRecorder recorder{clock};
+    std::unique_ptr<LessonSession> s;
+    QTimer runner;
+    // Runs at every turn of the clock while the lesson plays.
+    std::function<void()> onTick;
+
+    void make(int pages) {
+        s = std::make_unique<LessonSession>(tmp.path(), QString(), nullptr, &player, &recorder);
+        s->life().FileNewClick();
+        for (int p = 1; p <= pages; ++p) {
+            s->dialogs.expectDialog(QStringLiteral("dlgNewPage"), [](QObject* o) {
+                static_cast<TdlgNewPage*>(o)->rbReading->setChecked(true);
+                return int(QDialog::Accepted);
+            });
+            s->form().BtnNext->click();
+            s->form().Icons(11);
+            QTest::keyClicks(s->app->Frame()->TextBox, QStringLiteral("page %1").arg(p));
+            s->form().navigator().btnContinueClick();
+            const QString sound = s->app->mediaLayer()->MediaFileName(11, 0);
+            writeFile(sound, "sound");
+            player.simulateFile(sound, 1000);
+            s->app->Frame()->StopTimes[1] = 500;
+            s->app->Frame()->StopTimes[2] = 1000;
+        }
+        QTest::keyClick(&s->form(), Qt::Key_F7);
+        QObject::connect(&runner, &QTimer::timeout, [this] {
+            clock.advance(20);
+            if (onTick) onTick();
+        });
+        runner.start(1);
+    }
+    AppState& st() { return s->state(); }
+    Playback& playback() { return *s->app->playback(); }
+    // The page sounds played, by page number.
+    std::vector<int> pagesPlayed() {
+        std::vector<int> out;
+        for (const auto& play : player.plays()) {
+            const qint64 key = play.fileName.section(QLatin1Char('T'), -1).left(7).toLongLong();
+            for (int p = 1; p <= st().PageCount; ++p)
+                if (s->app->pageLayer()->PageRecord(p) == key) out.push_back(p);
+        }
+        return out;
+    }
+};
+
+TEST_F(PlayedLesson, ATitleOnlyLessonPlaysItsTitleSoundAndEnds) {
+    make(0);
+    const QString title = s->app->mediaLayer()->MediaFileName(2, 0);
+    writeFile(title, "sound");
+    player.simulateFile(title, 300);
+    QSignalSpy ended(&playback(), &Playback::lessonPlayed);
+    s->form().MainMenu1->action(MenuItem::FilePlay)->trigger();
+    EXPECT_EQ(ended.count(), 1);
+    ASSERT_EQ(player.plays().size(), 1u);
+    EXPECT_EQ(player.plays()[0].fileName, title);
+    EXPECT_EQ(st().CurrentPage, 0);
+    EXPECT_FALSE(st().Playing);
+}
+
+TEST_F(PlayedLesson, PagesPlayInOrderWithTheBarsHiddenAndSavingOff) {
+    make(3);
+    bool barsHidden = true, savingOff = true;
+    onTick = [&] {
+        if (st().CurrentPage > 0) {
+            barsHidden = barsHidden && !s->form().pnlBottom->isVisible() && !s->form().Panel1->isVisible();
+            savingOff = savingOff && !st().SaveOnPageChange;
+        }
+    };
+    s->form().MainMenu1->action(MenuItem::FilePlay)->trigger();
+    EXPECT_EQ(pagesPlayed(), (std::vector<int>{1, 2, 3}));
+    EXPECT_TRUE(barsHidden);
+    EXPECT_TRUE(savingOff);
+    EXPECT_FALSE(st().Playing);
+    EXPECT_TRUE(st().SaveOnPageChange);
+    EXPECT_TRUE(s->form().pnlBottom->isVisible());
+    EXPECT_EQ(st().CurrentPage, 3);
+}
+
+TEST_F(PlayedLesson, StopAtEndOfPageJumpsAndClosingEndThePlay) {
+    make(3);
+    // Stop > At End Of Page while page 2 plays: page 2 finishes, page 3 never starts.
+    onTick = [&] {
+        if (st().CurrentPage == 2) s->form().MainMenu1->action(MenuItem::StopAtEndOfPage)->trigger();
+    };
+    s->form().MainMenu1->action(MenuItem::FilePlay)->trigger();
+    EXPECT_EQ(pagesPlayed(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(st().CurrentPage, 2);
+    EXPECT_FALSE(st().StopRequested);
+
+    // A question action on page 3 that jumps to page 1: page 1 again, then 2 and 3.
+    const size_t before = player.plays().size();
+    bool jumped = false;
+    onTick = [&] {
+        if (!jumped && st().CurrentPage == 3 && player.mode() != MediaMode::Playing && st().Playing) {
+            jumped = true;
+            s->app->pageLayer()->ChangePage(1, 9);
+            s->form().editPage->setText(QStringLiteral("1"));
+            st().JumpPending = true;
+        }
+    };
+    s->form().MainMenu1->action(MenuItem::FilePlay)->trigger();
+    std::vector<int> second = pagesPlayed();
+    second.erase(second.begin(), second.begin() + long(before));
+    EXPECT_EQ(second, (std::vector<int>{1, 2, 3, 1, 2, 3}));
+
+    // The window closing mid-play ends the play at once.
+    onTick = [&] {
+        if (st().CurrentPage == 1) st().Closing = true;
+    };
+    s->form().MainMenu1->action(MenuItem::FilePlay)->trigger();
+    EXPECT_FALSE(st().Playing);
+    EXPECT_EQ(st().CurrentPage, 1);
+    st().Closing = false;
+}
+
+}  // namespace
+}  // namespace vellora::testing
