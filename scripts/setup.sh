@@ -17,7 +17,7 @@ PACKAGES=(
   pulseaudio pulseaudio-utils
   # Speech synthesis: the shared spoken verdicts are made at build time, and
   # tests make narrations with it.
-  espeak-ng
+  espeak-ng libespeak-ng-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fontconfig
   xvfb xauth

@@ -30,4 +30,9 @@ inline const QString kRecCannotWrite = QStringLiteral("The recording could not b
 inline const QString kRecCannotSave = QStringLiteral("The recording could not be saved to the named file.");
 inline const QString kRecUnknown = QStringLiteral("Unknown recording error %1.");
 
+// Speech synthesis.
+inline const QString kSpeechNoEngine = QStringLiteral("The speech synthesiser (espeak-ng) could not start.");
+inline const QString kSpeechNoVoice = QStringLiteral("The voice \"%1\" does not exist.");
+inline const QString kSpeechFailed = QStringLiteral("The speech synthesiser failed.");
+
 }  // namespace vellora::texts

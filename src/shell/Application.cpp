@@ -16,6 +16,8 @@
 #include "LessonLifecycle.h"
 #include "MediaLayer.h"
 #include "Playback.h"
+#include "SampleLesson.h"
+#include "TUtil.h"
 #include "QtMediaDevice.h"
 #include "ShellTexts.h"
 #include "NewPageDialog.h"
@@ -111,6 +113,11 @@ void Application::attachPageLayer() {
     QObject::connect(&frame, &TFrame::wurdClicked, &form, [this](int n) { textAttributes_->DisplayFont(12, n); });
     QObject::connect(&frame, &TFrame::backgroundClicked, &form, &TMainForm::CleanUp);
     playback_ = std::make_unique<Playback>(state_, form, *pageLayer_, *mediaLayer_, frame, *player_);
+    // Files of a lesson about to be deleted are let go by the player first.
+    QObject::connect(lifecycle_.get(), &LessonLifecycle::closingMedia, player_, [this] { player_->Close(); });
+    sample_ = std::make_unique<SampleLesson>(state_, form, *lifecycle_, *titleScreen_, *pageLayer_, *pageRows_,
+                                             *mediaLayer_, frame, dialogs_);
+    QObject::connect(util_->btnSample, &QPushButton::clicked, &form, [this] { sample_->Install(); });
 }
 
 bool Application::startUp(const QString& commandLineLesson) {

@@ -32,6 +32,7 @@ class PageLayer;
 class ShellPageHost;
 class MediaLayer;
 class Playback;
+class SampleLesson;
 class MediaDevice;
 class WaveRecorder;
 
@@ -82,6 +83,7 @@ public:
     MediaLayer* mediaLayer() const { return mediaLayer_.get(); }
     MediaDevice* player() const { return player_; }
     Playback* playback() const { return playback_.get(); }
+    SampleLesson* sampleLesson() const { return sample_.get(); }
     TdlgDiagram* dlgDiagram() const { return dlgDiagram_.get(); }
     TdlgNewPage* dlgNewPage() const { return dlgNewPage_.get(); }
     TAboutBox* AboutBox() const { return aboutBox_.get(); }
@@ -117,6 +119,7 @@ private:
     std::unique_ptr<PageLayer> pageLayer_;
     std::unique_ptr<MediaLayer> mediaLayer_;
     std::unique_ptr<Playback> playback_;
+    std::unique_ptr<SampleLesson> sample_;
     // The machine's sound devices, unless others were handed in.
     std::unique_ptr<MediaDevice> ownPlayer_;
     std::unique_ptr<WaveRecorder> ownRecorder_;

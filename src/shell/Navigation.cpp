@@ -82,6 +82,8 @@ bool DomainNavigator::SetScreen(int d) {
     st.ResizeEnabled = true;
     // The window may have changed size before the first domain: catch up.
     if (firstEntry) form_.FormResize();
+    // The Start domain offers the sample lesson.
+    if (form_.Util) form_.Util->btnSample->setVisible(d == 0 && !st.LessonOpen);
     if (!st.LessonOpen) return true;
 
     if (form_.Util) {

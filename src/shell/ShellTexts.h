@@ -31,4 +31,10 @@ inline const QString kStartupFailed = QStringLiteral("Vellora cannot start: %1")
 inline const QString kSharedFileNotWritten =
     QStringLiteral("\"%1\" could not be written: %2. Vellora goes on without it.");
 
+// The sample lesson.
+inline const QString kSampleButton = QStringLiteral("Open the sample lesson");
+inline const QString kSampleHint = QStringLiteral("A short talking book made with Vellora: listen, read and answer.");
+inline const QString kSampleNotMade = QStringLiteral("The sample lesson could not be made: %1");
+inline const QString kSampleMissing = QStringLiteral("its files are missing from this copy of Vellora.");
+
 }  // namespace vellora::texts

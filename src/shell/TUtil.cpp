@@ -3,6 +3,8 @@
 #include <QFontMetrics>
 #include <QMouseEvent>
 
+#include "ShellTexts.h"
+
 namespace vellora {
 
 TUtil::TUtil(QWidget* parent)
@@ -13,6 +15,10 @@ TUtil::TUtil(QWidget* parent)
     DefaultFont->setObjectName(QStringLiteral("DefaultFont"));
     DefaultFont->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
     DefaultFont->hide();
+    btnSample = new QPushButton(texts::kSampleButton, this);
+    btnSample->setObjectName(QStringLiteral("btnSample"));
+    btnSample->setToolTip(texts::kSampleHint);
+    btnSample->hide();
 }
 
 TUtil::~TUtil() = default;
@@ -39,6 +45,8 @@ void TUtil::resizeEvent(QResizeEvent*) {
     // The sample sits in the lower middle of the blank screen, large enough
     // for any size the author picks.
     DefaultFont->setGeometry(0, 0, width(), height() * 2 / 3);
+    btnSample->adjustSize();
+    btnSample->move((width() - btnSample->width()) / 2, height() / 2 - btnSample->height() / 2);
 }
 
 }  // namespace vellora

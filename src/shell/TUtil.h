@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QPushButton>
 #include <QWidget>
 #include <memory>
 
@@ -18,6 +19,8 @@ public:
 
     // The lesson's default font for new pages, shown in domain 1.
     QLabel* DefaultFont;
+    // The offer of the sample lesson, shown in the Start domain.
+    QPushButton* btnSample;
 
     // Sets MeasuredHeight and MeasuredWidth to the size of `text` in this
     // window's current font.

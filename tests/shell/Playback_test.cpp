@@ -11,7 +11,11 @@
 #include "Navigation.h"
 #include "NewPageDialog.h"
 #include "PageLayer.h"
+#include "PageRows.h"
 #include "Playback.h"
+#include "SampleLesson.h"
+#include "Table.h"
+#include "TUtil.h"
 #include "SimulatedMedia.h"
 #include "TFrame.h"
 #include "TempDir.h"
@@ -51,6 +55,9 @@ struct PlayedLesson : ::testing::Test {
             s->app->Frame()->StopTimes[2] = 1000;
         }
         QTest::keyClick(&s->form(), Qt::Key_F7);
+        startClock();
+    }
+    void startClock() {
         QObject::connect(&runner, &QTimer::timeout, [this] {
             clock.advance(20);
             if (onTick) onTick();
@@ -139,6 +146,49 @@ TEST_F(PlayedLesson, StopAtEndOfPageJumpsAndClosingEndThePlay) {
     EXPECT_FALSE(st().Playing);
     EXPECT_EQ(st().CurrentPage, 1);
     st().Closing = false;
+}
+
+TEST_F(PlayedLesson, TheSampleLessonIsOfferedInstalledAndPlaysEveryPage) {
+    s = std::make_unique<LessonSession>(tmp.path(), QString(), nullptr, &player, &recorder);
+    s->form().FormActivate();
+    startClock();
+    const std::optional<SampleText> text = ReadSampleText(QStringLiteral(":/sample/sample.txt"));
+    ASSERT_TRUE(text);
+    ASSERT_EQ(text->pages.size(), 3u);
+    // The Start domain offers it.
+    QPushButton* offer = s->app->Util()->btnSample;
+    ASSERT_TRUE(offer->isVisible());
+    offer->click();
+    EXPECT_FALSE(offer->isVisible());
+    EXPECT_EQ(st().PageCount, 4);
+    EXPECT_EQ(st().CurrentPage, 0);
+    PageRows& rows = *s->app->pageRows();
+    for (int p = 1; p <= 3; ++p) {
+        const qint64 key = rows.PageRecord(st().LesnRegNum, p);
+        const SampleText::Page& page = text->pages[size_t(p) - 1];
+        const std::optional<PageData> data = rows.LoadPage(key);
+        ASSERT_TRUE(data);
+        EXPECT_TRUE(data->PageSoundFile && data->Picture);
+        ASSERT_EQ(size_t(data->Wurds) + 1, page.times.size()) << "page " << p;
+        const std::vector<qint64> words = rows.WurdRecNums(key, data->Wurds);
+        for (int n = 1; n <= data->Wurds; ++n)
+            EXPECT_EQ(rows.LoadWurd(words[size_t(n)])->WStopTime, page.times[size_t(n)]) << p << "/" << n;
+        const QString dir = st().DirPath;
+        EXPECT_EQ(readFile(QDir(dir).filePath(QStringLiteral("T%1.WAV").arg(key, 7, 10, QLatin1Char('0')))),
+                  readFile(page.sound));
+    }
+    const qint64 question = rows.PageRecord(st().LesnRegNum, 4);
+    EXPECT_EQ(rows.LoadPage(question)->StimulusText, text->question);
+    int correct = 0;
+    for (qint64 k : rows.ChoiceKeysOfPage(question)) {
+        ASSERT_TRUE(s->form().ChoiceTable->findKey(k));
+        correct += s->form().ChoiceTable->asInteger(QStringLiteral("Correctness")) == 100;
+    }
+    EXPECT_EQ(correct, 1);
+
+    // A learner hears every reading page in order.
+    s->form().MainMenu1->action(MenuItem::FilePlay)->trigger();
+    EXPECT_EQ(pagesPlayed(), (std::vector<int>{1, 2, 3}));
 }
 
 }  // namespace
