@@ -34,5 +34,8 @@ inline const QString kRecUnknown = QStringLiteral("Unknown recording error %1.")
 inline const QString kSpeechNoEngine = QStringLiteral("The speech synthesiser (espeak-ng) could not start.");
 inline const QString kSpeechNoVoice = QStringLiteral("The voice \"%1\" does not exist.");
 inline const QString kSpeechFailed = QStringLiteral("The speech synthesiser failed.");
+inline const QString kNotTextFile = QStringLiteral("\"%1\" is not a text file (binary data, not UTF-8, or over 1 MB).");
+inline const QString kNoWordsToSpeak = QStringLiteral("\"%1\" holds no words to speak.");
+inline const QString kMediaUnwritable = QStringLiteral("\"%1\" cannot be written: %2");
 
 }  // namespace vellora::texts

@@ -40,9 +40,29 @@ QMutex& engineLock() {
 
 }  // namespace
 
+// Starts the synthesiser once; its sample rate, 0 when it cannot start.
+static int engineRate() {
+    static const int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, 0);
+    return rate;
+}
+
+QStringList speechVoices() {
+    QMutexLocker locker(&engineLock());
+    QStringList names;
+    if (engineRate() <= 0) return names;
+    for (const espeak_VOICE** v = espeak_ListVoices(nullptr); v && *v; ++v)
+        if ((*v)->languages && (*v)->languages[0])
+            names << QString::fromUtf8((*v)->languages + 1);  // past the priority byte
+    names.removeDuplicates();
+    names.sort();
+    names.removeAll(QStringLiteral("en"));
+    names.prepend(QStringLiteral("en"));
+    return names;
+}
+
 std::optional<SpokenText> speakText(const QString& text, const QString& voice, int wordsPerMinute, QString* error) {
     QMutexLocker locker(&engineLock());
-    static const int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, 0);
+    const int rate = engineRate();
     auto fail = [&](const QString& why) -> std::optional<SpokenText> {
         if (error) *error = why;
         return std::nullopt;

@@ -29,6 +29,9 @@ struct SpokenText {
 // start or the voice does not exist.
 std::optional<SpokenText> speakText(const QString& text, const QString& voice, int wordsPerMinute, QString* error);
 
+// The voices the synthesiser has (their espeak-ng names), "en" first.
+QStringList speechVoices();
+
 // The page's stop times from the spoken words: `wurds` are the page's words
 // in order, found in `text` one after another. Entry 0 is where word 1
 // starts (the leader's end), entry n where word n+1 starts, and the last

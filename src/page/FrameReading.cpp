@@ -4,6 +4,7 @@
 #include <QFile>
 
 #include "AppState.h"
+#include "Database.h"
 #include "Dialogs.h"
 #include "PageRows.h"
 #include "StoreError.h"
@@ -155,6 +156,20 @@ void TFrame::FreezeWurd(int n) {
         return;
     }
     DrawAWurd(n, WurdColor::Aqua, 0);
+}
+
+void TFrame::FreezeAll() {
+    if (!rows_) return;
+    try {
+        // One commit for the page, not one per word.
+        Database::Transaction tx(rows_->database());
+        for (int n = 1; n <= WurdCount; ++n) rows_->SetWurdStopTime(WurdRecNums[size_t(n)], StopTimes[size_t(n)]);
+        tx.commit();
+    } catch (const StoreError& e) {
+        SayMediaError(e.message());
+        return;
+    }
+    for (int n = 1; n <= WurdCount; ++n) DrawAWurd(n, WurdColor::Aqua, 0);
 }
 
 void TFrame::SayMediaError(const QString& text) {

@@ -80,6 +80,14 @@ inline const QString kEnd = QStringLiteral("End");
 inline const QString kIncrement = QStringLiteral("Increment");
 inline const QString kLongerHint = QStringLiteral("Longest increase in length of sound clip");
 inline const QString kIncrementHint = QStringLiteral("Amount of each change");
+inline const QString kSpeak = QStringLiteral("&Speak text");
+inline const QString kSpeakHint =
+    QStringLiteral("Make the page's narration from its words with a synthetic voice, every word in time");
+inline const QString kVoice = QStringLiteral("Voice");
+inline const QString kRate = QStringLiteral("Words/min");
+inline const QString kSpeechVoiceKey = QStringLiteral("Speech/Voice");
+inline const QString kSpeechRateKey = QStringLiteral("Speech/Rate");
+inline const QString kNarrationNotMade = QStringLiteral("The narration could not be made: %1");
 
 // Choosing and recording media.
 inline const QString kSoundFilter = QStringLiteral("Sound files (*.WAV);;All files (*)");

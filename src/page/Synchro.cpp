@@ -1,12 +1,19 @@
 #include "Synchro.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
 
+#include <QDir>
+#include <QSettings>
+#include <QTemporaryFile>
+
 #include "MediaDevice.h"
+#include "Speech.h"
+#include "WaveFile.h"
 #include "PageTexts.h"
 #include "TFrame.h"
 
@@ -74,6 +81,27 @@ TSynchro::TSynchro(TFrame& frame, QWidget* parent) : QDialog(parent), frame_(fra
         grid->addWidget(w, r++, 7);
     }
 
+    // Speaking the page, under the rest.
+    cbVoice = new QComboBox(this);
+    cbVoice->setObjectName(QStringLiteral("cbVoice"));
+    cbVoice->setEditable(true);
+    seRate = new QSpinBox(this);
+    seRate->setObjectName(QStringLiteral("seRate"));
+    seRate->setRange(80, 450);
+    seRate->setSingleStep(10);
+    btnSpeak = button(this, "btnSpeak", texts::kSpeak, 110);
+    btnSpeak->setToolTip(texts::kSpeakHint);
+    auto* voiceLabel = new QLabel(texts::kVoice, this);
+    voiceLabel->setBuddy(cbVoice);
+    auto* rateLabel = new QLabel(texts::kRate, this);
+    rateLabel->setBuddy(seRate);
+    grid->addWidget(voiceLabel, 4, 0, 1, 2);
+    grid->addWidget(cbVoice, 4, 2, 1, 3);
+    grid->addWidget(btnSpeak, 4, 5, 1, 2);
+    grid->addWidget(rateLabel, 4, 6);
+    grid->addWidget(seRate, 4, 7);
+    connect(btnSpeak, &QPushButton::clicked, this, &TSynchro::btnSpeakClick);
+
     connect(btnLonger, &QPushButton::clicked, this, [this] { btnLongerClick(StepSize::Full); });
     connect(btnLonger1, &QPushButton::clicked, this, [this] { btnLongerClick(StepSize::Quarter); });
     connect(btnLonger2, &QPushButton::clicked, this, [this] { btnLongerClick(StepSize::TwentyFifth); });
@@ -84,6 +112,14 @@ TSynchro::TSynchro(TFrame& frame, QWidget* parent) : QDialog(parent), frame_(fra
     adjustSize();
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+}
+
+void TSynchro::loadVoices() {
+    if (cbVoice->count() == 0) cbVoice->addItems(speechVoices());
+    QSettings* settings = frame_.Settings();
+    cbVoice->setCurrentText(settings ? settings->value(texts::kSpeechVoiceKey, QStringLiteral("en")).toString()
+                                     : QStringLiteral("en"));
+    seRate->setValue(settings ? settings->value(texts::kSpeechRateKey, 150).toInt() : 150);
 }
 
 qint64 TSynchro::previousStop() const {
@@ -98,11 +134,51 @@ void TSynchro::ShowStretch(int i) {
     eEnd->repaint();
 }
 
+void TSynchro::btnSpeakClick() {
+    if (busy_ || frame_.WurdCount < 1) return;
+    const QString target = frame_.MediaFileName(11, 0);
+    if (target.isEmpty()) return;
+    busy_ = true;
+    QSettings* settings = frame_.Settings();
+    if (settings) {
+        settings->setValue(texts::kSpeechVoiceKey, cbVoice->currentText());
+        settings->setValue(texts::kSpeechRateKey, seRate->value());
+    }
+    // The words as the page shows them, without the blanks that widen
+    // narrow words.
+    QStringList wurds;
+    for (int n = 1; n <= frame_.WurdCount; ++n) wurds << frame_.Capshun(n).trimmed();
+    const QString text = wurds.join(QLatin1Char(' '));
+    QString why;
+    const std::optional<SpokenText> spoken = speakText(text, cbVoice->currentText(), seRate->value(), &why);
+    // Written beside the target and put in place whole, before any row says so.
+    QTemporaryFile part(QDir(QFileInfo(target).absolutePath()).filePath(QStringLiteral("speak-XXXXXX.wav")));
+    WaveWriter writer;
+    const bool written = spoken && part.open() && writer.open(part.fileName(), spoken->sound.sampleRate, 1) &&
+                         writer.write(spoken->sound.samples.data(), spoken->sound.frames()) && writer.close();
+    if (MediaDevice* player = frame_.Player()) player->Close();
+    if (!written || !saveFileDurably(part.fileName(), target, &why)) {
+        frame_.SayMediaError(texts::kNarrationNotMade.arg(spoken ? (why.isEmpty() ? writer.errorString() : why) : why));
+        busy_ = false;
+        return;
+    }
+    emit pageSoundMade();
+    const std::vector<int64_t> stops = stopTimesFromEvents(text, wurds, spoken->words, spoken->sound.lengthMs());
+    for (int n = 0; n <= frame_.WurdCount; ++n) frame_.StopTimes[size_t(n)] = stops[size_t(n)];
+    frame_.FreezeAll();
+    SyncReady = false;
+    frame_.CurrentWurd = 1;
+    frame_.DrawAWurd(1, TFrame::WurdColor::White, 1);
+    busy_ = false;
+    emit synchronised();
+}
+
 void TSynchro::SetupMediaSynchro(bool prepareOnly) {
     SyncReady = false;
     SyncWurdCount = frame_.WurdCount;
     SyncWurd = 0;
     SpinIncrement->setValue(kDefaultIncrement);
+    if (!prepareOnly) loadVoices();
     if (!prepareOnly) setWindowTitle(texts::kSynchroLeader);
     ShowStretch(0);
     MediaDevice* player = frame_.Player();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -39,6 +40,9 @@ public:
     void btnFreezeClick();
     // Shows stretch i's start and end.
     void ShowStretch(int i);
+    // Makes the page sound from the page's words with the synthesiser and
+    // takes every word's stop time from it, frozen at once.
+    void btnSpeakClick();
 
     QPushButton* btnShorter;
     QPushButton* btnLonger;
@@ -50,12 +54,20 @@ public:
     QLineEdit* eStart;
     QLineEdit* eEnd;
     QSpinBox* SpinIncrement;
+    // Speaking the page: the voice, its rate in words a minute, and the button.
+    QComboBox* cbVoice;
+    QSpinBox* seRate;
+    QPushButton* btnSpeak;
 
 signals:
+    // The page sound was made here (its flag is the page's to set).
+    void pageSoundMade();
     // The last word was frozen: the page is synchronised.
     void synchronised();
 
 private:
+    // The voices, and the voice and rate chosen last (Vellora.ini).
+    void loadVoices();
     qint64 previousStop() const;
     void change(qint64 end);
 

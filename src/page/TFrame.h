@@ -103,6 +103,8 @@ public:
     // The player of the page's sounds and video (one file open at a time).
     void setPlayer(MediaDevice* player);
     MediaDevice* Player() const { return player_; }
+    // Vellora.ini, once attached (the last text file, the speaking voice).
+    QSettings* Settings() const { return settings_.get(); }
     // Names the lesson's media files: MediaFileName(domain, index).
     void setMediaNames(std::function<QString(int, int)> names) { mediaNames_ = std::move(names); }
     QString MediaFileName(int domain, int index) const;
@@ -181,6 +183,8 @@ public:
     void SetNextWurdLength(int i, int n, qint64 start, qint64 length);
     // Stores word n's stop time in its row at once and paints it aqua.
     void FreezeWurd(int n);
+    // Every word's stop time stored at once.
+    void FreezeAll();
     bool HasWurdRow(int n) const;
     // A media error the author asked about (a sound that cannot be played).
     void SayMediaError(const QString& text);

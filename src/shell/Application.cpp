@@ -17,6 +17,7 @@
 #include "MediaLayer.h"
 #include "Playback.h"
 #include "SampleLesson.h"
+#include "Synchro.h"
 #include "TUtil.h"
 #include "QtMediaDevice.h"
 #include "ShellTexts.h"
@@ -112,6 +113,8 @@ void Application::attachPageLayer() {
     QObject::connect(&form, &TMainForm::readRequested, &form, [layer = pageLayer_.get()] { layer->btnRead3Click(); });
     QObject::connect(&frame, &TFrame::wurdClicked, &form, [this](int n) { textAttributes_->DisplayFont(12, n); });
     QObject::connect(&frame, &TFrame::backgroundClicked, &form, &TMainForm::CleanUp);
+    QObject::connect(frame.Synchro(), &TSynchro::pageSoundMade, &form,
+                     [media = mediaLayer_.get()] { media->MarkSoundPresent(11); });
     playback_ = std::make_unique<Playback>(state_, form, *pageLayer_, *mediaLayer_, frame, *player_);
     // Files of a lesson about to be deleted are let go by the player first.
     QObject::connect(lifecycle_.get(), &LessonLifecycle::closingMedia, player_, [this] { player_->Close(); });

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QProcess>
+
+#include "TestFiles.h"
 
 #include "ExchangeTestSupport.h"
 #include "PackTool.h"
@@ -203,6 +206,43 @@ TEST_F(PackToolTest, TheBuiltProgramExportsAndImports) {
     EXPECT_EQ(twice.status, 1);
     EXPECT_EQ(twice.err, QStringLiteral("vellora-pack: ") + oneLine(texts::kLesnDisk) + QStringLiteral("\n"));
     EXPECT_EQ(run({QStringLiteral("bogus")}).status, 2);
+
+    // Speech: one line per word with its stop time; bad input ends with one line.
+    const QString text = out.file(QStringLiteral("page.txt"));
+    writeFile(text, "The cat sat\non the mat.");
+    const QString wav = out.file(QStringLiteral("page.wav"));
+    const ToolRun spoken = run({QStringLiteral("speak"), text, wav, QStringLiteral("--rate"), QStringLiteral("160")});
+    ASSERT_EQ(spoken.status, 0) << spoken.err.toStdString();
+    const QStringList lines = spoken.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 6);
+    EXPECT_TRUE(lines[5].startsWith(QStringLiteral("mat.\t")));
+    qint64 previous = 0;
+    for (const QString& line : lines) {
+        const qint64 stop = line.section(QLatin1Char('\t'), 1, 1).toLongLong();
+        EXPECT_GT(stop, previous) << line.toStdString();
+        previous = stop;
+    }
+    EXPECT_GT(QFileInfo(wav).size(), 1000);
+    writeFile(out.file(QStringLiteral("binary.txt")), QByteArray("\0\1\2", 3));
+    const struct {
+        QStringList args;
+        int status;
+    } bad[] = {
+        {{QStringLiteral("speak"), out.file(QStringLiteral("missing.txt")), wav}, 1},
+        {{QStringLiteral("speak"), out.file(QStringLiteral("binary.txt")), wav}, 1},
+        {{QStringLiteral("speak"), text, out.file(QStringLiteral("no/such/dir/x.wav"))}, 1},
+        {{QStringLiteral("speak"), text, wav, QStringLiteral("--voice"), QStringLiteral("no-such-voice")}, 1},
+        {{QStringLiteral("speak"), text}, 2},
+        {{QStringLiteral("speak"), text, wav, QStringLiteral("--rate"), QStringLiteral("9")}, 2},
+    };
+    for (const auto& c : bad) {
+        const ToolRun r = run(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args.join(QLatin1Char(' ')).toStdString();
+        if (c.status == 1)
+            EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << r.err.toStdString();
+        else
+            EXPECT_TRUE(r.err.contains(QStringLiteral("usage:"))) << r.err.toStdString();
+    }
 }
 #endif
 

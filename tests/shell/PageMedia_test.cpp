@@ -16,6 +16,8 @@
 #include "PageRows.h"
 #include "PageTexts.h"
 #include "SimulatedMedia.h"
+#include "Speech.h"
+#include <QSettings>
 #include "Synchro.h"
 #include "TFrame.h"
 #include "TempDir.h"
@@ -265,6 +267,27 @@ TEST_F(MediaPage, ANarrationPastSixtyFiveSecondsSynchronisesToItsEnd) {
     s->form().navigator().SpinButton1UpClick();
     ASSERT_EQ(s->state().CurrentPage, 1);
     EXPECT_EQ(frame().StopTimes[3], 100000);
+}
+
+TEST_F(MediaPage, SpeakTextMakesTheNarrationAndEveryWordsTimeAtOnce) {
+    enterSynchro();
+    synchro().cbVoice->setCurrentText(QStringLiteral("en"));
+    synchro().seRate->setValue(170);
+    synchro().btnSpeak->click();
+    EXPECT_EQ(s->state().CurrentDomain, 15);
+    EXPECT_TRUE(s->state().cbTextSound);
+    QString why;
+    const auto sound = readWave(name(11), &why);
+    ASSERT_TRUE(sound) << why.toStdString();
+    // The same words spoken again give the same events: the stop times are theirs.
+    const auto again = speakText(QStringLiteral("the cat sat."), QStringLiteral("en"), 170, &why);
+    ASSERT_TRUE(again);
+    ASSERT_EQ(again->words.size(), 3u);
+    EXPECT_EQ(frame().StopTimes[0], again->words[0].audioMs);
+    EXPECT_EQ(storedStop(1), again->words[1].audioMs);
+    EXPECT_EQ(storedStop(2), again->words[2].audioMs);
+    EXPECT_EQ(storedStop(3), sound->lengthMs());
+    EXPECT_EQ(frame().Settings()->value(texts::kSpeechRateKey).toInt(), 170);
 }
 
 TEST_F(MediaPage, SynchronisingWithoutASoundLeavesEverythingAsItWas) {
