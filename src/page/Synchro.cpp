@@ -138,7 +138,7 @@ void TSynchro::btnSpeakClick() {
     if (busy_ || frame_.WurdCount < 1) return;
     const QString target = frame_.MediaFileName(11, 0);
     if (target.isEmpty()) return;
-    busy_ = true;
+    setBusy(true);
     QSettings* settings = frame_.Settings();
     if (settings) {
         settings->setValue(texts::kSpeechVoiceKey, cbVoice->currentText());
@@ -159,7 +159,7 @@ void TSynchro::btnSpeakClick() {
     if (MediaDevice* player = frame_.Player()) player->Close();
     if (!written || !saveFileDurably(part.fileName(), target, &why)) {
         frame_.SayMediaError(texts::kNarrationNotMade.arg(spoken ? (why.isEmpty() ? writer.errorString() : why) : why));
-        busy_ = false;
+        setBusy(false);
         return;
     }
     emit pageSoundMade();
@@ -169,7 +169,7 @@ void TSynchro::btnSpeakClick() {
     SyncReady = false;
     frame_.CurrentWurd = 1;
     frame_.DrawAWurd(1, TFrame::WurdColor::White, 1);
-    busy_ = false;
+    setBusy(false);
     emit synchronised();
 }
 
@@ -218,13 +218,20 @@ void TSynchro::Playyy(qint64 from) {
     player->Play();
 }
 
+void TSynchro::setBusy(bool busy) {
+    busy_ = busy;
+    // While a stretch plays the buttons show that they wait for it.
+    for (QPushButton* b : {btnShorter, btnShorter1, btnShorter2, btnLonger2, btnLonger1, btnLonger, btnFreeze, btnSpeak})
+        b->setEnabled(!busy);
+}
+
 void TSynchro::change(qint64 end) {
     if (busy_) return;
-    busy_ = true;
+    setBusy(true);
     frame_.StopTimes[size_t(SyncWurd)] = end;
     ShowStretch(SyncWurd);
     Playyy(previousStop());
-    busy_ = false;
+    setBusy(false);
 }
 
 void TSynchro::btnLongerClick(StepSize size) {
@@ -242,7 +249,7 @@ void TSynchro::btnShorterClick(StepSize size) {
 
 void TSynchro::btnFreezeClick() {
     if (busy_ || !SyncReady) return;
-    busy_ = true;
+    setBusy(true);
     SpinIncrement->setValue(kDefaultIncrement);
     if (SyncWurd >= 1) frame_.FreezeWurd(SyncWurd);
     ++SyncWurd;
@@ -251,14 +258,14 @@ void TSynchro::btnFreezeClick() {
         SyncReady = false;
         frame_.CurrentWurd = 1;
         frame_.DrawAWurd(1, TFrame::WurdColor::White, 1);
-        busy_ = false;
+        setBusy(false);
         emit synchronised();
         return;
     }
     frame_.SetNextWurdLength(SyncWurd, SyncWurdCount, frame_.StopTimes[size_t(SyncWurd) - 1], SoundLength);
     setWindowTitle(frame_.Capshun(SyncWurd));
     Playyy(frame_.StopTimes[size_t(SyncWurd) - 1]);
-    busy_ = false;
+    setBusy(false);
 }
 
 }  // namespace vellora

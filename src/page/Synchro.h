@@ -70,6 +70,7 @@ private:
     void loadVoices();
     qint64 previousStop() const;
     void change(qint64 end);
+    void setBusy(bool busy);
 
     TFrame& frame_;
     // A button press plays its stretch and waits; presses meanwhile are dropped.
