@@ -1,19 +1,34 @@
 #include <QApplication>
+#include <QTextStream>
 #include <cstdio>
 
 #include "Application.h"
+#include "PrintPdf.h"
 #include "QtDialogs.h"
 #include "TMainForm.h"
 
 int main(int argc, char** argv) {
+    vellora::PrintPdfWithoutWindows(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vellora"));
     QApplication::setOrganizationName(QString());
 
     const vellora::CommandLine cmd = vellora::parseCommandLine(QApplication::arguments());
     if (!cmd.error.isEmpty()) {
-        std::fprintf(stderr, "vellora: %s\nusage: vellora [--data-dir DIR] [LESSON]\n", qPrintable(cmd.error));
+        std::fprintf(stderr,
+                     "vellora: %s\n"
+                     "usage: vellora [--data-dir DIR] [LESSON | --print-pdf FILE LESSON | --play LESSON]\n"
+                     "  --data-dir DIR           lessons and settings in DIR\n"
+                     "  LESSON                   open lesson number LESSON\n"
+                     "  --print-pdf FILE LESSON  print every page of the lesson into the PDF file FILE,\n"
+                     "                           showing no window, and end\n"
+                     "  --play LESSON            play the lesson\n",
+                     qPrintable(cmd.error));
         return 2;
+    }
+    if (!cmd.printPdf.isEmpty()) {
+        QTextStream err(stderr);
+        return vellora::PrintLessonToPdf(cmd, err);
     }
 
     vellora::QtDialogs dialogs;

@@ -24,6 +24,7 @@
 #include "NewPageDialog.h"
 #include "PageLayer.h"
 #include "PageRows.h"
+#include "Printing.h"
 #include "SharedFiles.h"
 #include "ShellPageHost.h"
 #include "ShellWindows.h"
@@ -40,6 +41,11 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     QCommandLineOption dataDir(QStringLiteral("data-dir"), QStringLiteral("Keep lessons and settings in DIR."),
                                QStringLiteral("DIR"));
     parser.addOption(dataDir);
+    QCommandLineOption printPdf(QStringLiteral("print-pdf"), QStringLiteral("Print the lesson into the PDF file FILE."),
+                                QStringLiteral("FILE"));
+    parser.addOption(printPdf);
+    QCommandLineOption play(QStringLiteral("play"), QStringLiteral("Play lesson LESSON."), QStringLiteral("LESSON"));
+    parser.addOption(play);
     parser.addPositionalArgument(QStringLiteral("lesson"), QStringLiteral("Number of a lesson to open."));
     CommandLine result;
     if (!parser.parse(arguments)) {
@@ -50,6 +56,17 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     if (parser.isSet(dataDir) && result.dataDir.isEmpty()) result.error = QStringLiteral("--data-dir needs a directory");
     const QStringList rest = parser.positionalArguments();
     if (!rest.isEmpty()) result.lesson = rest.first();
+    result.printPdf = parser.value(printPdf);
+    result.play = parser.value(play);
+    if (!result.error.isEmpty()) return result;
+    if (parser.isSet(printPdf) && parser.isSet(play))
+        result.error = QStringLiteral("--print-pdf and --play cannot be used together");
+    else if (parser.isSet(printPdf) && result.printPdf.isEmpty())
+        result.error = QStringLiteral("--print-pdf needs a file");
+    else if (parser.isSet(printPdf) && result.lesson.isEmpty())
+        result.error = QStringLiteral("--print-pdf needs a lesson number");
+    else if (parser.isSet(play) && result.play.isEmpty())
+        result.error = QStringLiteral("--play needs a lesson number");
     return result;
 }
 
@@ -181,6 +198,7 @@ bool Application::startUp(const QString& commandLineLesson) {
                       notifyDeleteLesson_.get()});
     exchange_ = std::make_unique<ExchangeCommands>(state_, *mainForm_, *handleDataBase_, dialogs_, *lifecycle_,
                                                    *directorySelector_);
+    printing_ = std::make_unique<Printing>(state_, *mainForm_, dialogs_);
     attachPageLayer();
     // Focusing a title field enters its domain.
     QObject::connect(titleScreen_.get(), &TTitleScreen::domainRequested, mainForm_.get(), &TMainForm::Icons);

@@ -27,6 +27,7 @@ class TDlgOpenLesson;
 class TextAttributes;
 class LessonLifecycle;
 class ExchangeCommands;
+class Printing;
 class PageRows;
 class PageLayer;
 class ShellPageHost;
@@ -40,6 +41,8 @@ class WaveRecorder;
 struct CommandLine {
     QString dataDir;  // empty: the per-user data directory
     QString lesson;   // the lesson number to open, as typed
+    QString printPdf; // --print-pdf FILE: print `lesson` into FILE and end
+    QString play;     // --play LESSON: the lesson to play, as typed
     QString error;    // set when the arguments make no sense
 };
 
@@ -78,6 +81,7 @@ public:
     TextAttributes* textAttributes() const { return textAttributes_.get(); }
     LessonLifecycle* lifecycle() const { return lifecycle_.get(); }
     ExchangeCommands* exchange() const { return exchange_.get(); }
+    Printing* printing() const { return printing_.get(); }
     PageLayer* pageLayer() const { return pageLayer_.get(); }
     PageRows* pageRows() const { return pageRows_.get(); }
     MediaLayer* mediaLayer() const { return mediaLayer_.get(); }
@@ -113,6 +117,7 @@ private:
     std::unique_ptr<TextAttributes> textAttributes_;
     std::unique_ptr<LessonLifecycle> lifecycle_;
     std::unique_ptr<ExchangeCommands> exchange_;
+    std::unique_ptr<Printing> printing_;
     // The page records and the page window as the main window reaches them.
     std::unique_ptr<PageRows> pageRows_;
     std::unique_ptr<ShellPageHost> pageHost_;
