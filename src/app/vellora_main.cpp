@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "Application.h"
+#include "Playback.h"
 #include "PrintPdf.h"
 #include "QtDialogs.h"
 #include "TMainForm.h"
@@ -22,13 +23,17 @@ int main(int argc, char** argv) {
                      "  LESSON                   open lesson number LESSON\n"
                      "  --print-pdf FILE LESSON  print every page of the lesson into the PDF file FILE,\n"
                      "                           showing no window, and end\n"
-                     "  --play LESSON            play the lesson\n",
+                     "  --play LESSON            play the lesson from its title page for a learner, and end\n",
                      qPrintable(cmd.error));
         return 2;
     }
     if (!cmd.printPdf.isEmpty()) {
         QTextStream err(stderr);
         return vellora::PrintLessonToPdf(cmd, err);
+    }
+    if (!cmd.play.isEmpty()) {
+        QTextStream err(stderr);
+        return vellora::PlayFromCommandLine(cmd, err);
     }
 
     vellora::QtDialogs dialogs;

@@ -1,10 +1,18 @@
 #include "Playback.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QTextStream>
+#include <QTimer>
 #include <QDir>
 #include <QFile>
 
 #include "AppState.h"
+#include "Application.h"
+#include "LessonLifecycle.h"
+#include "PrintPdf.h"
+#include "PrintTexts.h"
+#include "QtDialogs.h"
 #include "DomainTable.h"
 #include "MediaDevice.h"
 #include "MediaLayer.h"
@@ -143,6 +151,36 @@ void Playback::FilePlayClick() {
     }
     form_.MenuHide(true);
     emit lessonPlayed();
+}
+
+int PlayFromCommandLine(const CommandLine& cmd, QTextStream& err) {
+    const QString programDir = defaultProgramDir(cmd.dataDir);
+    qint64 lesson = 0;
+    const QString problem = CommandLineLessonError(programDir, cmd.play, &lesson);
+    if (!problem.isEmpty()) {
+        err << "vellora: " << problem << Qt::endl;
+        return 1;
+    }
+    QtDialogs dialogs;
+    Application app(programDir, dialogs);
+    if (!app.startUp()) return 1;
+    dialogs.setParent(app.MainForm());
+    app.show();
+    app.MainForm()->FormActivate();
+    app.lifecycle()->OpenLesson(lesson);
+    if (!app.state().LessonOpen || app.state().LesnRegNum != lesson) {
+        err << "vellora: " << texts::kPdfLessonNotOpened.arg(lesson).arg(app.MainForm()->pnlStatus->text()) << Qt::endl;
+        app.finish();
+        return 1;
+    }
+    // The play runs inside the event loop; the program ends with it.
+    QTimer::singleShot(0, app.MainForm(), [&app] {
+        app.playback()->FilePlayClick();
+        QApplication::exit(0);
+    });
+    const int status = QApplication::exec();
+    app.finish();
+    return status;
 }
 
 }  // namespace vellora

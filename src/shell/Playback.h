@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+class QTextStream;
+
 namespace vellora {
 
 struct AppState;
@@ -49,5 +51,13 @@ private:
     TFrame& frame_;
     MediaDevice& player_;
 };
+
+struct CommandLine;
+
+// `vellora --play LESSON`: opens the lesson and plays it from its title page
+// as File > Play does, for a learner who never sees the authoring tools, and
+// ends the program when the play ends. Answers the exit status; a lesson
+// that cannot be played is one line on `err`.
+int PlayFromCommandLine(const CommandLine& cmd, QTextStream& err);
 
 }  // namespace vellora

@@ -110,10 +110,28 @@ void PrintPdfWithoutWindows(int argc, char** argv) {
     }
 }
 
-int PrintLessonToPdf(const CommandLine& cmd, QTextStream& err) {
+QString CommandLineLessonError(const QString& programDir, const QString& number, qint64* lesson) {
     bool isNumber = false;
-    const qint64 lesson = cmd.lesson.toLongLong(&isNumber);
-    if (!isNumber || lesson <= 0) return fail(err, texts::kNotALessonNumber.arg(cmd.lesson));
+    *lesson = number.toLongLong(&isNumber);
+    if (!isNumber || *lesson <= 0) return texts::kNotALessonNumber.arg(number);
+    if (!QFileInfo(programDir).isDir()) return texts::kNoDataDirectory.arg(native(programDir));
+    // Read-only: start-up would offer to make a missing database, and a
+    // command-line run makes nothing.
+    try {
+        const AliasRegistry aliases(QDir(programDir).filePath(QStringLiteral("aliases.ini")));
+        Database db(Database::resolve(HandleDataBase::kAlias, &aliases), Database::Mode::ReadOnly);
+        Table lessons(db, TableId::Lesn, true);
+        if (!lessons.findKey(*lesson)) return texts::kLessonNotFoundNumber.arg(*lesson).arg(native(programDir));
+    } catch (const StoreError& e) {
+        return texts::kNoLessonDatabase.arg(native(programDir), e.message());
+    }
+    return QString();
+}
+
+int PrintLessonToPdf(const CommandLine& cmd, QTextStream& err) {
+    // A number that is no lesson number is said before anything is looked at.
+    qint64 lesson = 0;
+    if (cmd.lesson.toLongLong() <= 0) return fail(err, texts::kNotALessonNumber.arg(cmd.lesson));
 
     const QFileInfo target(QFileInfo(cmd.printPdf).absoluteFilePath());
     if (target.isDir()) return fail(err, texts::kPdfIsDirectory.arg(native(target.filePath())));
@@ -125,19 +143,8 @@ int PrintLessonToPdf(const CommandLine& cmd, QTextStream& err) {
     part.close();
 
     const QString programDir = defaultProgramDir(cmd.dataDir);
-    if (!QFileInfo(programDir).isDir()) return fail(err, texts::kNoDataDirectory.arg(native(programDir)));
-
-    // The lesson is looked up read-only first: start-up would offer to make
-    // a missing database, and nothing is to be made here.
-    try {
-        const AliasRegistry aliases(QDir(programDir).filePath(QStringLiteral("aliases.ini")));
-        Database db(Database::resolve(HandleDataBase::kAlias, &aliases), Database::Mode::ReadOnly);
-        Table lessons(db, TableId::Lesn, true);
-        if (!lessons.findKey(lesson))
-            return fail(err, texts::kLessonNotFoundNumber.arg(lesson).arg(native(programDir)));
-    } catch (const StoreError& e) {
-        return fail(err, texts::kNoLessonDatabase.arg(native(programDir), e.message()));
-    }
+    const QString problem = CommandLineLessonError(programDir, cmd.lesson, &lesson);
+    if (!problem.isEmpty()) return fail(err, problem);
 
     BatchDialogs dialogs;
     Application app(programDir, dialogs);

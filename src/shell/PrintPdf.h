@@ -28,6 +28,11 @@ private:
     QStringList told_;
 };
 
+// Why lesson `number` of `programDir` cannot be opened from the command
+// line (not a number, no data directory, no database, no such lesson), or
+// empty when it can; `lesson` gets the number. Reads only.
+QString CommandLineLessonError(const QString& programDir, const QString& number, qint64* lesson);
+
 // `vellora --print-pdf FILE LESSON` must show no window: call before the
 // QApplication is made, with main()'s arguments.
 void PrintPdfWithoutWindows(int argc, char** argv);

@@ -3,6 +3,7 @@
 // and the window closed during play.
 #include <gtest/gtest.h>
 
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTimer>
 
@@ -190,6 +191,30 @@ TEST_F(PlayedLesson, TheSampleLessonIsOfferedInstalledAndPlaysEveryPage) {
     s->form().MainMenu1->action(MenuItem::FilePlay)->trigger();
     EXPECT_EQ(pagesPlayed(), (std::vector<int>{1, 2, 3}));
 }
+
+#ifdef VELLORA_PATH
+// `vellora --play N`: the lesson plays and the program ends by itself.
+TEST_F(PlayedLesson, PlayFromTheCommandLineEndsWithThePlay) {
+    make(2);
+    s.reset();
+    const auto run = [this](const QStringList& args) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(VELLORA_PATH), QStringList{QStringLiteral("--data-dir"), tmp.path()} + args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        return std::pair{p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                         QString::fromUtf8(p.readAllStandardError())};
+    };
+    EXPECT_EQ(run({QStringLiteral("--play"), QStringLiteral("1")}).first, 0);
+    for (const char* bad : {"7", "one", "0"}) {
+        const auto [status, err] = run({QStringLiteral("--play"), QString::fromLatin1(bad)});
+        EXPECT_EQ(status, 1) << bad;
+        EXPECT_EQ(err.count(QStringLiteral("vellora: ")), 1) << err.toStdString();
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace vellora::testing
