@@ -18,6 +18,8 @@ PACKAGES=(
   # Speech synthesis: the shared spoken verdicts are made at build time, and
   # tests make narrations with it.
   espeak-ng libespeak-ng-dev
+  # Finding each word in a recorded narration (forced alignment).
+  libpocketsphinx-dev pocketsphinx-en-us
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fontconfig
   xvfb xauth

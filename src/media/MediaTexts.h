@@ -36,6 +36,10 @@ inline const QString kSpeechNoVoice = QStringLiteral("The voice \"%1\" does not 
 inline const QString kSpeechFailed = QStringLiteral("The speech synthesiser failed.");
 inline const QString kNotTextFile = QStringLiteral("\"%1\" is not a text file (binary data, not UTF-8, or over 1 MB).");
 inline const QString kNoWordsToSpeak = QStringLiteral("\"%1\" holds no words to speak.");
+inline const QString kAlignTooShort =
+    QStringLiteral("The sound is %1 ms long: too short to hold %2 words. Choose or record the page's narration.");
+inline const QString kAlignSilent = QStringLiteral("The sound is silent: there are no words to find in it.");
+inline const QString kAlignCancelled = QStringLiteral("Aligning was cancelled; nothing was changed.");
 inline const QString kMediaUnwritable = QStringLiteral("\"%1\" cannot be written: %2");
 
 }  // namespace vellora::texts

@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
+#include "Aligner.h"
 #include "MediaTexts.h"
 #include "Speech.h"
 #include "WaveFile.h"
@@ -16,6 +17,7 @@ constexpr qint64 kMaxText = 1 << 20;
 constexpr int kDefaultRate = 150;
 
 const QString kUsage = QStringLiteral("usage: vellora-pack speak TEXTFILE OUT.wav [--voice V] [--rate WPM]");
+const QString kAlignUsage = QStringLiteral("usage: vellora-pack align WAV TEXTFILE");
 
 // The text of a UTF-8 text file; nothing, with `error`, for anything else.
 std::optional<QString> readText(const QString& path, QString* error) {
@@ -36,9 +38,41 @@ std::optional<QString> readText(const QString& path, QString* error) {
 
 }  // namespace
 
-bool IsSpeechCommand(const QString& command) { return command == QLatin1String("speak"); }
+bool IsSpeechCommand(const QString& command) {
+    return command == QLatin1String("speak") || command == QLatin1String("align");
+}
+
+namespace {
+
+int alignCommand(const QStringList& rest, QTextStream& out, QTextStream& err) {
+    if (rest.size() != 2) {
+        err << kAlignUsage << Qt::endl;
+        return 2;
+    }
+    QString why;
+    const std::optional<WaveSound> sound = readWave(rest[0], &why);
+    const std::optional<QString> text = sound ? readText(rest[1], &why) : std::nullopt;
+    if (!sound || !text) {
+        err << "vellora-pack: " << why << Qt::endl;
+        return 1;
+    }
+    const QStringList words = text->simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const std::optional<Alignment> a = alignWords(*sound, words, &why);
+    if (!a) {
+        err << "vellora-pack: " << why << Qt::endl;
+        return 1;
+    }
+    for (int n = 0; n < words.size(); ++n)
+        out << words[n] << '\t' << a->stops[size_t(n) + 1] << '\t' << QString::number(a->confidence[size_t(n)], 'f', 2)
+            << '\n';
+    out.flush();
+    return 0;
+}
+
+}  // namespace
 
 int SpeechCommand(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    if (arguments.value(0) == QLatin1String("align")) return alignCommand(arguments.mid(1), out, err);
     QStringList rest = arguments.mid(1);
     QString voice = QStringLiteral("en");
     int rate = kDefaultRate;

@@ -1,31 +1,12 @@
 #include "SyncLogic.h"
 
+#include "Aligner.h"
+
 #include <algorithm>
 
 namespace vellora {
-namespace {
 
-bool isVowel(QChar c) {
-    switch (c.unicode()) {
-        case 'a': case 'e': case 'i': case 'o': case 'u': case 'y': return true;
-        default: return false;
-    }
-}
-
-}  // namespace
-
-int SyllableCount(const QString& wurd) {
-    const QString w = wurd.toLower();
-    int c = 0;
-    for (int k = 0; k < w.size(); ++k) {
-        const QChar ch = w[k];
-        if (ch == QLatin1Char('.') || ch == QLatin1Char('?') || ch == QLatin1Char('!'))
-            ++c;
-        else if (isVowel(ch) && (k == 0 || !isVowel(w[k - 1])))
-            ++c;
-    }
-    return std::max(c, 1);
-}
+int SyllableCount(const QString& wurd) { return SyllableUnits(wurd); }
 
 SyllableTable EstimateSyllables(const QStringList& wurds, int leaderWeight, int endPauseWeight) {
     SyllableTable t{};

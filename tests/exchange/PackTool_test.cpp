@@ -223,6 +223,15 @@ TEST_F(PackToolTest, TheBuiltProgramExportsAndImports) {
         previous = stop;
     }
     EXPECT_GT(QFileInfo(wav).size(), 1000);
+    // Align finds the same words in that narration, each near its spoken time.
+    const ToolRun aligned = run({QStringLiteral("align"), wav, text});
+    ASSERT_EQ(aligned.status, 0) << aligned.err.toStdString();
+    const QStringList found = aligned.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(found.size(), 6);
+    for (int k = 0; k < 6; ++k)
+        EXPECT_NEAR(found[k].section(QLatin1Char('\t'), 1, 1).toDouble(),
+                    lines[k].section(QLatin1Char('\t'), 1, 1).toDouble(), 120) << found[k].toStdString();
+    writeFile(out.file(QStringLiteral("cut.wav")), readFile(wav).left(40));
     writeFile(out.file(QStringLiteral("binary.txt")), QByteArray("\0\1\2", 3));
     const struct {
         QStringList args;
@@ -233,6 +242,9 @@ TEST_F(PackToolTest, TheBuiltProgramExportsAndImports) {
         {{QStringLiteral("speak"), text, out.file(QStringLiteral("no/such/dir/x.wav"))}, 1},
         {{QStringLiteral("speak"), text, wav, QStringLiteral("--voice"), QStringLiteral("no-such-voice")}, 1},
         {{QStringLiteral("speak"), text}, 2},
+        {{QStringLiteral("align"), out.file(QStringLiteral("cut.wav")), text}, 1},
+        {{QStringLiteral("align"), wav, out.file(QStringLiteral("missing.txt"))}, 1},
+        {{QStringLiteral("align"), wav}, 2},
         {{QStringLiteral("speak"), text, wav, QStringLiteral("--rate"), QStringLiteral("9")}, 2},
     };
     for (const auto& c : bad) {
