@@ -155,6 +155,7 @@ void TFrame::FreezeWurd(int n) {
         SayMediaError(e.message());
         return;
     }
+    Frozen[size_t(n)] = true;
     DrawAWurd(n, WurdColor::Aqua, 0);
 }
 
@@ -169,7 +170,10 @@ void TFrame::FreezeAll() {
         SayMediaError(e.message());
         return;
     }
-    for (int n = 1; n <= WurdCount; ++n) DrawAWurd(n, WurdColor::Aqua, 0);
+    for (int n = 1; n <= WurdCount; ++n) {
+        Frozen[size_t(n)] = true;
+        DrawAWurd(n, WurdColor::Aqua, 0);
+    }
 }
 
 void TFrame::SayMediaError(const QString& text) {

@@ -205,6 +205,7 @@ void TFrame::LoadWurdRecordPointers(qint64 pageRegNum) {
 void TFrame::LoadWurds(int currentPage) {
     if (PageMode == QLatin1String("q") || !rows_) return;
     NeedsAlign = false;
+    Frozen.fill(false);
     // The page's rows in one read, found again by their keys.
     std::unordered_map<qint64, WurdData> byKey;
     if (state_ && WurdCount > 0)

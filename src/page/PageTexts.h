@@ -87,6 +87,15 @@ inline const QString kVoice = QStringLiteral("Voice");
 inline const QString kRate = QStringLiteral("Words/min");
 inline const QString kSpeechVoiceKey = QStringLiteral("Speech/Voice");
 inline const QString kSpeechRateKey = QStringLiteral("Speech/Rate");
+inline const QString kAlign = QStringLiteral("&Align");
+inline const QString kAlignHint = QStringLiteral("Find every word in the page's sound (frozen words stay)");
+inline const QString kAlignCancel = QStringLiteral("Cancel");
+inline const QString kReview = QStringLiteral("&Review");
+inline const QString kReviewHint = QStringLiteral("Listen to the words Align was unsure of, one by one");
+inline const QString kNoPageSound = QStringLiteral("The page has no sound to align: record or choose its narration first.");
+inline QString AlignedWurd(int n, const QString& wurd, qint64 stopMs, double confidence) {
+    return QStringLiteral("%1. %2   %3 ms   %4").arg(n).arg(wurd).arg(stopMs).arg(confidence, 0, 'f', 2);
+}
 inline const QString kNarrationNotMade = QStringLiteral("The narration could not be made: %1");
 
 // Choosing and recording media.

@@ -12,7 +12,12 @@
 #include <QTemporaryFile>
 
 #include "MediaDevice.h"
+#include "Aligner.h"
 #include "Speech.h"
+#include "WaitUntil.h"
+
+#include <atomic>
+#include <thread>
 #include "WaveFile.h"
 #include "PageTexts.h"
 #include "TFrame.h"
@@ -101,6 +106,29 @@ TSynchro::TSynchro(TFrame& frame, QWidget* parent) : QDialog(parent), frame_(fra
     grid->addWidget(rateLabel, 4, 6);
     grid->addWidget(seRate, 4, 7);
     connect(btnSpeak, &QPushButton::clicked, this, &TSynchro::btnSpeakClick);
+    // Aligning: the button (Cancel while it runs), its progress, the words found.
+    btnAlign = button(this, "btnAlign", texts::kAlign, 80);
+    btnAlign->setToolTip(texts::kAlignHint);
+    btnReview = button(this, "btnReview", texts::kReview, 80);
+    btnReview->setToolTip(texts::kReviewHint);
+    btnReview->setEnabled(false);
+    pbAlign = new QProgressBar(this);
+    pbAlign->setObjectName(QStringLiteral("pbAlign"));
+    pbAlign->setRange(0, 100);
+    pbAlign->hide();
+    lstWords = new QListWidget(this);
+    lstWords->setObjectName(QStringLiteral("lstWords"));
+    lstWords->setMinimumHeight(90);
+    lstWords->hide();
+    grid->addWidget(btnAlign, 5, 0, 1, 2);
+    grid->addWidget(btnReview, 5, 2, 1, 2);
+    grid->addWidget(pbAlign, 5, 4, 1, 4);
+    grid->addWidget(lstWords, 6, 0, 1, 8);
+    connect(btnAlign, &QPushButton::clicked, this, &TSynchro::btnAlignClick);
+    connect(btnReview, &QPushButton::clicked, this, &TSynchro::btnReviewClick);
+    connect(lstWords, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+        if (!busy_) frame_.SayWurd(lstWords->row(item) + 1);
+    });
 
     connect(btnLonger, &QPushButton::clicked, this, [this] { btnLongerClick(StepSize::Full); });
     connect(btnLonger1, &QPushButton::clicked, this, [this] { btnLongerClick(StepSize::Quarter); });
@@ -173,8 +201,108 @@ void TSynchro::btnSpeakClick() {
     emit synchronised();
 }
 
+void TSynchro::btnAlignClick() {
+    if (aligning_) {
+        cancelAlign_ = true;
+        return;
+    }
+    if (busy_ || frame_.WurdCount < 1) return;
+    const QString sound = frame_.MediaFileName(11, 0);
+    if (sound.isEmpty() || !QFile::exists(sound)) {
+        frame_.SayMediaError(texts::kNoPageSound);
+        return;
+    }
+    QStringList wurds;
+    for (int n = 1; n <= frame_.WurdCount; ++n) wurds << frame_.Capshun(n).trimmed();
+    setBusy(true);
+    aligning_ = true;
+    cancelAlign_ = false;
+    btnAlign->setEnabled(true);
+    btnAlign->setText(texts::kAlignCancel);
+    pbAlign->setValue(0);
+    pbAlign->show();
+    // The work runs beside the user interface, which shows its progress and
+    // takes the Cancel; nothing is changed until it has finished.
+    std::atomic<int> percent{0};
+    std::atomic<bool> done{false};
+    std::optional<Alignment> result;
+    QString why;
+    std::thread worker([&] {
+        QString error;
+        const std::optional<WaveSound> wave = readWave(sound, &error);
+        std::optional<Alignment> a;
+        if (wave)
+            a = alignWords(*wave, wurds, &error, [&](int p) {
+                percent = p;
+                return !cancelAlign_;
+            });
+        result = std::move(a);
+        why = error;
+        done = true;
+    });
+    waitUntil([&] {
+        pbAlign->setValue(percent);
+        return done.load();
+    });
+    worker.join();
+    aligning_ = false;
+    pbAlign->hide();
+    btnAlign->setText(texts::kAlign);
+    setBusy(false);
+    // Cancelled, or the page changed meanwhile: nothing is changed.
+    if (cancelAlign_ || frame_.MediaFileName(11, 0) != sound || frame_.WurdCount != int(wurds.size())) return;
+    if (!result) {
+        frame_.SayMediaError(why);
+        return;
+    }
+    Confidence.assign(size_t(frame_.WurdCount) + 1, 1.0);
+    if (!frame_.Frozen[1]) frame_.StopTimes[0] = result->stops[0];
+    for (int n = 1; n <= frame_.WurdCount; ++n) {
+        Confidence[size_t(n)] = result->confidence[size_t(n) - 1];
+        if (!frame_.Frozen[size_t(n)]) frame_.StopTimes[size_t(n)] = result->stops[size_t(n)];
+    }
+    showWords();
+    btnReview->setEnabled(nextToReview(0) > 0);
+}
+
+void TSynchro::showWords() {
+    lstWords->clear();
+    for (int n = 1; n <= frame_.WurdCount; ++n) {
+        const double c = n < int(Confidence.size()) ? Confidence[size_t(n)] : 1.0;
+        auto* item = new QListWidgetItem(
+            texts::AlignedWurd(n, frame_.Capshun(n).trimmed(), frame_.StopTimes[size_t(n)], c), lstWords);
+        if (c < kLowConfidence && !frame_.Frozen[size_t(n)]) item->setForeground(Qt::red);
+    }
+    lstWords->show();
+    adjustSize();
+}
+
+int TSynchro::nextToReview(int n) const {
+    for (int k = n + 1; k <= frame_.WurdCount && k < int(Confidence.size()); ++k)
+        if (Confidence[size_t(k)] < kLowConfidence && !frame_.Frozen[size_t(k)]) return k;
+    return 0;
+}
+
+void TSynchro::btnReviewClick() {
+    const int first = nextToReview(0);
+    if (busy_ || first == 0) return;
+    if (!SyncReady) {
+        // Ready without the leader's estimate: the aligned times stay.
+        const StopTimeTable kept = frame_.StopTimes;
+        SetupMediaSynchro(true);
+        frame_.StopTimes = kept;
+        if (!SyncReady) return;
+    }
+    Reviewing = true;
+    SyncWurd = first;
+    ShowStretch(SyncWurd);
+    setWindowTitle(frame_.Capshun(SyncWurd));
+    Playyy(frame_.StopTimes[size_t(SyncWurd) - 1]);
+}
+
 void TSynchro::SetupMediaSynchro(bool prepareOnly) {
     SyncReady = false;
+    Reviewing = false;
     SyncWurdCount = frame_.WurdCount;
     SyncWurd = 0;
     SpinIncrement->setValue(kDefaultIncrement);
@@ -221,7 +349,8 @@ void TSynchro::Playyy(qint64 from) {
 void TSynchro::setBusy(bool busy) {
     busy_ = busy;
     // While a stretch plays the buttons show that they wait for it.
-    for (QPushButton* b : {btnShorter, btnShorter1, btnShorter2, btnLonger2, btnLonger1, btnLonger, btnFreeze, btnSpeak})
+    for (QPushButton* b :
+         {btnShorter, btnShorter1, btnShorter2, btnLonger2, btnLonger1, btnLonger, btnFreeze, btnSpeak, btnAlign})
         b->setEnabled(!busy);
 }
 
@@ -252,6 +381,24 @@ void TSynchro::btnFreezeClick() {
     setBusy(true);
     SpinIncrement->setValue(kDefaultIncrement);
     if (SyncWurd >= 1) frame_.FreezeWurd(SyncWurd);
+    if (Reviewing) {
+        // Review goes on to the next unsure word and keeps its aligned time.
+        showWords();
+        SyncWurd = nextToReview(SyncWurd);
+        if (SyncWurd == 0) {
+            Reviewing = false;
+            btnReview->setEnabled(false);
+            SyncReady = false;
+            setBusy(false);
+            emit synchronised();
+            return;
+        }
+        ShowStretch(SyncWurd);
+        setWindowTitle(frame_.Capshun(SyncWurd));
+        Playyy(frame_.StopTimes[size_t(SyncWurd) - 1]);
+        setBusy(false);
+        return;
+    }
     ++SyncWurd;
     if (SyncWurd > SyncWurdCount) {
         if (MediaDevice* player = frame_.Player()) player->Close();

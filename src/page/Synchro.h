@@ -3,8 +3,12 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
+
+#include <atomic>
 
 #include "SyncLogic.h"
 
@@ -43,6 +47,13 @@ public:
     // Makes the page sound from the page's words with the synthesiser and
     // takes every word's stop time from it, frozen at once.
     void btnSpeakClick();
+    // Finds every word in the page sound (frozen words stay), off the
+    // user-interface thread; a second press cancels, leaving all as it was.
+    void btnAlignClick();
+    // Walks the words Align was unsure of through Shorter/Longer/Freeze.
+    void btnReviewClick();
+    // The words with their times and confidences after Align.
+    void showWords();
 
     QPushButton* btnShorter;
     QPushButton* btnLonger;
@@ -58,6 +69,14 @@ public:
     QComboBox* cbVoice;
     QSpinBox* seRate;
     QPushButton* btnSpeak;
+    QPushButton* btnAlign;
+    QPushButton* btnReview;
+    QProgressBar* pbAlign;
+    // Each word, its stop time and how sure Align was; a click sounds it.
+    QListWidget* lstWords;
+    // Confidence of each word from the last Align (index n for word n).
+    std::vector<double> Confidence;
+    bool Reviewing = false;
 
 signals:
     // The page sound was made here (its flag is the page's to set).
@@ -75,6 +94,10 @@ private:
     TFrame& frame_;
     // A button press plays its stretch and waits; presses meanwhile are dropped.
     bool busy_ = false;
+    bool aligning_ = false;
+    std::atomic<bool> cancelAlign_{false};
+    // The next word after `n` worth a review (unsure and not frozen); 0 when none.
+    int nextToReview(int n) const;
 };
 
 }  // namespace vellora

@@ -185,6 +185,8 @@ public:
     void FreezeWurd(int n);
     // Every word's stop time stored at once.
     void FreezeAll();
+    // Words frozen since the page was shown: Align leaves them where they are.
+    std::array<bool, kMaxWurds + 2> Frozen{};
     bool HasWurdRow(int n) const;
     // A media error the author asked about (a sound that cannot be played).
     void SayMediaError(const QString& text);

@@ -290,6 +290,41 @@ TEST_F(MediaPage, SpeakTextMakesTheNarrationAndEveryWordsTimeAtOnce) {
     EXPECT_EQ(frame().Settings()->value(texts::kSpeechRateKey).toInt(), 170);
 }
 
+TEST_F(MediaPage, AlignFindsTheWordsKeepsFrozenOnesCancelsAndReviewsTheUnsure) {
+    QString why;
+    const auto spoken = speakText(QStringLiteral("the cat sat."), QStringLiteral("en"), 140, &why);
+    ASSERT_TRUE(spoken) << why.toStdString();
+    WaveWriter w;
+    ASSERT_TRUE(w.open(name(11), spoken->sound.sampleRate, 1) &&
+                w.write(spoken->sound.samples.data(), spoken->sound.frames()) && w.close());
+    const std::vector<int64_t> truth = stopTimesFromEvents(QStringLiteral("the cat sat."),
+                                                           {QStringLiteral("the"), QStringLiteral("cat"), QStringLiteral("sat.")},
+                                                           spoken->words, spoken->sound.lengthMs());
+    enterSynchro();
+    // Cancel at once: everything stays.
+    frame().StopTimes = {};
+    QTimer::singleShot(0, synchro().btnAlign, [this] { synchro().btnAlign->click(); });
+    synchro().btnAlign->click();
+    EXPECT_EQ(frame().StopTimes[1], 0);
+    // A frozen word keeps its time; the others come near the spoken ones.
+    frame().StopTimes[2] = 777;
+    frame().FreezeWurd(2);
+    synchro().btnAlign->click();
+    EXPECT_EQ(frame().StopTimes[2], 777);
+    EXPECT_NEAR(double(frame().StopTimes[1]), double(truth[1]), 60);
+    EXPECT_NEAR(double(frame().StopTimes[3]), double(truth[3]), 80);
+    EXPECT_EQ(synchro().lstWords->count(), 3);
+    saveScreenshot(&synchro(), QStringLiteral("synchro-aligned.png"));
+    // Review walks the unsure words only, and the page is done after the last.
+    synchro().Confidence[3] = 0.2;
+    synchro().btnReviewClick();
+    EXPECT_EQ(synchro().SyncWurd, 3);
+    EXPECT_EQ(player.plays().back().toMs, frame().StopTimes[3]);
+    synchro().btnFreeze->click();
+    EXPECT_EQ(storedStop(3), frame().StopTimes[3]);
+    EXPECT_EQ(s->state().CurrentDomain, 15);
+}
+
 TEST_F(MediaPage, SynchronisingWithoutASoundLeavesEverythingAsItWas) {
     setStops({500, 1200, 2000});
     enterSynchro();
