@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -100,11 +101,10 @@ TSynchro::TSynchro(TFrame& frame, QWidget* parent) : QDialog(parent), frame_(fra
     voiceLabel->setBuddy(cbVoice);
     auto* rateLabel = new QLabel(texts::kRate, this);
     rateLabel->setBuddy(seRate);
-    grid->addWidget(voiceLabel, 4, 0, 1, 2);
-    grid->addWidget(cbVoice, 4, 2, 1, 3);
-    grid->addWidget(btnSpeak, 4, 5, 1, 2);
-    grid->addWidget(rateLabel, 4, 6);
-    grid->addWidget(seRate, 4, 7);
+    auto* speakRow = new QHBoxLayout;
+    for (QWidget* w : std::initializer_list<QWidget*>{voiceLabel, cbVoice, rateLabel, seRate, btnSpeak})
+        speakRow->addWidget(w);
+    grid->addLayout(speakRow, 4, 0, 1, 8);
     connect(btnSpeak, &QPushButton::clicked, this, &TSynchro::btnSpeakClick);
     // Aligning: the button (Cancel while it runs), its progress, the words found.
     btnAlign = button(this, "btnAlign", texts::kAlign, 80);
@@ -120,9 +120,10 @@ TSynchro::TSynchro(TFrame& frame, QWidget* parent) : QDialog(parent), frame_(fra
     lstWords->setObjectName(QStringLiteral("lstWords"));
     lstWords->setMinimumHeight(90);
     lstWords->hide();
-    grid->addWidget(btnAlign, 5, 0, 1, 2);
-    grid->addWidget(btnReview, 5, 2, 1, 2);
-    grid->addWidget(pbAlign, 5, 4, 1, 4);
+    auto* alignRow = new QHBoxLayout;
+    for (QWidget* w : std::initializer_list<QWidget*>{btnAlign, btnReview, pbAlign}) alignRow->addWidget(w);
+    alignRow->addStretch();
+    grid->addLayout(alignRow, 5, 0, 1, 8);
     grid->addWidget(lstWords, 6, 0, 1, 8);
     connect(btnAlign, &QPushButton::clicked, this, &TSynchro::btnAlignClick);
     connect(btnReview, &QPushButton::clicked, this, &TSynchro::btnReviewClick);
