@@ -4,7 +4,7 @@
 // mean and median absolute onset error, the share of onsets within 20 ms and
 // within 50 ms, and seconds of computation per second of audio.
 //
-//   Align_bench
+//   Align_bench            (ALIGN_TRACE=1 lists every onset more than 50 ms off)
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <algorithm>
@@ -83,6 +83,11 @@ int main(int argc, char** argv) {
                     return 1;
                 }
                 addErrors(align, a->stops, truth);
+                if (qEnvironmentVariableIsSet("ALIGN_TRACE"))
+                    for (size_t k = 0; k + 1 < truth.size(); ++k)
+                        if (std::abs(double(a->stops[k] - truth[k])) > 50)
+                            std::printf("  %s %d: \"%s\" aligned %lld truth %lld\n", qPrintable(voice), rate,
+                                        qPrintable(words[int(k)]), (long long)a->stops[k], (long long)truth[k]);
                 const SyllableTable counts = EstimateSyllables(words);
                 std::vector<int64_t> est;
                 int64_t previous = 0;
