@@ -111,6 +111,7 @@ void Application::attachPageLayer() {
     QObject::connect(&frame, &TFrame::wurdClicked, &form, [this](int n) { textAttributes_->DisplayFont(12, n); });
     QObject::connect(&frame, &TFrame::backgroundClicked, &form, &TMainForm::CleanUp);
     playback_ = std::make_unique<Playback>(state_, form, *pageLayer_, *mediaLayer_, frame, *player_);
+    pageLayer_->setPlayQuestionPage([playback = playback_.get()] { playback->PlayQuestionPage(); });
 }
 
 bool Application::startUp(const QString& commandLineLesson) {

@@ -81,6 +81,16 @@ void Playback::PlayPage(int, bool lessonMode) {
     form_.navigator().Icons(16);
     media_.ShowPagePicture();
     QCoreApplication::processEvents();
+    if (stopped()) return finish();
+    // The question and its choices are read, then the page waits for the
+    // learner's answer; Esc, Stop and closing end the wait too.
+    pages_.RepeatQuestion();
+    QCoreApplication::processEvents();
+    if (stopped()) return finish();
+    pages_.ResetAttempt();
+    st_.AwaitingAnswer = true;
+    waitUntil([this] { return !st_.AwaitingAnswer || stopped(); });
+    st_.AwaitingAnswer = false;
     finish();
 }
 
