@@ -314,6 +314,16 @@ void TFrame::BuildQuestion() {
         w->hide();
 }
 
+void TFrame::showEvent(QShowEvent* event) {
+    QuestionArmed = 0;
+    QWidget::showEvent(event);
+}
+
+void TFrame::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange) QuestionArmed = 0;
+    QWidget::changeEvent(event);
+}
+
 bool TFrame::questionEvent(QObject* watched, QEvent* event) {
     switch (event->type()) {
         case QEvent::MouseMove:

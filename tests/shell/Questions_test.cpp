@@ -98,6 +98,12 @@ TEST(Questions, ANewPageShowsTwoChoicesAndEachDomainItsPanels) {
         EXPECT_EQ(f.btnRepeat->y(), f.Choice[2]->y() + f.Choice[2]->height() + 2);
         saveScreenshot(&s.form(), QStringLiteral("question-domain-%1.png").arg(r.domain));
     }
+    // A slot whose row has gone keeps what its controls show.
+    s.frame().ChoiceRecNums[1] = 999999;
+    s.frame().Choice[1]->setPlainText(QStringLiteral("kept"));
+    s.layer().LoadChoiceRecords();
+    EXPECT_EQ(s.frame().Choice[1]->toPlainText(), QStringLiteral("kept"));
+    EXPECT_EQ(s.frame().Choice[2]->toPlainText(), QStringLiteral("Choice%1").arg(s.rowIn(2)));
     // Back on a reading page the question and its panels go.
     s.newPage(false);
     EXPECT_FALSE(s.frame().Question->isVisible());
