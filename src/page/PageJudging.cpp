@@ -199,11 +199,14 @@ void PageLayer::RevealCorrect(int value) {
             memo = f.Choice[size_t(n)];
             break;
         }
+    // The lit controls get their own colours back afterwards (the
+    // enumerators are silver, the response memo red), not a common one.
+    const QPalette middleWas = middle->palette(), memoWas = memo->palette();
     if (value < 100)
         for (QWidget* w : {indicator, middle, memo}) setBase(w, ColorOfCode(kAqua));
     DefaultResponse(value, -1);
-    setBase(middle, f.ButtonFace());
-    setBase(memo, Qt::white);
+    middle->setPalette(middleWas);
+    memo->setPalette(memoWas);
     f.HilightSelection(f.ButtonFace(), f.CurrentChoice);
 }
 

@@ -134,7 +134,11 @@ TEST_F(Judge, ShowCorrectLightsTheFirstCorrectChoice) {
     EXPECT_TRUE(played(QStringLiteral("/ShwCorct.wav")));
     EXPECT_EQ(enumColourAtVerdict[2], kAqua);
     EXPECT_NE(enumColourAtVerdict[3], kAqua);
-    EXPECT_NE(f().Enum[2]->palette().color(QPalette::Base), kAqua);  // lit only while it is said
+    // Lit only while it is said, then as before.
+    EXPECT_EQ(f().Enum[2]->palette().color(QPalette::Base),
+              f().Enum[1]->palette().color(QPalette::Base));
+    EXPECT_EQ(f().Choice[2]->palette().color(QPalette::Base),
+              f().Choice[1]->palette().color(QPalette::Base));
 }
 
 TEST_F(Judge, LettersScoreBusyClicksAndTheStimulus) {
