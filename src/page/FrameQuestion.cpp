@@ -12,6 +12,7 @@
 #include "QuestionTexts.h"
 #include "TFrame.h"
 #include "TextCodes.h"
+#include "TextTarget.h"
 
 namespace vellora {
 namespace {
@@ -61,6 +62,48 @@ QCheckBox* box(QWidget* parent, const QString& name) {
     b->setFocusPolicy(Qt::NoFocus);
     return b;
 }
+
+// The font tools on a part of the question: read from its first control,
+// written to all of them.
+class QuestionFontTarget : public TextTarget {
+  public:
+    QuestionFontTarget(TFrame& frame, std::vector<QWidget*> controls)
+        : frame_(frame), controls_(std::move(controls)) {}
+    std::optional<QString> fontName(int) const override { return first()->font().family(); }
+    std::optional<int> fontSize(int) const override { return first()->font().pointSize(); }
+    std::optional<QColor> fontColor(int) const override {
+        return first()->palette().color(QPalette::Text);
+    }
+    std::optional<int> fontStyle(int) const override {
+        return StyleCodeOf(StyleOfFont(first()->font()));
+    }
+    void setFontName(const QString& name, int) override {
+        change([&](QFont& f) { f.setFamily(name); });
+    }
+    void setFontSize(int size, int) override {
+        change([&](QFont& f) {
+            if (size > 0) f.setPointSize(size);
+        });
+    }
+    void setFontColor(const QColor& color, int) override {
+        for (QWidget* w : controls_) setRole(w, QPalette::Text, color);
+    }
+    void setFontStyle(int code, int) override {
+        change([&](QFont& f) { f = FontWithStyle(f, code); });
+    }
+
+  private:
+    QWidget* first() const { return controls_.front(); }
+    template <class F>
+    void change(F&& f) {
+        QFont font = first()->font();
+        f(font);
+        for (QWidget* w : controls_) w->setFont(font);
+        if (frame_.PageMode == QLatin1String("q")) frame_.FormatQuestion();
+    }
+    TFrame& frame_;
+    std::vector<QWidget*> controls_;
+};
 
 }  // namespace
 
@@ -305,6 +348,10 @@ void TFrame::BuildQuestion() {
         clicks(Response[n]->viewport(), Response[n]);
         clicks(RspSound[n], RspSound[n]);
     }
+    stimulusTarget_ = std::make_unique<QuestionFontTarget>(*this, std::vector<QWidget*>{Stimulus});
+    std::vector<QWidget*> choices;
+    for (int n = 1; n <= 4; ++n) choices.insert(choices.end(), {Choice[n], Enum[n]});
+    choicesTarget_ = std::make_unique<QuestionFontTarget>(*this, choices);
     Question->setMouseTracking(true);
     Question->installEventFilter(this);
 
@@ -454,6 +501,7 @@ void TFrame::SetQuestionVisibility(int domain) {
     pnlOptions->setVisible(v.options);
     QuSound->setVisible(v.options);
     pnlSelect->setVisible(v.select);
+    lbValue->setVisible(v.rowBoxes);
     for (int n = 1; n <= 4; ++n) {
         ChSound[n]->setVisible(v.rowBoxes);
         Value[n]->setVisible(v.rowBoxes);

@@ -349,6 +349,10 @@ public:
     // (Words domain).
     TextTarget& textBoxTarget() { return *textBoxTarget_; }
     TextTarget& wurdTarget() { return *wurdTarget_; }
+    // The question (Question domain) and the choices with their letters
+    // (Choices domain); the column is laid out again after a change.
+    TextTarget& stimulusTarget() { return *stimulusTarget_; }
+    TextTarget& choicesTarget() { return *choicesTarget_; }
 
     // Keys reach the page window through the main window while it shows; each
     // answers true when the key was used here.
@@ -421,6 +425,8 @@ private:
     QPixmap wallpaper_;
     std::unique_ptr<TextTarget> textBoxTarget_;
     std::unique_ptr<TextTarget> wurdTarget_;
+    std::unique_ptr<TextTarget> stimulusTarget_;
+    std::unique_ptr<TextTarget> choicesTarget_;
     std::function<QString(int, int)> mediaNames_;
     std::unique_ptr<TSynchro> synchro_;
     // A clicked word is sounding (its play waits).

@@ -86,6 +86,8 @@ void Application::attachPageLayer() {
     // word in the Words domain.
     textAttributes_->setTarget(11, &frame.textBoxTarget());
     textAttributes_->setTarget(12, &frame.wurdTarget());
+    textAttributes_->setTarget(18, &frame.stimulusTarget());
+    textAttributes_->setTarget(19, &frame.choicesTarget());
     textAttributes_->setCurrentWurdSource([&frame] { return frame.CurrentWurd; });
     lifecycle_->setWurdRegNumSource([&frame](int n) -> qint64 {
         return n >= 1 && n <= frame.WurdCount ? frame.WurdRecNums[size_t(n)] : 0;

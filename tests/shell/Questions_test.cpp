@@ -226,6 +226,10 @@ TEST(Questions, AQuestionPageSurvivesSavingAndReopeningTheLesson) {
             f.ChoicePages[size_t(n)] = {n, n + 1, 0, 1};
             entered[f.ChoiceRecNums[size_t(n)]] = f.SlotData(n);
         }
+        // The font tools: the question's size and the choices' size.
+        s.attributes().SetSize(18, 20);
+        s.attributes().SetSize(19, 16);
+        EXPECT_EQ(s.frame().Enum[3]->font().pointSize(), 16);
         EXPECT_TRUE(s.form().SaveAll());
         lesson = s.state().LesnRegNum;
         s.dialogs.expect(MsgKind::Confirmation, QStringLiteral("Exit Vellora?"), MsgAnswer::No);
@@ -237,6 +241,8 @@ TEST(Questions, AQuestionPageSurvivesSavingAndReopeningTheLesson) {
     TFrame& f = *again.app->Frame();
     EXPECT_EQ(f.ChoiceCount, 4);
     EXPECT_EQ(f.Stimulus->toPlainText(), QStringLiteral("Which is a fruit?"));
+    EXPECT_EQ(f.Stimulus->font().pointSize(), 20);
+    EXPECT_EQ(f.Choice[2]->font().pointSize(), 16);
     for (int n = 1; n <= 4; ++n) {
         ChoiceData shown = f.SlotData(n);
         ASSERT_TRUE(entered.count(shown.ChoiceRegNum));
