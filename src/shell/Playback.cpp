@@ -89,7 +89,12 @@ void Playback::PlayPage(int, bool lessonMode) {
     if (stopped()) return finish();
     pages_.ResetAttempt();
     st_.AwaitingAnswer = true;
-    waitUntil([this] { return !st_.AwaitingAnswer || stopped(); });
+    // A page left by other means (Next, Back) has no answer to wait for.
+    const int questionPage = st_.CurrentPage;
+    waitUntil([this, questionPage] {
+        return !st_.AwaitingAnswer || stopped() || st_.CurrentPage != questionPage ||
+               pages_.PageMode() != QLatin1String("q");
+    });
     st_.AwaitingAnswer = false;
     finish();
 }
