@@ -89,11 +89,12 @@ void Playback::PlayPage(int, bool lessonMode) {
     if (stopped()) return finish();
     pages_.ResetAttempt();
     st_.AwaitingAnswer = true;
-    // A page left by other means (Next, Back) has no answer to wait for.
+    // A page left by other means (Next, Back) has no answer to wait for;
+    // a page the answer itself plays (while it is judged) comes back.
     const int questionPage = st_.CurrentPage;
     waitUntil([this, questionPage] {
-        return !st_.AwaitingAnswer || stopped() || st_.CurrentPage != questionPage ||
-               pages_.PageMode() != QLatin1String("q");
+        const bool left = st_.CurrentPage != questionPage || pages_.PageMode() != QLatin1String("q");
+        return !st_.AwaitingAnswer || stopped() || (left && !frame_.QuestionBusy);
     });
     st_.AwaitingAnswer = false;
     finish();

@@ -248,10 +248,16 @@ TEST_F(Judge, TheAuthorSetsAChoicesSettingsAndShowingThemChangesNone) {
 }
 
 TEST_F(Judge, LessonPlayWaitsForTheAnswerAndGoesOn) {
-    // Page 1: a wrong first answer whose action is the next page; the play
-    // follows it instead of waiting for an answer on a page without choices.
+    // Page 1: a wrong first answer plays page 2 and comes back to read the
+    // question again; the wrong second answer's action is the next page, and
+    // the play follows it instead of waiting on a page without choices.
     s->form().pages().ChangePage(1, 20);
-    for (int n = 1; n <= 2; ++n) f().Value[size_t(n)]->setValue(0);
+    for (int n = 1; n <= 2; ++n) {
+        f().Value[size_t(n)]->setValue(0);
+        f().SetCellCode(n, 1, 1);
+        f().SetCellCode(n, 2, 2);
+        f().ChoicePages[size_t(n)][0] = 2;
+    }
     s->form().pages().ChangePage(3, 20);
     f().Value[1]->setValue(100);
     f().Value[2]->setValue(100);
@@ -272,7 +278,7 @@ TEST_F(Judge, LessonPlayWaitsForTheAnswerAndGoesOn) {
     guard.start(60000);
     emit s->form().filePlayRequested();
     answer.stop();
-    EXPECT_EQ(answered, (std::vector<int>{1, 3}));
+    EXPECT_EQ(answered, (std::vector<int>{1, 1, 3}));
     EXPECT_FALSE(st().Playing);
     EXPECT_FALSE(st().AwaitingAnswer);
 
