@@ -23,8 +23,7 @@ MediaLayer::MediaLayer(AppState& state, PageHost& host, Dialogs& dialogs, PageRo
 
 qint64 MediaLayer::ChoiceRecNum(int slot) const {
     if (slot < 1 || slot > 4 || st_.PageRegNum <= 0) return 0;
-    const std::vector<qint64> keys = rows_.ChoiceKeysOfPage(st_.PageRegNum);
-    return size_t(slot) <= keys.size() ? keys[size_t(slot) - 1] : 0;
+    return frame_.ChoiceRecNums[size_t(slot)];
 }
 
 QString MediaLayer::MediaFileName(int domain, int index) { return host_.MediaFileName(domain, index); }
@@ -137,7 +136,10 @@ void MediaLayer::MarkSoundPresent(int domain) {
             case 2: st_.cbTitleSound = true; break;
             case 11:
             case 13:
-            case 18: st_.cbTextSound = true; break;
+            case 18:
+                st_.cbTextSound = true;
+                frame_.SetSound(18);
+                break;
             case 12: {
                 const int n = frame_.CurrentWurd;
                 if (n < 1 || n > frame_.WurdCount) break;
@@ -149,6 +151,7 @@ void MediaLayer::MarkSoundPresent(int domain) {
             case 21:
                 rows_.SetMediaFlag(domain == 20 ? PageRows::MediaFlag::ChoiceSound : PageRows::MediaFlag::ResponseSound,
                                    ChoiceRecNum(currentIndex(domain)));
+                frame_.SetSound(domain);
                 break;
             default: break;
         }

@@ -39,6 +39,23 @@ PageLayer::PageLayer(AppState& state, PageHost& host, Dialogs& dialogs, PageRows
     : st_(state), host_(host), dialogs_(dialogs), rows_(rows), frame_(frame) {
     // The last word frozen: the page goes on to the Words Done step.
     QObject::connect(frame_.Synchro(), &TSynchro::synchronised, frame_.Synchro(), [this] { host_.Icons(15); });
+    frame_.onChoicesChanged = [this](int n) { seChoicesClick(n); };
+    QObject::connect(&frame_, &TFrame::questionClicked, &frame_, [this](QObject* c) { ChangeQuestionDomain(c); });
+    QObject::connect(frame_.btnRepeat, &QPushButton::clicked, &frame_, [this] {
+        // A repeat while a choice is judged would read over its verdict.
+        if (frame_.QuestionBusy) return;
+        frame_.QuestionBusy = true;
+        RepeatQuestion();
+        frame_.QuestionBusy = false;
+    });
+    const std::pair<TRadioGroup*, int> groups[] = {{frame_.rgResponse01, 11}, {frame_.rgRemediate01, 12},
+                                                   {frame_.rgAction01, 13},   {frame_.rgResponse02, 21},
+                                                   {frame_.rgRemediate02, 22}, {frame_.rgAction02, 23}};
+    for (const auto& [group, field] : groups)
+        QObject::connect(group, &TRadioGroup::itemClicked, &frame_,
+                         [this, field = field](int index) { rgClick(field, index); });
+    QObject::connect(frame_.SelectJump1Page, &QSpinBox::editingFinished, &frame_, [this] { SelectJumpPageExit(1); });
+    QObject::connect(frame_.SelectJump2Page, &QSpinBox::editingFinished, &frame_, [this] { SelectJumpPageExit(2); });
 }
 
 bool PageLayer::question() const { return frame_.PageMode == QLatin1String("q"); }
@@ -94,7 +111,8 @@ bool PageLayer::LoadPageRecord(qint64 pageRegNum) {
     if (page->PageType > 0) {
         frame_.SetPageMode(QStringLiteral("q"));
         frame_.WurdCount = 0;
-        if (st_.LessonOpen) choiceCount_ = int(page->Choices);
+        if (st_.LessonOpen) SetChoices(int(page->Choices));
+        loadQuestionPage(*page);
     } else {
         frame_.SetPageMode(QStringLiteral("r"));
         if (st_.LessonOpen) frame_.WurdCount = std::clamp(int(page->Wurds), 0, kMaxWurds);
@@ -134,6 +152,8 @@ bool PageLayer::SavePageRecord(qint64 pageRegNum) {
         page->FontSize = f.pointSize();
         page->FontColor = CodeOfColor(frame_.TextBox->palette().color(QPalette::Text));
         page->FontStyle = StyleCodeOf(StyleOfFont(f));
+    } else {
+        saveQuestionPage(*page);
     }
     try {
         return rows_.SavePage(pageRegNum, *page, question());
@@ -144,9 +164,11 @@ bool PageLayer::SavePageRecord(qint64 pageRegNum) {
 }
 
 bool PageLayer::saveItemsOfPage() {
-    if (question()) return true;
     try {
-        frame_.SaveWurdRecords(st_.PageRegNum);
+        if (question())
+            SaveChoiceRecords();
+        else
+            frame_.SaveWurdRecords(st_.PageRegNum);
         return true;
     } catch (const StoreError& e) {
         dialogs_.error(texts::kPageStoreFailed.arg(e.message()));
@@ -233,7 +255,11 @@ void PageLayer::ShowLoadedPage(int domain) {
     frame_.AdjustWurdsNumber();
     host_.SetCurrentPage(st_.LoadedPageNumber);
     frame_.ToggleScrollTextBox(domain);
-    if (question()) return;
+    if (question()) {
+        AssignChoiceRecords(st_.PageRegNum, false);
+        LoadChoiceRecords();
+        return;
+    }
     if (frame_.WurdCount < 1) {
         frame_.TextBox->hide();
         frame_.sbWurdsBox->hide();
@@ -354,11 +380,14 @@ bool PageLayer::ParseTextIntoWurds(int domain) {
 
 void PageLayer::ToggleScrollTextBox(int domain) { frame_.ToggleScrollTextBox(domain); }
 
-void PageLayer::ShowQuestionParts(int) {
-    if (question())
+void PageLayer::ShowQuestionParts(int domain) {
+    frame_.SetQuestionVisibility(domain);
+    if (question()) {
+        frame_.FormatQuestion();
         frame_.Question->show();
-    else
+    } else {
         frame_.Question->hide();
+    }
 }
 
 void PageLayer::AlignWurds() { frame_.AlignWurds(); }

@@ -1,6 +1,8 @@
 #include "PageRows.h"
 
 #include <algorithm>
+#include <array>
+#include <utility>
 
 #include "Database.h"
 #include "PageRowTexts.h"
@@ -412,6 +414,64 @@ std::vector<qint64> PageRows::ChoiceKeysOfPage(qint64 pageRegNum) {
     for (const Table::OrderedKey& k : choice_.keysBy(kPageRegNum, pageRegNum, QStringLiteral("ChoiceRegNum")))
         keys.push_back(k.key);
     return keys;
+}
+
+namespace {
+const char* const kChoiceInts[] = {"Enumerator",     "Correctness",    "Response1Type", "Remediate1Type",
+                                   "Action1Type",    "Response2Type",  "Remediate2Type", "Action2Type",
+                                   "Show1Page",      "Jump1Page",      "Show2Page",      "Jump2Page"};
+
+std::array<int*, 12> choiceInts(ChoiceData& c) {
+    return {&c.Enumerator,    &c.Correctness,    &c.Response1Type, &c.Remediate1Type,
+            &c.Action1Type,   &c.Response2Type,  &c.Remediate2Type, &c.Action2Type,
+            &c.Show1Page,     &c.Jump1Page,      &c.Show2Page,      &c.Jump2Page};
+}
+}  // namespace
+
+std::vector<std::pair<qint64, int>> PageRows::ChoiceEnumeratorsOfPage(qint64 pageRegNum) {
+    std::vector<std::pair<qint64, int>> rows;
+    for (qint64 key : ChoiceKeysOfPage(pageRegNum)) {
+        if (rows.size() == 4) break;
+        if (choice_.findKey(key)) rows.emplace_back(key, int(choice_.asInteger(QStringLiteral("Enumerator"))));
+    }
+    return rows;
+}
+
+std::optional<ChoiceData> PageRows::LoadChoice(qint64 key) {
+    Table& t = choice_;
+    if (key <= 0 || !t.findKey(key)) return std::nullopt;
+    ChoiceData c;
+    c.ChoiceRegNum = t.key();
+    c.PageRegNum = t.asInteger(kPageRegNum);
+    c.ChoiceText = t.asString(QStringLiteral("ChoiceText"));
+    c.ResponseText = t.asString(QStringLiteral("ResponseText"));
+    c.ChoiceSound = t.asBoolean(QStringLiteral("ChoiceSound"));
+    c.ResponseSound = t.asBoolean(QStringLiteral("ResponseSound"));
+    const auto ints = choiceInts(c);
+    for (size_t i = 0; i < ints.size(); ++i) *ints[i] = int(t.asInteger(QString::fromLatin1(kChoiceInts[i])));
+    return c;
+}
+
+bool PageRows::SaveChoice(qint64 key, const ChoiceData& choice) {
+    Table& t = choice_;
+    if (key <= 0 || !t.findKey(key)) return false;
+    const auto stored = fieldsOf(t);
+    ChoiceData c = choice;
+    t.edit();
+    t.setString(QStringLiteral("ChoiceText"), c.ChoiceText);
+    t.setString(QStringLiteral("ResponseText"), c.ResponseText);
+    t.setBoolean(QStringLiteral("ChoiceSound"), c.ChoiceSound);
+    t.setBoolean(QStringLiteral("ResponseSound"), c.ResponseSound);
+    const auto ints = choiceInts(c);
+    for (size_t i = 0; i < ints.size(); ++i) t.setInteger(QString::fromLatin1(kChoiceInts[i]), *ints[i]);
+    postIfChanged(t, stored);
+    return true;
+}
+
+bool PageRows::DeleteChoice(qint64 key) {
+    if (key <= 0 || !choice_.findKey(key)) return false;
+    choice_.remove();
+    return true;
 }
 
 }  // namespace vellora

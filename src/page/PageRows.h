@@ -60,6 +60,23 @@ struct WurdData {
     bool operator==(const WurdData&) const = default;
 };
 
+// A choice row of a question page.
+struct ChoiceData {
+    qint64 ChoiceRegNum = 0;
+    qint64 PageRegNum = 0;
+    QString ChoiceText;
+    QString ResponseText;
+    bool ChoiceSound = false;
+    bool ResponseSound = false;
+    int Enumerator = 0;  // above 0 fixed (the slot saved from), 0 free, -1 never saved
+    int Correctness = 0;
+    int Response1Type = 0, Remediate1Type = 0, Action1Type = 0;
+    int Response2Type = 0, Remediate2Type = 0, Action2Type = 0;
+    int Show1Page = 0, Jump1Page = 0, Show2Page = 0, Jump2Page = 0;
+
+    bool operator==(const ChoiceData&) const = default;
+};
+
 // The row work of pages, their words and new choice rows, on the main
 // window's four open tables. Lookups by page or word number use the tables'
 // lookup indexes and answer what a walk in key order would (the first match).
@@ -128,6 +145,13 @@ public:
     bool SetMediaFlag(MediaFlag flag, qint64 key);
     // The choice rows of a page in the order they were made.
     std::vector<qint64> ChoiceKeysOfPage(qint64 pageRegNum);
+    // The first four of them with their Enumerator, for dealing.
+    std::vector<std::pair<qint64, int>> ChoiceEnumeratorsOfPage(qint64 pageRegNum);
+    std::optional<ChoiceData> LoadChoice(qint64 key);
+    // Writes everything but the key and the page; a row that would not
+    // change is left alone. False when the row is missing.
+    bool SaveChoice(qint64 key, const ChoiceData& choice);
+    bool DeleteChoice(qint64 key);
 
     // The database of the tables, for work that spans several rows.
     Database& database() const;

@@ -122,15 +122,6 @@ void TOutline::paintEvent(QPaintEvent*) {
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
-template <class W>
-W* TFrame::owned(const char* name, const QRect& rect, QWidget* parent) {
-    auto* w = new W(parent ? parent : this);
-    w->setObjectName(QString::fromLatin1(name));
-    w->setGeometry(rect);
-    owned_.push_back(w);
-    return w;
-}
-
 TFrame::TFrame(QWidget* parent) : QWidget(parent), FileName(texts::kUntitled), measurer_(&platform_) {
     setObjectName(QStringLiteral("Frame"));
     setWindowFlag(Qt::FramelessWindowHint);
@@ -175,7 +166,7 @@ TFrame::TFrame(QWidget* parent) : QWidget(parent), FileName(texts::kUntitled), m
     MediaPlayer1 = owned<QFrame>("MediaPlayer1", kPlayerBarRect);
     MediaPlayer1->hide();
     BuildPlayerBar();
-    Question = owned<QFrame>("Question", QRect(14, 17, 560, 309));
+    Question = owned<QFrame>("Question", QRect(14, 17, 257, 120));
     Question->hide();
 
     Timer1 = new QTimer(this);
@@ -186,6 +177,7 @@ TFrame::TFrame(QWidget* parent) : QWidget(parent), FileName(texts::kUntitled), m
     SelectJump2Page = owned<QSpinBox>("SelectJump2Page", QRect(0, 0, 50, 22));
     SelectJump1Page->hide();
     SelectJump2Page->hide();
+    BuildQuestion();
 
     connect(Timer1, &QTimer::timeout, this, &TFrame::WurdEnd);
     synchro_ = std::make_unique<TSynchro>(*this, this);
@@ -354,6 +346,13 @@ bool TFrame::FormKeyDown(QKeyEvent* event) {
 }
 
 bool TFrame::FormKeyPress(QKeyEvent* event) {
+    // Letters a..d choose a shown choice while the page is answered.
+    if (state_ && state_->CurrentDomain == 22 && PageMode == QLatin1String("q") && event->key() >= Qt::Key_A &&
+        event->key() <= Qt::Key_D && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        const int n = event->key() - Qt::Key_A + 1;
+        if (n <= 2 || n <= ChoiceCount) emit questionClicked(Choice[size_t(n)]);
+        return true;
+    }
     switch (event->key()) {
         case Qt::Key_Escape:
             emit stopRequested();
@@ -382,10 +381,17 @@ void TFrame::mousePressEvent(QMouseEvent* event) {
 }
 
 bool TFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (questionEvent(watched, event)) return true;
     if (watched == TextBox && event->type() == QEvent::FocusIn) {
         setCursor(Qt::ArrowCursor);
         if (textFocus_) textFocus_();
     }
+    if (event->type() == QEvent::FocusIn)
+        for (int n = 1; n <= 4; ++n) {
+            // Entering a choice selects its row; entering a value shows its colour.
+            if (watched == Choice[size_t(n)] && CurrentChoice != n) SetChoice(n);
+            if (watched == Value[size_t(n)]) ValueChange(n);
+        }
     return QWidget::eventFilter(watched, event);
 }
 

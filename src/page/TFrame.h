@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QCheckBox>
 #include <QDialog>
 #include <QFrame>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +19,7 @@
 #include <memory>
 #include <vector>
 
+#include "ChoiceDeal.h"
 #include "MediaDevice.h"
 #include "PageOperations.h"
 #include "TextMeasurer.h"
@@ -31,6 +36,8 @@ class TSynchro;
 
 struct AppState;
 struct WurdData;
+struct ChoiceData;
+struct QuestionInput;
 class Dialogs;
 class PageRows;
 
@@ -60,6 +67,24 @@ protected:
 };
 
 class TFrame;
+
+// A captioned column of radio items whose state is one item index (-1 none).
+// `itemClicked` reports the author's own clicks only.
+class TRadioGroup : public QGroupBox {
+    Q_OBJECT
+public:
+    TRadioGroup(const QString& caption, const QStringList& items, QWidget* parent);
+    int itemIndex() const;
+    void setItemIndex(int index);
+    QRadioButton* item(int i) const { return items_.value(i); }
+    int count() const { return int(items_.size()); }
+
+signals:
+    void itemClicked(int index);
+
+private:
+    QList<QRadioButton*> items_;
+};
 
 // The panel that shows a page's video (the media layer draws into it).
 class TVideoPanel : public QFrame {
@@ -131,6 +156,111 @@ public:
     // Jump-page editors of a question page's actions; hidden until used.
     QSpinBox* SelectJump1Page;
     QSpinBox* SelectJump2Page;
+
+    // The question page: the question column in `Question`, the row
+    // indicators beside it and the authoring panels to its right. Arrays of
+    // row controls are indexed by slot 1..4 (entry 0 unused, except Indic,
+    // whose entry 0 is the stimulus's indicator).
+    QPlainTextEdit* Stimulus;
+    QCheckBox* QuSound;
+    std::array<QLineEdit*, 5> Enum{};
+    std::array<QPlainTextEdit*, 5> Choice{};
+    std::array<QCheckBox*, 5> Fix{};
+    std::array<QCheckBox*, 5> ChSound{};
+    QPushButton* btnRepeat;
+    QLineEdit* Clicked;
+    QLineEdit* SelectedValue;
+    QFrame* pnlSelect;
+    std::array<QFrame*, 5> Indic{};
+    QFrame* IndicRepeat;
+    QFrame* pnlOptions;
+    QCheckBox* cbDisplayScore;
+    QFrame* pnlValue;
+    QFrame* pnlVal;
+    QLabel* lbValue;
+    std::array<QSpinBox*, 5> Value{};
+    QLabel* lbChoices;
+    QSpinBox* seChoices;
+    QFrame* pnlResponse;
+    QLabel* lbResponses;
+    std::array<QPlainTextEdit*, 5> Response{};
+    std::array<QCheckBox*, 5> RspSound{};
+    QGroupBox* gbFirst;
+    QGroupBox* gbSecond;
+    // The action matrix: cells a..f (0..5) of each slot.
+    std::array<std::array<QFrame*, 6>, 5> Act{};
+    std::array<QFrame*, 5> H1x{};  // H11..H14
+    std::array<QFrame*, 5> H2x{};  // H21..H24
+    QFrame* pnlAction;
+    QGroupBox* GroupBox1;
+    QGroupBox* GroupBox2;
+    QFrame* H1;
+    QFrame* H2;
+    TRadioGroup* rgResponse01;
+    TRadioGroup* rgRemediate01;
+    TRadioGroup* rgAction01;
+    TRadioGroup* rgResponse02;
+    TRadioGroup* rgRemediate02;
+    TRadioGroup* rgAction02;
+    QLineEdit* PlayPage01;
+    QLineEdit* JumpPage01;
+    QLineEdit* PlayPage02;
+    QLineEdit* JumpPage02;
+    QPlainTextEdit* ResponseMemo;
+
+    // Choice slots of the question page shown.
+    int ChoiceCount = 0;
+    int CurrentChoice = 1;
+    // Entries 1..4 name the row in each slot (0: none); 5..10 unused.
+    std::array<qint64, 11> ChoiceRecNums{};
+    // Per slot: Show1Page, Jump1Page, Show2Page, Jump2Page.
+    std::array<std::array<int, 4>, 5> ChoicePages{};
+    bool DeletingChoices = false;
+
+    // Lays out the question column for ChoiceCount choices.
+    void FormatQuestion();
+    QuestionInput questionInput() const;
+    void SetQuestionVisibility(int domain);
+    // Indicators: the rows in `colour`, the selected one (0 stimulus,
+    // 1..4 a choice, anything else none) teal.
+    void HilightSelection(const QColor& colour, int selected);
+    QColor ButtonFace() const;
+    void SetChoice(int slot);
+    // A value of 100 marks a correct choice: aqua, any other white.
+    void ValueChange(int n);
+    // After a sound was recorded or chosen for `domain`: tick its box.
+    void SetSound(int domain);
+    // The count of slots shown, mirrored in the count spin edit without
+    // counting as the author's change.
+    void SetChoices(int n);
+    // A slot's row as its controls hold it, and the controls set from a row.
+    ChoiceData SlotData(int slot) const;
+    void ShowSlot(int slot, const ChoiceData& row);
+    // The code a matrix cell shows (cell 0..5 = a..f).
+    int CellCode(int slot, int cell) const;
+    void SetCellCode(int slot, int cell, int code);
+    // Answering: clicks are taken while armed (100) and not busy; Attempt
+    // is 1 or 2 (0 before first use).
+    int QuestionArmed = 0;
+    bool QuestionBusy = false;
+    int Attempt = 0;
+    int ChosenValue = 0;
+    // The action panel's column (1 or 2) and setting (11..23, 0 none) being edited.
+    int EditedSelection = 1;
+    int EditedField = 0;
+    // The spoken verdict's panel under the question, with its one line.
+    QFrame* VerdictPanel;
+    QLabel* DefaultFont;
+    // The question item a control belongs to: 0 the stimulus (and anything
+    // else), 1..4 a choice row, 5..8 a response row.
+    int QuestionItem(const QObject* control) const;
+    // The six codes of a slot's matrix cells.
+    void SlotCells(int slot, int (&cells)[6]) const;
+    // The score option's handler.
+
+    void cbDisplayScoreClick();
+    // The author changed the count spin edit (not the program).
+    std::function<void(int)> onChoicesChanged;
 
     // Page kind: "r" reading, "q" question, "" none yet.
     QString PageMode;
@@ -225,6 +355,10 @@ public:
     // (Words domain).
     TextTarget& textBoxTarget() { return *textBoxTarget_; }
     TextTarget& wurdTarget() { return *wurdTarget_; }
+    // The question (Question domain) and the choices with their letters
+    // (Choices domain); the column is laid out again after a change.
+    TextTarget& stimulusTarget() { return *stimulusTarget_; }
+    TextTarget& choicesTarget() { return *choicesTarget_; }
 
     // Keys reach the page window through the main window while it shows; each
     // answers true when the key was used here.
@@ -240,17 +374,36 @@ signals:
     void wurdClicked(int n);
     // A left click on the page background: pop-up panels close.
     void backgroundClicked();
+    // A click on a part of the question (or a letter key choosing a choice).
+    void questionClicked(QObject* control);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Shown, activated or deactivated: the question takes no click until the
+    // mouse has moved over it.
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     friend class TVideoPanel;
+    // Builds the question page's controls (hidden until a question shows).
+    void BuildQuestion();
+    // Clicks on the question's controls (and their viewports) and the
+    // keyboard's entry into a response memo.
+    bool questionEvent(QObject* watched, QEvent* event);
+    std::vector<std::pair<QObject*, QObject*>> clickOwners_;
+    // A control of the window's design: it scales with the window.
     template <class W>
-    W* owned(const char* name, const QRect& rect, QWidget* parent = nullptr);
+    W* owned(const char* name, const QRect& rect, QWidget* parent = nullptr) {
+        auto* w = new W(parent ? parent : this);
+        w->setObjectName(QString::fromLatin1(name));
+        w->setGeometry(rect);
+        owned_.push_back(w);
+        return w;
+    }
     void FormResize();
     // The player's play, pause, stop, next, previous, step and back buttons.
     void BuildPlayerBar();
@@ -278,6 +431,8 @@ private:
     QPixmap wallpaper_;
     std::unique_ptr<TextTarget> textBoxTarget_;
     std::unique_ptr<TextTarget> wurdTarget_;
+    std::unique_ptr<TextTarget> stimulusTarget_;
+    std::unique_ptr<TextTarget> choicesTarget_;
     std::function<QString(int, int)> mediaNames_;
     std::unique_ptr<TSynchro> synchro_;
     // A clicked word is sounding (its play waits).

@@ -106,6 +106,8 @@ void Application::attachPageLayer() {
     // word in the Words domain.
     textAttributes_->setTarget(11, &frame.textBoxTarget());
     textAttributes_->setTarget(12, &frame.wurdTarget());
+    textAttributes_->setTarget(18, &frame.stimulusTarget());
+    textAttributes_->setTarget(19, &frame.choicesTarget());
     textAttributes_->setCurrentWurdSource([&frame] { return frame.CurrentWurd; });
     lifecycle_->setWurdRegNumSource([&frame](int n) -> qint64 {
         return n >= 1 && n <= frame.WurdCount ? frame.WurdRecNums[size_t(n)] : 0;
@@ -138,6 +140,7 @@ void Application::attachPageLayer() {
     sample_ = std::make_unique<SampleLesson>(state_, form, *lifecycle_, *titleScreen_, *pageLayer_, *pageRows_,
                                              *mediaLayer_, frame, dialogs_);
     QObject::connect(util_->btnSample, &QPushButton::clicked, &form, [this] { sample_->Install(); });
+    pageLayer_->setPlayQuestionPage([playback = playback_.get()] { playback->PlayQuestionPage(); });
 }
 
 bool Application::startUp(const QString& commandLineLesson) {

@@ -89,6 +89,22 @@ void Playback::PlayPage(int, bool lessonMode) {
     form_.navigator().Icons(16);
     media_.ShowPagePicture();
     QCoreApplication::processEvents();
+    if (stopped()) return finish();
+    // The question and its choices are read, then the page waits for the
+    // learner's answer; Esc, Stop and closing end the wait too.
+    pages_.RepeatQuestion();
+    QCoreApplication::processEvents();
+    if (stopped()) return finish();
+    pages_.ResetAttempt();
+    st_.AwaitingAnswer = true;
+    // A page left by other means (Next, Back) has no answer to wait for;
+    // a page the answer itself plays (while it is judged) comes back.
+    const int questionPage = st_.CurrentPage;
+    waitUntil([this, questionPage] {
+        const bool left = st_.CurrentPage != questionPage || pages_.PageMode() != QLatin1String("q");
+        return !st_.AwaitingAnswer || stopped() || (left && !frame_.QuestionBusy);
+    });
+    st_.AwaitingAnswer = false;
     finish();
 }
 

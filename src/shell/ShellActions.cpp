@@ -44,7 +44,7 @@ void ShellActions::wireTools() {
     on(Tool::btnWalPaper, [this] { btnWalPaperClick(); });
     on(Tool::btnAlign, [this] { form_.pages().AlignWurds(); });
     on(Tool::btnQuestion, [&nav] { nav.Icons(18); });
-    on(Tool::btnChoices1, [this] { enterChoiceDomain(19); });
+    on(Tool::btnChoices1, [this] { enterChoiceDomain(20); });
     on(Tool::btnChoice1, [this] { enterChoiceDomain(20); });
     on(Tool::btnRespond1, [&nav] { nav.Icons(21); });
     on(Tool::btnQPage, [&nav] { nav.Icons(22); });

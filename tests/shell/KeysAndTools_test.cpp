@@ -147,8 +147,9 @@ TEST_F(Tools, ButtonsThatEnterADomainFirst) {
     EXPECT_EQ(st.CurrentDomain, 16);
     pages.currentChoice = 4;
     pages.choiceCount = 2;
+    // Both choice tools enter the Choice domain.
     click(Tool::btnChoices1);
-    EXPECT_EQ(st.CurrentDomain, 19);
+    EXPECT_EQ(st.CurrentDomain, 20);
     EXPECT_EQ(pages.currentChoice, 1);
     pages.currentChoice = 2;
     click(Tool::btnChoice1);
