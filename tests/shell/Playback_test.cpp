@@ -187,9 +187,19 @@ TEST_F(PlayedLesson, TheSampleLessonIsOfferedInstalledAndPlaysEveryPage) {
     }
     EXPECT_EQ(correct, 1);
 
-    // A learner hears every reading page in order.
+    // A learner hears every reading page in order; at the question the
+    // learner presses Esc, which ends the play.
+    bool asked = false;
+    onTick = [&] {
+        if (st().CurrentPage == 4 && st().AwaitingAnswer) {
+            asked = true;
+            QTest::keyClick(&s->form(), Qt::Key_Escape);
+        }
+    };
     s->form().MainMenu1->action(MenuItem::FilePlay)->trigger();
     EXPECT_EQ(pagesPlayed(), (std::vector<int>{1, 2, 3}));
+    EXPECT_TRUE(asked);
+    EXPECT_FALSE(st().Playing);
 }
 
 #ifdef VELLORA_PATH
