@@ -1,6 +1,9 @@
 #include "Aligner.h"
 
 #include <pocketsphinx.h>
+#include <sphinxbase/ckd_alloc.h>
+#include <sphinxbase/fsg_model.h>
+#include <sphinxbase/jsgf.h>
 
 #include <QAudioFormat>
 #include <QFileInfo>
@@ -21,6 +24,8 @@ constexpr int kFrameMs = 10;
 // The shortest a spoken word can be; a sound with less per word is no reading of them.
 constexpr int64_t kMinWordMs = 60;
 const char* const kModel = "/usr/share/pocketsphinx/model/en-us";
+// The decoder's default language weight, for the page's grammar.
+constexpr float kLanguageWeight = 6.5f;
 
 bool isVowel(QChar c) {
     switch (c.unicode()) {
@@ -95,7 +100,10 @@ std::optional<std::vector<Segment>> recognise(const std::vector<int16_t>& sample
     QByteArray grammar = "#JSGF V1.0;\ngrammar page;\npublic <page> =";
     for (const QString& w : words) {
         const QByteArray word = w.toUtf8();
-        if (!ps_lookup_word(r.ps, word.constData())) {
+        // The dictionary answers a copy of the pronunciation, ours to free.
+        if (char* known = ps_lookup_word(r.ps, word.constData())) {
+            ckd_free(known);
+        } else {
             const QByteArray phones = guessPhones(w);
             if (phones.isEmpty() || ps_add_word(r.ps, word.constData(), phones.constData(), FALSE) < 0)
                 return std::nullopt;
@@ -103,8 +111,17 @@ std::optional<std::vector<Segment>> recognise(const std::vector<int16_t>& sample
         grammar += ' ' + word;
     }
     grammar += " ;\n";
-    if (ps_set_jsgf_string(r.ps, "page", grammar.constData()) < 0 || ps_set_search(r.ps, "page") < 0)
-        return std::nullopt;
+    // The grammar is parsed and freed here: handing the text to the decoder
+    // would leave each page's parsed grammar behind.
+    jsgf_t* jsgf = jsgf_parse_string(grammar.constData(), nullptr);
+    if (!jsgf) return std::nullopt;
+    jsgf_rule_t* rule = jsgf_get_public_rule(jsgf);
+    fsg_model_t* fsg = rule ? jsgf_build_fsg(jsgf, rule, ps_get_logmath(r.ps), kLanguageWeight) : nullptr;
+    jsgf_grammar_free(jsgf);
+    if (!fsg) return std::nullopt;
+    const int set = ps_set_fsg(r.ps, "page", fsg);
+    fsg_model_free(fsg);  // the search keeps its own reference
+    if (set < 0 || ps_set_search(r.ps, "page") < 0) return std::nullopt;
     if (ps_start_utt(r.ps) < 0) return std::nullopt;
     // A second of sound at a time, so that the run shows progress and can stop.
     const size_t step = kRate;
