@@ -105,10 +105,7 @@ int main(int argc, char** argv) {
             const auto spoken = speakText(value, QStringLiteral("en"), 140, &why);
             if (!spoken) return fail(why);
             const QString wav = out.filePath(QStringLiteral("page%1.wav").arg(page));
-            WaveWriter writer;
-            if (!writer.open(wav, spoken->sound.sampleRate, 1) ||
-                !writer.write(spoken->sound.samples.data(), spoken->sound.frames()) || !writer.close())
-                return fail(writer.errorString());
+            if (!writeWave(out.filePath(QStringLiteral("page%1.wav").arg(page)), spoken->sound, &why)) return fail(why);
             const QStringList words = value.split(QLatin1Char(' '), Qt::SkipEmptyParts);
             QStringList times;
             for (int64_t t : stopTimesFromEvents(value, words, spoken->words, spoken->sound.lengthMs()))

@@ -15,6 +15,7 @@
 
 #include "MediaTexts.h"
 #include "PcmConvert.h"
+#include "Speech.h"
 
 namespace vellora {
 namespace {
@@ -267,14 +268,7 @@ std::optional<Alignment> alignWords(const WaveSound& sound, const QStringList& w
         ++next;
     }
     // Words without letters: between their neighbours.
-    for (int k = 0; k < n; ++k) {
-        if (onset[size_t(k)] >= 0) continue;
-        int after = k + 1;
-        while (after < n && onset[size_t(after)] < 0) ++after;
-        const int64_t before = k > 0 ? onset[size_t(k) - 1] : 0;
-        const int64_t later = after < n ? onset[size_t(after)] : sound.lengthMs();
-        onset[size_t(k)] = before + (later - before) / (after - k + 1);
-    }
+    fillMissingOnsets(onset, sound.lengthMs());
     a.stops.push_back(onset[0]);
     for (int k = 1; k < n; ++k) a.stops.push_back(std::max(onset[size_t(k)], a.stops.back()));
     const int64_t lastEnd = end[size_t(n) - 1] >= 0 ? end[size_t(n) - 1] : sound.lengthMs();

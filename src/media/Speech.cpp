@@ -86,6 +86,18 @@ std::optional<SpokenText> speakText(const QString& text, const QString& voice, i
     return spoken;
 }
 
+void fillMissingOnsets(std::vector<int64_t>& onsets, int64_t lengthMs) {
+    const int n = int(onsets.size());
+    for (int k = 0; k < n; ++k) {
+        if (onsets[size_t(k)] >= 0) continue;
+        int next = k + 1;
+        while (next < n && onsets[size_t(next)] < 0) ++next;
+        const int64_t before = k > 0 ? onsets[size_t(k) - 1] : 0;
+        const int64_t after = next < n ? onsets[size_t(next)] : lengthMs;
+        onsets[size_t(k)] = before + (after - before) / (next - k + 1);
+    }
+}
+
 std::vector<int64_t> stopTimesFromEvents(const QString& text, const QStringList& wurds,
                                          const std::vector<WordEvent>& events, int64_t lengthMs) {
     const int n = int(wurds.size());
@@ -108,15 +120,7 @@ std::vector<int64_t> stopTimesFromEvents(const QString& text, const QStringList&
                 if (onset[size_t(k)] < 0 || e.audioMs < onset[size_t(k)]) onset[size_t(k)] = e.audioMs;
                 break;
             }
-    // Words without an event: between the neighbours that have one.
-    for (int k = 0; k < n; ++k) {
-        if (onset[size_t(k)] >= 0) continue;
-        int next = k + 1;
-        while (next < n && onset[size_t(next)] < 0) ++next;
-        const int64_t before = k > 0 ? onset[size_t(k) - 1] : 0;
-        const int64_t after = next < n ? onset[size_t(next)] : lengthMs;
-        onset[size_t(k)] = before + (after - before) / (next - k + 1);
-    }
+    fillMissingOnsets(onset, lengthMs);
     std::vector<int64_t> stops(size_t(n) + 1, 0);
     if (n == 0) return stops;
     stops[0] = onset[0];

@@ -32,6 +32,10 @@ std::optional<SpokenText> speakText(const QString& text, const QString& voice, i
 // The voices the synthesiser has (their espeak-ng names), "en" first.
 QStringList speechVoices();
 
+// Words whose onset is unknown (below 0) get one between their known
+// neighbours' (the sound's start and end at the edges), spread evenly.
+void fillMissingOnsets(std::vector<int64_t>& onsets, int64_t lengthMs);
+
 // The page's stop times from the spoken words: `wurds` are the page's words
 // in order, found in `text` one after another. Entry 0 is where word 1
 // starts (the leader's end), entry n where word n+1 starts, and the last

@@ -105,11 +105,8 @@ int SpeechCommand(const QStringList& arguments, QTextStream& out, QTextStream& e
         err << "vellora-pack: " << why << Qt::endl;
         return 1;
     }
-    WaveWriter writer;
-    if (!writer.open(rest[1], spoken->sound.sampleRate, 1) ||
-        !writer.write(spoken->sound.samples.data(), spoken->sound.frames()) || !writer.close()) {
-        err << "vellora-pack: " << texts::kMediaUnwritable.arg(rest[1], writer.errorString()) << Qt::endl;
-        QFile::remove(rest[1]);
+    if (!writeWave(rest[1], spoken->sound, &why)) {
+        err << "vellora-pack: " << texts::kMediaUnwritable.arg(rest[1], why) << Qt::endl;
         return 1;
     }
     const QStringList list = words.split(QLatin1Char(' '), Qt::SkipEmptyParts);

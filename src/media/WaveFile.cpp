@@ -148,6 +148,16 @@ bool WaveWriter::close() {
     return ok;
 }
 
+bool writeWave(const QString& path, const WaveSound& sound, QString* error) {
+    WaveWriter writer;
+    if (writer.open(path, sound.sampleRate, sound.channels) && writer.write(sound.samples.data(), sound.frames()) &&
+        writer.close())
+        return true;
+    if (error) *error = writer.errorString();
+    QFile::remove(path);
+    return false;
+}
+
 bool saveFileDurably(const QString& source, const QString& target, QString* error) {
     const QString part = target + QStringLiteral(".part");
     auto fail = [&](const QString& text) {

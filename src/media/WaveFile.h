@@ -61,6 +61,10 @@ private:
     QString error_;
 };
 
+// Writes a whole sound as a 16-bit WAV file; false, with `error`, when it
+// could not (a half-written file is removed).
+bool writeWave(const QString& path, const WaveSound& sound, QString* error);
+
 // Replaces `target` by a copy of `source` so that a reader sees the old file
 // or the whole new one: copy beside the target, flush, rename, flush the
 // directory.

@@ -182,12 +182,10 @@ void TSynchro::btnSpeakClick() {
     const std::optional<SpokenText> spoken = speakText(text, cbVoice->currentText(), seRate->value(), &why);
     // Written beside the target and put in place whole, before any row says so.
     QTemporaryFile part(QDir(QFileInfo(target).absolutePath()).filePath(QStringLiteral("speak-XXXXXX.wav")));
-    WaveWriter writer;
-    const bool written = spoken && part.open() && writer.open(part.fileName(), spoken->sound.sampleRate, 1) &&
-                         writer.write(spoken->sound.samples.data(), spoken->sound.frames()) && writer.close();
+    const bool written = spoken && part.open() && writeWave(part.fileName(), spoken->sound, &why);
     if (MediaDevice* player = frame_.Player()) player->Close();
     if (!written || !saveFileDurably(part.fileName(), target, &why)) {
-        frame_.SayMediaError(texts::kNarrationNotMade.arg(spoken ? (why.isEmpty() ? writer.errorString() : why) : why));
+        frame_.SayMediaError(texts::kNarrationNotMade.arg(why));
         setBusy(false);
         return;
     }
