@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <utility>
 
 #include "AppState.h"
 #include "Database.h"
@@ -323,8 +324,24 @@ void PageLayer::ShowSynchro(bool show) {
     synchro->SyncReady = false;
     // The leader plays once the domain has been entered and shown.
     QTimer::singleShot(0, synchro, [this, synchro] {
-        if (st_.CurrentDomain == 14 && synchro->isVisible()) synchro->SetupMediaSynchro(false);
+        const bool align = std::exchange(alignOnEntry_, false);
+        if (st_.CurrentDomain != 14 || !synchro->isVisible()) return;
+        if (align)
+            synchro->AlignPage();
+        else
+            synchro->SetupMediaSynchro(false);
     });
+}
+
+void PageLayer::AlignToSound() {
+    if (!st_.LessonOpen || st_.CurrentPage < 1 || question()) return;
+    if (st_.CurrentDomain == 14) {
+        frame_.Synchro()->btnAlignClick();
+        return;
+    }
+    alignOnEntry_ = true;
+    host_.Icons(14);
+    if (st_.CurrentDomain != 14) alignOnEntry_ = false;
 }
 
 void PageLayer::ReadWurds() {

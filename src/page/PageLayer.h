@@ -62,6 +62,9 @@ public:
     // lit, then selects word 1.
     void btnRead3Click();
     void ReadWurds();
+    // Words > Align: the Synchro domain, where Align runs at once instead of
+    // the leader playing.
+    void AlignToSound();
     // Shows the page's picture, or hides the frame when it has none.
     void ShowPagePicture();
 
@@ -126,6 +129,8 @@ private:
     TFrame& frame_;
     ChoiceRandom random_;
     std::function<void()> playQuestionPage_;
+    // The next entry into the Synchro domain aligns rather than plays.
+    bool alignOnEntry_ = false;
     std::function<void()> verdictShown_;
     // Plays a shared or lesson sound to its end; a missing file is skipped.
     void playWaiting(const QString& file);

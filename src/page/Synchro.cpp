@@ -264,6 +264,13 @@ void TSynchro::btnAlignClick() {
     btnReview->setEnabled(nextToReview(0) > 0);
 }
 
+void TSynchro::AlignPage() {
+    loadVoices();
+    setWindowTitle(texts::kSynchroLeader);
+    SetupMediaSynchro(true);
+    btnAlignClick();
+}
+
 void TSynchro::showWords() {
     lstWords->clear();
     for (int n = 1; n <= frame_.WurdCount; ++n) {

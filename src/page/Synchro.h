@@ -50,6 +50,9 @@ public:
     // Finds every word in the page sound (frozen words stay), off the
     // user-interface thread; a second press cancels, leaving all as it was.
     void btnAlignClick();
+    // The window as Words > Align opens it: ready without the estimate or
+    // the leader, then Align.
+    void AlignPage();
     // Walks the words Align was unsure of through Shorter/Longer/Freeze.
     void btnReviewClick();
     // The words with their times and confidences after Align.

@@ -130,6 +130,7 @@ void Application::attachPageLayer() {
     form.setMediaOperations(mediaLayer_.get());
     lifecycle_->setChoiceRegNumSource([media = mediaLayer_.get()](int slot) { return media->ChoiceRecNum(slot); });
     QObject::connect(&form, &TMainForm::readRequested, &form, [layer = pageLayer_.get()] { layer->btnRead3Click(); });
+    QObject::connect(&form, &TMainForm::alignRequested, &form, [layer = pageLayer_.get()] { layer->AlignToSound(); });
     QObject::connect(&frame, &TFrame::wurdClicked, &form, [this](int n) { textAttributes_->DisplayFont(12, n); });
     QObject::connect(&frame, &TFrame::backgroundClicked, &form, &TMainForm::CleanUp);
     QObject::connect(frame.Synchro(), &TSynchro::pageSoundMade, &form,

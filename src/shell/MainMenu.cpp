@@ -59,6 +59,7 @@ const MenuRow kMenuRows[] = {
     {M::WordsRead, M::WordsMenu, "&Read", "WordsRead", {}, nullptr},
     {M::WordsSound, M::WordsMenu, "&Sound", "WordsSound", {}, nullptr},
     {M::WordsSynchro, M::WordsMenu, "S&ynchro", "WordsSynchro", {}, nullptr},
+    {M::WordsAlign, M::WordsMenu, "&Align", "WordsAlign", {}, nullptr},
 
     {M::StopMenu, M::StopMenu, "&Stop", "Stop1", {}, nullptr},
     {M::StopAtEndOfPage, M::StopMenu, "At End Of &Page", "StopAtEndOfPage", {}, nullptr},

@@ -12,7 +12,7 @@ enum class MenuItem {
     EditMenu, EditCut, EditCopy, EditPaste, EditDelete, EditSelectAll,
     PageMenu, PageNew, PageInsert, PageDelete, PageDeleteSeparator, PagePlay, PageNext, PageBack,
     TextMenu, TextNew, TextOpen, TextSave, TextSaveAs, TextEdit,
-    WordsMenu, WordsEdit, WordsRead, WordsSound, WordsSynchro,
+    WordsMenu, WordsEdit, WordsRead, WordsSound, WordsSynchro, WordsAlign,
     StopMenu, StopAtEndOfPage,
     QuestionMenu, QuestionStimulus, QuestionChoices, QuestionChoice, QuestionResponse, QuestionPage,
     HelpMenu, HelpContents, HelpSearch, HelpDiagram, HelpTutorial, HelpAbout,

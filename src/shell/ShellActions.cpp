@@ -133,6 +133,7 @@ void ShellActions::wireMenus() {
         if (MediaOperations* m = form_.media()) m->SelectSound();
     });
     on(M::WordsSynchro, [&nav] { nav.Icons(14); });
+    on(M::WordsAlign, [this] { emit form_.alignRequested(); });
     on(M::StopAtEndOfPage, [this] { form_.state().StopRequested = true; });
     on(M::QuestionStimulus, [this, &nav] {
         if (form_.state().LessonOpen) nav.Icons(18);

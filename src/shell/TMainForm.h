@@ -202,6 +202,7 @@ signals:
     void exportRequested();        // File > Export To Disk
     void importRequested();        // File > Import From Disk
     void readRequested();          // the read tool, Words > Read
+    void alignRequested();         // Words > Align
     // A domain was entered: show the font of its text in the indicator box.
     void displayFontRequested(int domain);
 

@@ -307,9 +307,13 @@ TEST_F(MediaPage, AlignFindsTheWordsKeepsFrozenOnesCancelsAndReviewsTheUnsure) {
     synchro().btnAlign->click();
     EXPECT_EQ(frame().StopTimes[1], 0);
     // A frozen word keeps its time; the others come near the spoken ones.
+    // Words > Align, from the Text domain, opens the window and aligns.
     frame().StopTimes[2] = 777;
     frame().FreezeWurd(2);
-    synchro().btnAlign->click();
+    s->form().Icons(11);
+    s->menu(MenuItem::WordsAlign)->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(s->state().CurrentDomain, 14);
     EXPECT_EQ(frame().StopTimes[2], 777);
     EXPECT_NEAR(double(frame().StopTimes[1]), double(truth[1]), 60);
     EXPECT_NEAR(double(frame().StopTimes[3]), double(truth[3]), 80);

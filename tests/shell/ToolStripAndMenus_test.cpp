@@ -157,7 +157,7 @@ TEST(Menus, VisibilityForEveryDomainLessonAndPage) {
     };
     const M alwaysShown[] = {M::FileMenu, M::FileNew, M::FileOpen, M::FileSaveSeparator, M::FilePrinterSetup,
                              M::FilePrintSeparator, M::ImportFromDisk, M::FileImportSeparator, M::FileExit,
-                             M::PageInsert, M::WordsSound, M::WordsSynchro, M::QuestionStimulus,
+                             M::PageInsert, M::WordsSound, M::WordsSynchro, M::WordsAlign, M::QuestionStimulus,
                              M::QuestionChoices, M::QuestionChoice, M::QuestionResponse, M::QuestionPage,
                              M::HelpMenu, M::HelpContents, M::HelpSearch, M::HelpTutorial, M::HelpAbout,
                              M::StopAtEndOfPage};
