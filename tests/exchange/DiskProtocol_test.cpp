@@ -494,40 +494,18 @@ TEST(ReassembleFile, AskingForALaterDiskWithoutDiskIdNamesTheMissingFile) {
     EXPECT_TRUE(j.spanner.ReassembleFile(set.piece(1), set.tmp.file(QStringLiteral("j.zip"))));
 }
 
-TEST(ReassembleFile, NeverTrustsADamagedDiskId) {
-    struct Case {
-        const char* what;
-        QByteArray diskId;
-        bool refused;  // "Incorrect disk" rather than read
-    };
-    auto id = [](qint32 size) {
-        DiskId d;
-        d.PackageID = 42;
-        d.DiskNumber = 1;
-        d.PackageSize = size;
-        return d.encode();
-    };
-    const Case cases[] = {
-        {"too short", id(1000).left(12), true},
-        {"too long", id(1000) + QByteArray(100, '\0'), true},
-        {"negative size", id(-5), true},
-        {"zero size", id(0), true},
-    };
-    for (const Case& c : cases) {
-        TempDir tmp;
-        writeFile(tmp.file(QStringLiteral("lesn.lsn")), patternBytes(1000, 1));
-        writeFile(tmp.file(QStringLiteral("DiskID")), c.diskId);
-        Joining j;
-        j.dialogs.expect(MsgKind::Warning, texts::incorrectDisk(1) + kCancelSuffix, MsgAnswer::Cancel);
-        EXPECT_FALSE(j.spanner.ReassembleFile(tmp.file(QStringLiteral("lesn.lsn")), tmp.file(QStringLiteral("j.zip"))))
-            << c.what;
-    }
-
-    // A pipe or a device in the DiskID's or the piece's place is never read.
+// DiskIDs that are short, long, negative, zero, huge or smaller than their
+// piece are refused by the DiskID's own checks (above) and, end to end, by
+// the import's hostile packages; here what only the joining sees.
+TEST(ReassembleFile, NeverReadsAPipeForADiskIdOrAPiece) {
+    DiskId d;
+    d.PackageID = 42;
+    d.DiskNumber = 1;
+    d.PackageSize = 1000;
     for (const char* name : {"DiskID", "lesn.lsn"}) {
         TempDir tmp;
         writeFile(tmp.file(QStringLiteral("lesn.lsn")), patternBytes(1000, 1));
-        writeFile(tmp.file(QStringLiteral("DiskID")), id(1000));
+        writeFile(tmp.file(QStringLiteral("DiskID")), d.encode());
         QFile::remove(tmp.file(QString::fromLatin1(name)));
         ASSERT_EQ(::mkfifo(QFile::encodeName(tmp.file(QString::fromLatin1(name))).constData(), 0600), 0);
         Joining j;
@@ -535,23 +513,6 @@ TEST(ReassembleFile, NeverTrustsADamagedDiskId) {
         EXPECT_FALSE(j.spanner.ReassembleFile(tmp.file(QStringLiteral("lesn.lsn")), tmp.file(QStringLiteral("j.zip"))))
             << name;
     }
-
-    // A size far beyond the pieces: nothing is allocated for it, and the set
-    // stays incomplete.
-    TempDir tmp;
-    writeFile(tmp.file(QStringLiteral("lesn.lsn")), patternBytes(1000, 1));
-    writeFile(tmp.file(QStringLiteral("DiskID")), id(0x7fffffff));
-    Joining j;
-    j.dialogs.expect(MsgKind::Warning, texts::diskRequest(2) + kCancelSuffix, MsgAnswer::Cancel);
-    const DiskSpanner::Joined joined = j.spanner.Reassemble(tmp.file(QStringLiteral("lesn.lsn")), tmp.file(QStringLiteral("j.zip")), true);
-    EXPECT_TRUE(joined.copied);
-    EXPECT_FALSE(joined.complete);
-
-    // Pieces holding more than the DiskID says.
-    writeFile(tmp.file(QStringLiteral("DiskID")), id(999));
-    Joining k;
-    EXPECT_THROW(k.spanner.Reassemble(tmp.file(QStringLiteral("lesn.lsn")), tmp.file(QStringLiteral("k.zip")), true),
-                 EPackageError);
 }
 
 TEST(ReassembleFile, FindsADiskIdSpelledInAnotherCase) {

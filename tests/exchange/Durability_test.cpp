@@ -16,14 +16,7 @@ namespace {
 const QString kSkipped = QStringLiteral("A Lesn folder that no Lesn uses");
 
 QString exportPackage(DataDir& data, const BuiltLesson& lesson, const QString& dir) {
-    Exchange x(data);
-    x.host.lesnRegNum = lesson.number;
-    x.host.dirPath = lesson.directory;
-    x.host.exportDirectory = dir;
-    x.dialogs.expect(MsgKind::Information, texts::diskPrompt(1, QStringLiteral("A")))
-        .expect(MsgKind::Information, texts::kLesnExported);
-    const ExchangeOutcome outcome = ExportToDisk(x.context);
-    EXPECT_TRUE(outcome.ok()) << outcome.message.toStdString();
+    exportTo(data, lesson, dir);
     return QDir(dir).filePath(texts::kPieceFileName);
 }
 

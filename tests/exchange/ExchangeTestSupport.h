@@ -316,4 +316,41 @@ struct Exchange {
     }
 };
 
+// Answers OK to everything, for the exports that make the packages.
+struct AnswerOk : Dialogs {
+    QStringList shown;
+    MsgAnswer message(MsgKind, const QString& text, MsgButtons, const QString&) override {
+        shown << text;
+        return MsgAnswer::Ok;
+    }
+    QString getOpenFileName(const QString&, const QString&, const QString&) override { return {}; }
+    QString getSaveFileName(const QString&, const QString&, const QString&) override { return {}; }
+    QString getExistingDirectory(const QString&, const QString&) override { return {}; }
+    int exec(QObject*) override { return 0; }
+};
+
+// Exports `lesson` into `dir` (one disk), or onto disks dir/diskN of `room`
+// bytes each. Answers the number of disks.
+inline int exportTo(DataDir& data, const BuiltLesson& lesson, const QString& dir, qint64 room = -1, unsigned seed = 1) {
+    QDir().mkpath(dir);
+    AnswerOk dialogs;
+    SilentStatusLine status;
+    TestHost host(data.db());
+    host.lesnRegNum = lesson.number;
+    host.dirPath = lesson.directory;
+    host.exportDirectory = dir;
+    TestDrive drive;
+    if (room > 0) {
+        drive.root = dir;
+        drive.capacity = room + DiskId::kSize;
+    }
+    ExchangeState state;
+    state.random.seed(seed);
+    ExchangeContext context{dialogs, status, *data.hdb, host, drive, state};
+    const ExchangeOutcome outcome = ExportToDisk(context);
+    EXPECT_TRUE(outcome.ok()) << outcome.message.toStdString();
+    EXPECT_EQ(dialogs.shown.last(), texts::kLesnExported);
+    return int(dialogs.shown.size()) - 1;
+}
+
 }  // namespace vellora::testing

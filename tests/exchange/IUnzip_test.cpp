@@ -221,7 +221,7 @@ TEST(TIUnzip, UnusableArchivesAreRefusedAndDestStaysEmpty) {
     }
 }
 
-TEST(TIUnzip, DamagedOrForeignFilesGiveAClearErrorAndNoFiles) {
+TEST(TIUnzip, CutOrForeignFilesGiveAClearErrorAndNoFiles) {
     const QByteArray marker = "MARKER-" + patternBytes(40000, 5).toHex();
     Scene model;
     buildZip(model.archive,
@@ -230,16 +230,12 @@ TEST(TIUnzip, DamagedOrForeignFilesGiveAClearErrorAndNoFiles) {
     const QByteArray bytes = readFile(model.archive);
     const qsizetype at = bytes.indexOf(marker) + 20000;
     ASSERT_GT(at, 20000);
-    QByteArray flipped = bytes;
-    flipped[at] = char(flipped[at] ^ 0x01);
 
     const struct {
         const char* what;
         QByteArray content;
         QString message;
     } cases[] = {
-        {"damaged byte", flipped,
-         texts::unzipEntryDamaged(QStringLiteral("second.wav"), QStringLiteral("CRC error"))},
         {"not a zip", "This is a plain text file, not an archive.\n", texts::unzipNotAZip("%A")},
         {"empty file", "", texts::unzipNotAZip("%A")},
         {"cut at the end", bytes.left(bytes.size() - 1), texts::unzipNotAZip("%A")},
@@ -255,23 +251,6 @@ TEST(TIUnzip, DamagedOrForeignFilesGiveAClearErrorAndNoFiles) {
         EXPECT_EQ(s.run(), expected) << c.what;
         EXPECT_EQ(s.tree(), (QStringList{"archive.zip", "dest/", "work/"})) << c.what;
     }
-}
-
-TEST(TIUnzip, TestZipChecksWithoutWritingAndFindsTheDamage) {
-    Scene s;
-    const QByteArray marker = "MARKER-" + patternBytes(1000, 5).toHex();
-    buildZip(s.archive, {stored("a.db", "aaa"), stored("b.wav", marker)});
-    s.u.TestZip = true;
-    s.u.Dest = s.tmp.file(QStringLiteral("nowhere"));  // not needed for a test
-    EXPECT_EQ(s.run(), QString());
-    EXPECT_EQ(s.lines, (QStringList{"    testing: a.db", "    testing: b.wav"}));
-
-    QByteArray bytes = readFile(s.archive);
-    bytes[bytes.indexOf(marker) + 100] = 'Z';
-    writeFile(s.archive, bytes);
-    EXPECT_EQ(s.run(),
-              texts::unzipEntryDamaged(QStringLiteral("b.wav"), QStringLiteral("CRC error")));
-    EXPECT_EQ(s.tree(), (QStringList{"archive.zip", "dest/", "work/"}));
 }
 
 TEST(TIUnzip, ExistingFilesAreKeptUnlessOverwriteOrNewer) {
@@ -340,7 +319,8 @@ TEST(TIUnzip, BadDestOrArchivePathsAreReported) {
     EXPECT_TRUE(s.lines.isEmpty());
 }
 
-TEST(TIUnzip, ListingAndCommentOnlyReport) {
+// Listing, the comment and testing (damage found: DamageAtBlockEdges...) only report.
+TEST(TIUnzip, ListingCommentAndTestOnlyReport) {
     Scene s;
     buildZip(s.archive, {stored("a.db", "abc"), stored("sub/", {})}, "made for\r\nthe test");
     s.u.Listing = true;
@@ -354,7 +334,15 @@ TEST(TIUnzip, ListingAndCommentOnlyReport) {
     EXPECT_TRUE(s.lines[3].endsWith(QStringLiteral("   sub/")));
     EXPECT_EQ(treeOf(s.dest), QStringList{});
 
-    s.u.Listing = false;
+    s.u.Listing = s.u.ZipComment = false;
+    s.u.TestZip = true;
+    s.u.Dest = s.tmp.file(QStringLiteral("nowhere"));  // not needed for a test
+    s.lines.clear();
+    EXPECT_EQ(s.run(), QString());
+    EXPECT_EQ(s.lines.value(0), QStringLiteral("    testing: a.db"));
+    EXPECT_EQ(s.tree(), (QStringList{"archive.zip", "dest/", "work/"}));
+
+    s.u.TestZip = false;
     s.u.CreateDirectorys = true;
     EXPECT_EQ(s.run(), QStringLiteral("CreateDirectorys not supported yet"));
 }
@@ -371,7 +359,8 @@ TEST(TIUnzip, AnErrorInTheHandlerLeavesNoFiles) {
 }
 
 // We read the zip program's archives (ours are checked against it where they
-// are written).
+// are written): deflated, stored with extra fields in the local headers only
+// (read directly), and ZIP64 (left to libzip).
 TEST(TIUnzip, ReadsTheZipProgramsArchives) {
     if (QStandardPaths::findExecutable(QStringLiteral("zip")).isEmpty()) GTEST_SKIP() << "zip not installed";
     TempDir tmp;
@@ -381,12 +370,16 @@ TEST(TIUnzip, ReadsTheZipProgramsArchives) {
     writeFile(source + QStringLiteral("/sub/b.wav"), patternBytes(1234, 2));
     writeFile(source + QStringLiteral("/empty"), {});
 
-    // Deflated, and stored with extra fields in the local headers only.
-    for (const char* options : {"-qr", "-qr0"}) {
+    for (const char* options : {"-qr", "-qr0", "-q0fz"}) {
         const QString theirs = tmp.file(QStringLiteral("theirs%1.zip").arg(options));
+        // libzip's consistency check refuses folder entries in zip's ZIP64
+        // archives (a package never holds one): files only there.
+        const QStringList what = QByteArray(options).endsWith("fz")
+                                     ? QStringList{"a.db", "sub/b.wav", "empty"}
+                                     : QStringList{"."};
         QProcess make;
         make.setWorkingDirectory(source);
-        make.start(QStringLiteral("zip"), {QLatin1String(options), theirs, QStringLiteral(".")});
+        make.start(QStringLiteral("zip"), QStringList{QLatin1String(options), theirs} + what);
         ASSERT_TRUE(make.waitForFinished());
         ASSERT_EQ(make.exitCode(), 0);
         const QString dest = tmp.file(QStringLiteral("dest%1").arg(options));

@@ -10,43 +10,6 @@ using namespace vellora::testing;
 
 namespace {
 
-// Answers OK to everything, for the exports that make the packages.
-struct AnswerOk : Dialogs {
-    QStringList shown;
-    MsgAnswer message(MsgKind, const QString& text, MsgButtons, const QString&) override {
-        shown << text;
-        return MsgAnswer::Ok;
-    }
-    QString getOpenFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString getSaveFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString getExistingDirectory(const QString&, const QString&) override { return {}; }
-    int exec(QObject*) override { return 0; }
-};
-
-// Exports `lesson` into `dir` (one disk), or onto disks dir/diskN of `room`
-// bytes each. Answers the number of disks.
-int exportTo(DataDir& data, const BuiltLesson& lesson, const QString& dir, qint64 room = -1, unsigned seed = 1) {
-    QDir().mkpath(dir);
-    AnswerOk dialogs;
-    SilentStatusLine status;
-    TestHost host(data.db());
-    host.lesnRegNum = lesson.number;
-    host.dirPath = lesson.directory;
-    host.exportDirectory = dir;
-    TestDrive drive;
-    if (room > 0) {
-        drive.root = dir;
-        drive.capacity = room + DiskId::kSize;
-    }
-    ExchangeState state;
-    state.random.seed(seed);
-    ExchangeContext context{dialogs, status, *data.hdb, host, drive, state};
-    const ExchangeOutcome outcome = ExportToDisk(context);
-    EXPECT_TRUE(outcome.ok()) << outcome.message.toStdString();
-    EXPECT_EQ(dialogs.shown.last(), texts::kLesnExported);
-    return int(dialogs.shown.size()) - 1;
-}
-
 // Exports `lesson` onto two disks dir/disk1 and dir/disk2.
 void exportOntoTwoDisks(DataDir& data, const BuiltLesson& lesson, const QString& dir) {
     TempDir one;
@@ -214,20 +177,6 @@ TEST_F(ImportTest, DisksOfferedInTheOrderTwoThenOne) {
     ASSERT_TRUE(outcome.ok());
     expectSameLesson(source.db(), lesson, data.db(), outcome.lesnRegNum, data.programDir);
     EXPECT_TRUE(x->status.shownText(QStringLiteral("Copying LESN.LSN File...  Reassembling files  100% done.")));
-}
-
-TEST_F(ImportTest, ImportingOnePackageTwiceGivesTwoLessons) {
-    exportTo(source, lesson, out.path());
-    qint64 numbers[2] = {};
-    for (qint64& n : numbers) {
-        auto x = importer(data, piece(out.path()));
-        x->dialogs.expect(MsgKind::Information, texts::kLesnImported);
-        const ExchangeOutcome outcome = ImportFromDisk(x->context);
-        ASSERT_TRUE(outcome.ok());
-        n = outcome.lesnRegNum;
-    }
-    EXPECT_NE(numbers[0], numbers[1]);
-    for (qint64 n : numbers) expectSameLesson(source.db(), lesson, data.db(), n, data.programDir);
 }
 
 TEST_F(ImportTest, AnIncompleteSetIsNeverUnpacked) {

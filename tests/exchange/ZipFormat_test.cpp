@@ -464,35 +464,6 @@ TEST(ZipDirectory, FindsTheEndRecordBehindACommentAndInAnEmptyArchive) {
     }
 }
 
-// Info-ZIP's zip writes extra fields into its local headers that the central
-// directory does not repeat: the data starts after them. Its ZIP64 archives
-// are left to libzip.
-TEST(ZipDirectory, ReadsTheZipProgramsArchives) {
-    if (!haveProgram("zip")) GTEST_SKIP() << "zip not installed";
-    TempDir tmp;
-    writeFile(tmp.file(QStringLiteral("a.db")), patternBytes(70000, 1));
-    writeFile(tmp.file(QStringLiteral("b.wav")), patternBytes(1234, 2));
-    for (const bool zip64 : {false, true}) {
-        const QString archive =
-            tmp.file(zip64 ? QStringLiteral("z64.zip") : QStringLiteral("z.zip"));
-        QStringList args = {QStringLiteral("-q0"), archive, QStringLiteral("a.db"),
-                            QStringLiteral("b.wav")};
-        if (zip64) args.insert(0, QStringLiteral("-fz"));
-        QProcess make;
-        make.setWorkingDirectory(tmp.path());
-        make.start(QStringLiteral("zip"), args);
-        ASSERT_TRUE(make.waitForFinished());
-        ASSERT_EQ(make.exitCode(), 0);
-        if (zip64) {
-            EXPECT_FALSE(directoryOf(archive).has_value());
-            continue;
-        }
-        const auto stored = storedData(archive);
-        EXPECT_EQ(stored.at("a.db"), patternBytes(70000, 1));
-        EXPECT_EQ(stored.at("b.wav"), patternBytes(1234, 2));
-    }
-}
-
 TEST(ArchivePieces, ReadsThePiecesAsOneRunOfBytes) {
     TempDir tmp;
     const QByteArray all = patternBytes(16, 9);

@@ -2,10 +2,10 @@
 #include "MediaTexts.h"
 #include "QtMediaDevice.h"
 #include "TempDir.h"
+#include "TestFiles.h"
 #include "TestVideo.h"
 #include "WaitUntil.h"
 
-#include <QFile>
 #include <QAudioDevice>
 #include <QMediaDevices>
 #include <QTimer>
@@ -116,10 +116,7 @@ TEST(QtMediaDevice, BadSoundsFailToOpenOrPlayNothing) {
     const QString empty = dir.file(QStringLiteral("empty.wav"));
     ASSERT_TRUE(writeTone(empty, 8000, 1, 0));
     const QString text = dir.file(QStringLiteral("text.wav"));
-    QFile f(text);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("not a sound");
-    f.close();
+    vellora::testing::writeFile(text, "not a sound");
 
     QtMediaDevice player(SoundOutput::Silent);
     std::vector<NotifyValue> notices;

@@ -1,9 +1,8 @@
 #include "MediaTestSupport.h"
 #include "PcmConvert.h"
 #include "TempDir.h"
+#include "TestFiles.h"
 #include "WaveFile.h"
-
-#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -56,22 +55,11 @@ TEST(WaveFile, ReadsEveryCommonEncoding) {
     }
 }
 
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void putBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
 TEST(WaveFile, HostileFilesFailClearlyOrGiveWhatIsThere) {
     TempDir dir;
     const QString good = dir.file(QStringLiteral("good.wav"));
     ASSERT_TRUE(writeTone(good, 8000, 1, 8000));  // 16-bit mono: 2 bytes a frame
-    const QByteArray bytes = fileBytes(good);
+    const QByteArray bytes = vellora::testing::readFile(good);
     const qsizetype data = bytes.indexOf("data") + 8;
     ASSERT_GT(data, 8);
     QByteArray claimsMore = bytes.left(data + 2000);
@@ -96,7 +84,7 @@ TEST(WaveFile, HostileFilesFailClearlyOrGiveWhatIsThere) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const QString path = dir.file(QString::fromLatin1(c.name));
-        if (!c.content.isEmpty()) putBytes(path, c.content);
+        if (!c.content.isEmpty()) vellora::testing::writeFile(path, c.content);
         QString error;
         const auto sound = readWave(path, &error);
         if (c.frames < 0) {

@@ -1,20 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <map>
 #include <random>
-#include <sqlite3.h>
 
-#include "HandleDataBase.h"
 #include "PageRows.h"
 #include "PageStore.h"
-#include "ScriptedDialogs.h"
-#include "StatusLine.h"
 #include "Table.h"
-#include "TempDir.h"
 
 using namespace vellora;
-using vellora::testing::TempDir;
 
 namespace {
 
@@ -263,42 +256,4 @@ TEST(PageRows, SavingAPageOfWordsIsAllOrNothing) {
     EXPECT_EQ(s.rows->LoadPage(page)->Wurds, 3);
     EXPECT_FALSE(s.rows->SavePageWithWurds(page + 1, p, false, words));
     EXPECT_EQ(s.rows->LoadWurd(words[2].WurdRegNum)->WStopTime, 305);
-}
-
-TEST(PageRows, StartUpAddsTheLookupIndexesToAnOlderDatabase) {
-    TempDir tmp;
-    vellora::testing::ScriptedDialogs dialogs;
-    SilentStatusLine status;
-    HandleDataBase h(tmp.path(), dialogs, status);
-    h.CreateAlias();
-    ASSERT_TRUE(QDir().mkpath(h.workingDirectory()));
-    Database::createTables(h.workingDirectory(), true);
-    const struct {
-        const char* file;
-        const char* index;
-    } indexes[] = {{"BPGQU002.DB", "BPGQU002_LesnPage"}, {"BKWRD002.DB", "BKWRD002_PageWurd"}};
-    auto hasIndex = [&](const char* file, const char* index) {
-        sqlite3* db = nullptr;
-        sqlite3_open(QDir(h.workingDirectory()).filePath(QLatin1String(file)).toUtf8().constData(), &db);
-        sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(db, "SELECT count(*) FROM sqlite_master WHERE type='index' AND name=?", -1, &st, nullptr);
-        sqlite3_bind_text(st, 1, index, -1, SQLITE_STATIC);
-        sqlite3_step(st);
-        const bool found = sqlite3_column_int(st, 0) == 1;
-        sqlite3_finalize(st);
-        sqlite3_close(db);
-        return found;
-    };
-    for (const auto& ix : indexes) {
-        ASSERT_TRUE(hasIndex(ix.file, ix.index)) << "new databases have it";
-        sqlite3* db = nullptr;
-        sqlite3_open(QDir(h.workingDirectory()).filePath(QLatin1String(ix.file)).toUtf8().constData(), &db);
-        ASSERT_EQ(sqlite3_exec(db, QStringLiteral("DROP INDEX \"%1\"").arg(QLatin1String(ix.index)).toUtf8().constData(),
-                               nullptr, nullptr, nullptr),
-                  SQLITE_OK);
-        sqlite3_close(db);
-        ASSERT_FALSE(hasIndex(ix.file, ix.index));
-    }
-    h.OpenDataBase();
-    for (const auto& ix : indexes) EXPECT_TRUE(hasIndex(ix.file, ix.index)) << ix.index;
 }

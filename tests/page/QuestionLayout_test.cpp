@@ -185,13 +185,5 @@ TEST(ChoiceDeal, ShownSlotsHoldTheFirstRowsShuffledWithFixedRowsInPlace) {
         EXPECT_EQ(std::set<qint64>(d.begin() + 1, d.end()), std::set<qint64>({11, 12, 13, 14}));
 }
 
-TEST(ChoiceDeal, TheSameSeedDealsTheSameWay) {
-    const std::vector<ChoiceSource> rows{{11, 0}, {12, 0}, {13, 0}, {14, 0}};
-    ChoiceRandom a(7), b(7);
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(AssignChoiceRecords(rows, 4, [&](int n) { return a.Rand(n); }).recNums,
-                  AssignChoiceRecords(rows, 4, [&](int n) { return b.Rand(n); }).recNums);
-}
-
 }  // namespace
 }  // namespace vellora

@@ -11,6 +11,7 @@
 #include "LessonTexts.h"
 #include "Navigation.h"
 #include "NewPageDialog.h"
+#include "Screenshot.h"
 #include "ShellTexts.h"
 #include "ShellWindows.h"
 #include "StartedApp.h"
@@ -126,6 +127,8 @@ TEST(Transitions, ContinueAndReturnFromEveryDomain) {
                     EXPECT_EQ(st.CurrentDomain, domain) << at;
                     EXPECT_EQ(f.editDomain->text(), DomainName(domain)) << at;
                     EXPECT_EQ(f.pnlStatus->text(), DomainHint(domain)) << at;
+                    if (v == 0 && page == 1 && isContinue)
+                        saveScreenshot(&f, QStringLiteral("domain-%1.png").arg(domain, 2, 10, QLatin1Char('0')));
                 }
 }
 

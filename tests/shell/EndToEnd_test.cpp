@@ -14,7 +14,6 @@
 #include "DiskDrive.h"
 #include "LessonSession.h"
 #include "LessonTestHelpers.h"
-#include "NewPageDialog.h"
 #include "PageLayer.h"
 #include "QtPrinters.h"
 #include "ShellKeys.h"
@@ -77,13 +76,6 @@ struct Road {
         saveScreenshot(&form(), QStringLiteral("road-%1-%2.png").arg(++step, 2, 10, QLatin1Char('0')).arg(QLatin1String(what)));
     }
     void press(const QKeySequence& keys) { QTest::keySequence(&form(), keys); }
-    void newPage(bool question) {
-        s->dialogs.expectDialog(QStringLiteral("dlgNewPage"), [question](QObject* o) {
-            auto* dlg = static_cast<TdlgNewPage*>(o);
-            (question ? dlg->rbQuestion : dlg->rbReading)->setChecked(true);
-            return int(QDialog::Accepted);
-        });
-    }
     // Types over what the field holds, as an author selecting it all first.
     void type(QWidget* w, const QString& text) {
         w->setFocus();
@@ -119,7 +111,7 @@ TEST(EndToEnd, AnAuthorMakesALessonALearnerPlaysItAndItComesBackFromDisk) {
     r.shot("title");
 
     // Continue through the title page's steps to a new reading page.
-    r.newPage(false);
+    r.s->expectNewPage(false);
     for (int k = 0; k < 10 && r.st().CurrentPage == 0; ++k) r.press(keys::kContinue);
     ASSERT_EQ(r.st().CurrentPage, 1);
     ASSERT_EQ(r.frame().PageMode, QStringLiteral("r"));
@@ -152,7 +144,7 @@ TEST(EndToEnd, AnAuthorMakesALessonALearnerPlaysItAndItComesBackFromDisk) {
     r.shot("synchronised");
 
     // Continue to a new question page with four choices, the third right.
-    r.newPage(true);
+    r.s->expectNewPage(true);
     r.press(keys::kContinue);
     ASSERT_EQ(r.st().CurrentPage, 2);
     ASSERT_EQ(r.frame().PageMode, QStringLiteral("q"));

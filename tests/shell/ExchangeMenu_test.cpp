@@ -9,6 +9,7 @@
 #include "ExchangeTexts.h"
 #include "LessonSession.h"
 #include "TempDir.h"
+#include "TestFiles.h"
 #include "TTitleScreen.h"
 #include "Table.h"
 
@@ -24,11 +25,6 @@ std::function<int(QObject*)> chooseDirectory(const QString& dir) {
         static_cast<TDirectorySelector*>(dialog)->setDirectory(dir);
         return int(QDialog::Accepted);
     };
-}
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 }  // namespace
@@ -78,34 +74,14 @@ TEST(ExchangeMenu, ExportThroughTheMenuThenImportOpensTheCopyAtItsTitlePage) {
     const QString newDir = QDir(tmp.path()).filePath(QStringLiteral("workspac/00000002"));
     EXPECT_EQ(QDir::cleanPath(s.state().DirPath), newDir);
     EXPECT_EQ(QDir(newDir).entryList(QDir::Files), QStringList{QStringLiteral("L0000002.WAV")});
-    EXPECT_EQ(readAll(QDir(newDir).filePath(QStringLiteral("L0000002.WAV"))), QByteArray(5000, 'w'));
+    EXPECT_EQ(vellora::testing::readFile(QDir(newDir).filePath(QStringLiteral("L0000002.WAV"))), QByteArray(5000, 'w'));
     EXPECT_FALSE(s.state().SavingSuspended);
     EXPECT_FALSE(QFileInfo::exists(QDir(tmp.path()).filePath(QStringLiteral("workspac/tempLESN"))));
     EXPECT_EQ(s.form().LesnTable->recordCount(), 2);
 }
 
-TEST(ExchangeMenu, CancelledChooserAndWrongFileChangeNothing) {
-    TempDir tmp;
-    TempDir elsewhere;
-    LessonSession s(tmp.path());
-    s.form().FormActivate();
-    s.life().FileNewClick();
-    s.dialogs.expectDialog(QStringLiteral("DirectorySelector"), [](QObject*) { return int(QDialog::Rejected); });
-    s.menu(MenuItem::ExportToDisk)->trigger();
-    EXPECT_EQ(s.app->exchange()->lastOutcome().result, ExchangeOutcome::Result::Cancelled);
-    EXPECT_FALSE(s.state().SavingSuspended);
-
-    // A file not named lesn.lsn is not a package: nothing happens.
-    QFile other(elsewhere.file(QStringLiteral("notes.txt")));
-    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
-    other.close();
-    s.dialogs.expectFile(other.fileName());
-    s.menu(MenuItem::ImportFromDisk)->trigger();
-    EXPECT_TRUE(s.dialogs.done());
-    EXPECT_TRUE(s.state().LessonOpen);
-    EXPECT_EQ(s.state().LesnRegNum, 1);
-    EXPECT_EQ(s.form().LesnTable->recordCount(), 1);
-}
+// A cancelled chooser and a file not named lesn.lsn: ExportTest.SelectorCancelledDoesNothing
+// and ImportTest.OnlyAFileNamedLesnLsnIsTakenAndCancelDoesNothing.
 
 TEST(ExchangeMenu, DamagedPackageLeavesTheStoreAsItWas) {
     TempDir tmp;

@@ -15,6 +15,7 @@
 
 #include "Screenshot.h"
 #include "DomainTable.h"
+#include "Domains.h"
 #include "HelpIndex.h"
 #include "HelpTexts.h"
 #include "HelpTopics.h"
@@ -102,13 +103,9 @@ TEST(HelpTopics, DomainTopicsCarryTheDomainNameAndItsHintAndLinkOn) {
         SCOPED_TRACE(d);
         EXPECT_EQ(index().title(helpTopicForDomain(d)), DomainName(d));
         EXPECT_TRUE(index().text(helpTopicForDomain(d)).contains(QStringLiteral("domain %1").arg(d)));
+        EXPECT_TRUE(index().text(helpTopicForDomain(d)).contains(DomainHint(d).simplified()));
         EXPECT_GE(index().links(helpTopicForDomain(d)).size(), 3);
     }
-    EXPECT_TRUE(index().text(helpTopicForDomain(0)).contains(
-        QStringLiteral("Click on File to Open an existing LESN or start a New LESN")));
-    EXPECT_TRUE(index().text(helpTopicForDomain(14)).contains(
-        QStringLiteral("Click shorter or longer until sound is synchronized with word in title bar. Click OK "
-                       "button when synchronized.")));
 }
 
 TEST(HelpLinks, ResolveOnlyRealTopicsAndAnchors) {
@@ -142,15 +139,11 @@ TEST(HelpSearch, FindsTopicsByTheirWordsIgnoringCaseAndNeedsThemAll) {
         Expect expect;
     };
     const Case cases[] = {
-        {"Freeze", synchro, -1, Some},
         {"fREEZE", synchro, -1, Some},
-        {"  freeze   leader ", synchro, -1, Some},
-        {"freeze, leader", synchro, -1, Some},
+        {"  freeze,  leader ", synchro, -1, Some},
         {"Leader fixed", -1, synchro, Any},  // "fixed" is about choices, not the synchronisation
         {"fixed shuffled", choice, synchro, Some},
-        {"zxqwv", -1, -1, None},
         {"freeze zxqwv", -1, -1, None},
-        {"", -1, -1, None},
         {"   ", -1, -1, None},
     };
     for (const Case& c : cases) {
@@ -187,12 +180,8 @@ TEST(HelpSearch, TitleMatchesComeFirstAndNavigationPagesAreNoResults) {
 
 TEST(HelpWindowTest, ShowsATopicThroughItsBrowserAndWalksTheHistory) {
     HelpWindow w;
-    auto* browser = w.findChild<QTextBrowser*>(QStringLiteral("HelpBrowser"));
-    auto* back = w.findChild<QToolButton*>(QStringLiteral("HelpBack"));
-    auto* forward = w.findChild<QToolButton*>(QStringLiteral("HelpForward"));
-    auto* contents = w.findChild<QToolButton*>(QStringLiteral("HelpContents"));
-    ASSERT_TRUE(browser && back && forward && contents);
-
+    QTextBrowser* browser = w.HelpBrowser;
+    QToolButton *back = w.HelpBack, *forward = w.HelpForward;
     HelpViewer& viewer = w;
     w.resize(960, 680);
     viewer.showTopic(kHelpTutorial);
@@ -217,7 +206,7 @@ TEST(HelpWindowTest, ShowsATopicThroughItsBrowserAndWalksTheHistory) {
     QTest::mouseClick(forward, Qt::LeftButton);
     EXPECT_EQ(w.currentTopic(), helpTopicForDomain(22));
 
-    QTest::mouseClick(contents, Qt::LeftButton);
+    QTest::mouseClick(w.HelpContents, Qt::LeftButton);
     EXPECT_EQ(w.currentTopic(), kHelpContents);
     saveScreenshot(&w, QStringLiteral("help-contents.png"));
 }
@@ -254,10 +243,9 @@ TEST(HelpWindowTest, SearchBoxListsMatchesAndOpensTheClickedOne) {
     HelpWindow w;
     HelpViewer& viewer = w;
     viewer.showSearch();
-    auto* search = w.findChild<QLineEdit*>(QStringLiteral("HelpSearch"));
-    auto* results = w.findChild<QListWidget*>(QStringLiteral("HelpResults"));
-    auto* label = w.findChild<QLabel*>(QStringLiteral("HelpResultsLabel"));
-    ASSERT_TRUE(search && results && label);
+    QLineEdit* search = w.HelpSearch;
+    QListWidget* results = w.HelpResults;
+    QLabel* label = w.HelpResultsLabel;
     EXPECT_EQ(w.currentTopic(), kHelpSearch);
     EXPECT_EQ(results->count(), index().topics().size());
     EXPECT_EQ(label->text(), texts::kHelpAllTopics);

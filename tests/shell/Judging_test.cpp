@@ -10,12 +10,7 @@
 #include <QTimer>
 
 #include "LessonSession.h"
-#include "Navigation.h"
-#include "NewPageDialog.h"
-#include "PageLayer.h"
-#include "PageRows.h"
 #include "SimulatedMedia.h"
-#include "TFrame.h"
 #include "TempDir.h"
 
 namespace vellora::testing {
@@ -39,14 +34,7 @@ struct Judge : ::testing::Test {
         s = std::make_unique<LessonSession>(tmp.path(), QString(), nullptr, &player, &recorder);
         s->life().FileNewClick();
         layer().random().seed(3);
-        for (bool question : {true, false, true}) {
-            s->dialogs.expectDialog(QStringLiteral("dlgNewPage"), [question](QObject* o) {
-                auto* dlg = static_cast<TdlgNewPage*>(o);
-                (question ? dlg->rbQuestion : dlg->rbReading)->setChecked(true);
-                return int(QDialog::Accepted);
-            });
-            s->form().BtnNext->click();
-        }
+        for (bool question : {true, false, true}) s->newPage(question);
         layer().setVerdictObserver([this] {
             verdicts << (f().VerdictPanel->isVisible() ? f().DefaultFont->text()
                                                        : f().ResponseMemo->toPlainText());
@@ -55,8 +43,8 @@ struct Judge : ::testing::Test {
             saveScreenshot(&s->form(), QStringLiteral("question-verdict.png"));
         });
     }
-    TFrame& f() { return *s->app->Frame(); }
-    PageLayer& layer() { return *s->app->pageLayer(); }
+    TFrame& f() { return s->frame(); }
+    PageLayer& layer() { return s->layer(); }
     AppState& st() { return s->state(); }
     // Shows question page `page` with the values given, ready to answer.
     void question(int page, std::vector<int> values) {

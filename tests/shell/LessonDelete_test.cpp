@@ -15,7 +15,6 @@
 using namespace vellora;
 using namespace vellora::testing;
 
-
 namespace {
 
 struct LessonWithPages {
@@ -57,8 +56,6 @@ int rowsOfLesson(Database& db, const LessonWithPages& l) {
 auto confirmDelete(bool ok) {
     return [ok](QObject* o) {
         auto* dlg = qobject_cast<TNotifyDeleteLesson*>(o);
-        EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Delete A Lesson"));
-        EXPECT_EQ(dlg->lbAboutTo->text(), QStringLiteral("About To Delete Lesson:"));
         EXPECT_EQ(dlg->lbTitle->text(), QStringLiteral("Untitled"));
         saveScreenshot(dlg, QStringLiteral("delete-lesson.png"));
         return int(ok ? QDialog::Accepted : QDialog::Rejected);

@@ -18,6 +18,7 @@
 #include "TUtil.h"
 #include "Table.h"
 #include "TempDir.h"
+#include "TestFiles.h"
 #include "TextCodes.h"
 
 using namespace vellora;
@@ -71,24 +72,8 @@ TEST(FileNew, MakesLessonOneWithItsDirectoryAndEveryDefault) {
     };
     for (const auto& [field, text] : texts) EXPECT_EQ(t.fieldText(QLatin1String(field)), text) << field;
 
-    EXPECT_EQ(t.memTitle->font().family(), QStringLiteral("Arial"));
-    EXPECT_EQ(t.memTitle->font().pointSize(), 22);
-    EXPECT_EQ(t.memTitle->palette().color(QPalette::Text), ColorOfCode(kColorNavy));
-    EXPECT_FALSE(t.memTitle->font().bold());
-    EXPECT_EQ(t.memTitle->palette().color(QPalette::Base), ColorOfCode(kColorWhite));
-    for (QLineEdit* e : {t.DBeditFirst, t.DBeditMiddle, t.DBeditLast}) {
-        EXPECT_EQ(e->font().family(), QStringLiteral("arial"));
-        EXPECT_EQ(e->font().pointSize(), 20);  // the design size: a new lesson leaves it
-        EXPECT_EQ(e->palette().color(QPalette::Text), ColorOfCode(kColorNavy));
-        EXPECT_EQ(e->palette().color(QPalette::Base), ColorOfCode(kColorSilver));
-    }
-    QLabel* def = s.app->Util()->DefaultFont;
-    EXPECT_EQ(def->font().family(), QStringLiteral("arial"));
-    EXPECT_EQ(def->font().pointSize(), 15);
-    EXPECT_EQ(def->palette().color(QPalette::WindowText), ColorOfCode(kColorBlack));
-    // The machine has no Arial: the closest installed font draws it.
-    EXPECT_FALSE(QFontInfo(t.memTitle->font()).family().isEmpty());
-
+    // The defaults are stored (the title screen shows what is stored: the
+    // text attribute tests check that).
     StoredLesson r(tmp, 1);
     ASSERT_TRUE(r.found);
     EXPECT_EQ(r.i("DataVersion"), 12);
@@ -137,6 +122,36 @@ TEST(FileNew, ADirectoryThatCannotBeMadeLeavesNoLessonBehind) {
     EXPECT_EQ(s.state().LesnRegNum, 2);
     EXPECT_TRUE(QFileInfo(lessonDir(tmp, "00000002")).isDir());
     EXPECT_EQ(s.form().LesnTable->recordCount(), 1);
+}
+
+TEST(FileNew, StaleLessonFoldersArePassedOverAndKeptAsTheyAre) {
+    TempDir tmp;
+    LessonSession s(tmp.path());
+    s.form().FormActivate();
+    struct Case {
+        std::vector<const char*> stale;
+        qint64 expected;
+    } cases[] = {{{"00000001"}, 2}, {{"00000003", "00000004"}, 5}};
+    for (const Case& c : cases) {
+        for (const char* name : c.stale) {
+            QDir().mkpath(lessonDir(tmp, name));
+            writeFile(QDir(lessonDir(tmp, name)).filePath(QStringLiteral("P0000001.BMP")), name);
+        }
+        s.dialogs.expectContaining(MsgKind::Information, QStringLiteral("A Lesn folder that no Lesn uses"));
+        s.life().FileNewClick();
+        EXPECT_TRUE(s.state().LessonOpen);
+        EXPECT_EQ(s.state().LesnRegNum, c.expected);
+        EXPECT_EQ(s.state().DirPath, s.life().LessonDirectory(c.expected));
+        EXPECT_TRUE(QDir(s.state().DirPath).isEmpty());
+        for (const char* name : c.stale) {
+            EXPECT_EQ(QDir(lessonDir(tmp, name)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                      QStringList{QStringLiteral("P0000001.BMP")});
+            EXPECT_EQ(readFile(QDir(lessonDir(tmp, name)).filePath(QStringLiteral("P0000001.BMP"))), QByteArray(name));
+        }
+    }
+    // Passed over for good: the next lesson is told nothing.
+    s.life().FileNewClick();
+    EXPECT_EQ(s.state().LesnRegNum, 6);
 }
 
 TEST(FileSave, TypedTextsSurviveSaveClosingAndReopening) {
@@ -345,24 +360,6 @@ TEST(FileOpen, MissingLessonDirectoryShowsLessonNotFound) {
     EXPECT_EQ(s.state().CurrentDomain, 0);
 }
 
-TEST(FileOpen, CommandLineLessonOpensAtItsTitlePage) {
-    TempDir tmp;
-    {
-        LessonSession s(tmp.path());
-        s.life().FileNewClick();
-        typeInto(s.title().DBeditLast, QStringLiteral("Byron"));
-        s.life().FileNewClick();
-    }
-    LessonSession s(tmp.path(), QStringLiteral("1"));
-    s.form().FormActivate();
-    EXPECT_TRUE(s.state().LessonOpen);
-    EXPECT_EQ(s.state().LesnRegNum, 1);
-    EXPECT_EQ(s.state().CurrentDomain, 2);
-    EXPECT_TRUE(s.title().isVisible());
-    EXPECT_EQ(s.title().fieldText(QStringLiteral("AuthorLast")), QStringLiteral("Byron"));
-    EXPECT_TRUE(s.state().SaveOnPageChange);
-}
-
 TEST(FileOpen, CancelledDialogChangesNothing) {
     TempDir tmp;
     LessonSession s(tmp.path());
@@ -426,6 +423,8 @@ TEST(OpenLessonDialog, BrowsesLessonsInBatches) {
     dlg.prepare(3);
     EXPECT_EQ(dlg.LRegNum->text(), QStringLiteral("3"));
     EXPECT_EQ(dlg.model->keyAt(1), 3);
+    dlg.HelpBtn->click();
+    EXPECT_EQ(s.app->Help()->currentTopic(), kHelpOpenLesson);
 }
 
 TEST(OpenLessonDialog, EmptyStoreOffersNothingToOpen) {
@@ -499,28 +498,6 @@ TEST(PageNew, WithoutALessonOffersToMakeOne) {
     ASSERT_FALSE(pages.changes.empty());
     EXPECT_EQ(pages.changes.back(), std::make_pair(5, 9));
     EXPECT_EQ(pages.newPageOffers, 1);
-}
-
-TEST(FileMenu, NewSaveOpenAndDeleteReachTheLesson) {
-    TempDir tmp;
-    LessonSession s(tmp.path());
-    s.form().FormActivate();
-    s.menu(MenuItem::FileNew)->trigger();
-    EXPECT_EQ(s.state().LesnRegNum, 1);
-    typeInto(s.title().DBEditLocation, QStringLiteral("Oslo"));
-    s.menu(MenuItem::FileSave)->trigger();
-    EXPECT_EQ(StoredLesson(tmp, 1).s("CopyRLocation"), QStringLiteral("Oslo"));
-    s.menu(MenuItem::FileNew)->trigger();
-    s.dialogs.expectDialog(QStringLiteral("DlgOpenLesson"), chooseLesson(1));
-    s.menu(MenuItem::FileOpen)->trigger();
-    EXPECT_EQ(s.state().LesnRegNum, 1);
-    s.dialogs.expectDialog(QStringLiteral("NotifyDeleteLesson"), [](QObject*) { return int(QDialog::Accepted); });
-    s.menu(MenuItem::FileDelete)->trigger();
-    EXPECT_FALSE(StoredLesson(tmp, 1).found);
-    EXPECT_TRUE(StoredLesson(tmp, 2).found);
-    // The Help buttons of the lesson dialogs open their topics.
-    s.app->DlgOpenLesson()->HelpBtn->click();
-    EXPECT_EQ(s.app->Help()->currentTopic(), kHelpOpenLesson);
 }
 
 TEST(FileExit, SavesTheOpenLessonFirst) {

@@ -12,8 +12,13 @@
 #include "HandleDataBase.h"
 #include "LessonLifecycle.h"
 #include "MainMenu.h"
+#include "Navigation.h"
+#include "NewPageDialog.h"
+#include "PageLayer.h"
+#include "PageRows.h"
 #include "ScriptedDialogs.h"
 #include "ShellWindows.h"
+#include "TFrame.h"
 #include "TMainForm.h"
 #include "TextAttributes.h"
 #include "Texts.h"
@@ -49,7 +54,30 @@ struct LessonSession {
     TTitleScreen& title() { return *app->TitleScreen(); }
     Database& db() { return app->database().database(); }
     QAction* menu(MenuItem item) { return form().MainMenu1->action(item); }
-};
+    TFrame& frame() { return *app->Frame(); }
+    PageLayer& layer() { return *app->pageLayer(); }
+    PageRows& rows() { return *app->pageRows(); }
 
+    // The new-page question, answered Yes for a question or a reading page.
+    void expectNewPage(bool question) {
+        dialogs.expectDialog(QStringLiteral("dlgNewPage"), [question](QObject* o) {
+            auto* dlg = static_cast<TdlgNewPage*>(o);
+            (question ? dlg->rbQuestion : dlg->rbReading)->setChecked(true);
+            return int(QDialog::Accepted);
+        });
+    }
+    // Makes the page after the last through the Next button.
+    void newPage(bool question) {
+        expectNewPage(question);
+        form().BtnNext->click();
+    }
+    // A new reading page whose words are `text`, typed in the Text domain.
+    void newReadingPage(const QString& text) {
+        newPage(false);
+        form().Icons(11);
+        QTest::keyClicks(frame().TextBox, text);
+        form().navigator().btnContinueClick();
+    }
+};
 
 }  // namespace vellora::testing

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QMenuBar>
 #include <QTest>
 
@@ -15,6 +16,7 @@
 #include "Rescale.h"
 #include "ScriptedDialogs.h"
 #include "ShellTexts.h"
+#include "SharedFiles.h"
 #include "ShellWindows.h"
 #include "StoreError.h"
 #include "TFrame.h"
@@ -23,6 +25,7 @@
 #include "TempDir.h"
 #include "TestFiles.h"
 #include "Texts.h"
+#include "WaveFile.h"
 
 using namespace vellora;
 using vellora::testing::ScriptedDialogs;
@@ -58,21 +61,14 @@ TEST(StartUp, FreshDataDirectoryGetsDatabaseAndAQuietStartScreen) {
     EXPECT_TRUE(QFile::exists(s.tmp.file(QStringLiteral("aliases.ini"))));
 
     TMainForm& f = s.form();
-    EXPECT_EQ(f.findChild<QWidget*>(QStringLiteral("MainMenu1")), static_cast<QWidget*>(f.menuBar()));
-
     EXPECT_EQ(f.editPage->text(), QStringLiteral("0"));
     EXPECT_EQ(f.editPages->text(), QStringLiteral("0"));
-    EXPECT_EQ(f.BtnBack->text(), texts::kBack);
-    EXPECT_EQ(f.BtnNext->toolTip(), texts::kHintNext);
-    EXPECT_EQ(f.editPages->toolTip(), texts::kHintPages);
     EXPECT_FALSE(f.Gauge1->isVisibleTo(&f));
     for (QWidget* popup : {static_cast<QWidget*>(f.pnlColor), static_cast<QWidget*>(f.pnlSize),
                            static_cast<QWidget*>(f.FontCombo), static_cast<QWidget*>(f.BackPanel),
                            static_cast<QWidget*>(f.lbDomain), static_cast<QWidget*>(f.pnlSetStyle)})
         EXPECT_FALSE(popup->isVisibleTo(&f)) << popup->objectName().toStdString();
-    EXPECT_GT(f.FontCombo->count(), 0);
     EXPECT_EQ(f.lbDomain->count(), 23);
-    EXPECT_EQ(f.windowTitle(), texts::kApplicationTitle);
 
     // The hosted windows live in the client panel and fill it.
     EXPECT_EQ(f.Util->parentWidget(), f.ClientOfMainScreen);
@@ -130,6 +126,41 @@ TEST(StartUp, SecondStartFindsTheDatabaseOrReportsADamagedTableFileAndKeepsIt) {
     }
 }
 
+TEST(SharedFiles, StartUpWritesTheMissingOnesAndKeepsAnAuthorsOwn) {
+    TempDir tmp;
+    // The author's own verdict sound is already there.
+    const QByteArray own("RIFF, not ours to replace");
+    writeFile(tmp.file(QStringLiteral("InCorect.wav")), own);
+    ScriptedDialogs dialogs;
+    dialogs.expect(MsgKind::Confirmation, texts::kDatabaseNotFound, MsgAnswer::Yes,
+                   texts::kInvalidDatabase);
+    Application app(tmp.path(), dialogs);
+    ASSERT_TRUE(app.startUp());
+
+    EXPECT_EQ(readFile(tmp.file(QStringLiteral("InCorect.wav"))), own);
+    for (const QString& name : {QStringLiteral("Correct.wav"), QStringLiteral("ShwCorct.wav")}) {
+        QString error;
+        const auto sound = readWave(tmp.file(name), &error);
+        ASSERT_TRUE(sound) << name.toStdString() << ": " << error.toStdString();
+        EXPECT_GT(sound->lengthMs(), 300) << name.toStdString();
+    }
+    // The preview shows the background's bands: bright blue at the top, dark at the bottom.
+    const QImage gradient(tmp.file(QStringLiteral("gradient.bmp")));
+    ASSERT_FALSE(gradient.isNull());
+    EXPECT_EQ(gradient.pixel(0, 0), qRgb(0, 0, 255));
+    EXPECT_EQ(gradient.pixel(gradient.width() - 1, gradient.height() - 1), qRgb(0, 0, 3));
+
+    // Written once: a second start leaves them alone.
+    EXPECT_TRUE(WriteSharedFiles(tmp.path(), dialogs).isEmpty());
+    // And the one that was ours is written when it goes missing.
+    QFile::remove(tmp.file(QStringLiteral("InCorect.wav")));
+    EXPECT_EQ(WriteSharedFiles(tmp.path(), dialogs), QStringList{QStringLiteral("InCorect.wav")});
+    QString error;
+    const auto incorrect = readWave(tmp.file(QStringLiteral("InCorect.wav")), &error);
+    ASSERT_TRUE(incorrect) << error.toStdString();
+    EXPECT_GT(incorrect->lengthMs(), 300);
+}
+
 TEST(MainWindow, ScreenSwitchingFollowsTheDomainGroups) {
     Started s;
     TMainForm& f = s.form();
@@ -168,19 +199,11 @@ TEST(MainWindow, CleanUpHidesEveryPopup) {
     Started s;
     TMainForm& f = s.form();
     s.app->show();
-    for (QWidget* w : {static_cast<QWidget*>(f.pnlColor), static_cast<QWidget*>(f.pnlSize),
-                       static_cast<QWidget*>(f.lbDomain), static_cast<QWidget*>(f.pnlSetStyle),
-                       static_cast<QWidget*>(f.BackPanel), static_cast<QWidget*>(f.FontCombo),
-                       static_cast<QWidget*>(f.Frame->SelectJump1Page), static_cast<QWidget*>(f.Frame->SelectJump2Page)})
-        w->show();
+    QWidget* popups[] = {f.pnlColor, f.pnlSize, f.lbDomain, f.pnlSetStyle, f.BackPanel, f.FontCombo,
+                         f.Frame->SelectJump1Page, f.Frame->SelectJump2Page};
+    for (QWidget* w : popups) w->show();
     f.CleanUp();
-    const QStringList popups{"pnlColor", "pnlSize", "lbDomain", "pnlSetStyle", "BackPanel", "FontCombo",
-                             "SelectJump1Page", "SelectJump2Page"};
-    for (QWidget* w : f.findChildren<QWidget*>()) {
-        if (popups.contains(w->objectName())) {
-            EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
-        }
-    }
+    for (QWidget* w : popups) EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
     EXPECT_FALSE(f.pnlSetStyle->isEnabled());
     EXPECT_FALSE(s.app->state().CleaningUp);
 }
@@ -329,13 +352,31 @@ TEST(MainWindow, CommandLineLessonIsOpenedOnceWhenItExists) {
 }
 
 TEST(CommandLine, Parsing) {
-    auto c = parseCommandLine({QStringLiteral("vellora"), QStringLiteral("--data-dir"), QStringLiteral("/tmp/x"),
-                               QStringLiteral("12")});
-    EXPECT_EQ(c.dataDir, QStringLiteral("/tmp/x"));
-    EXPECT_EQ(c.lesson, QStringLiteral("12"));
-    EXPECT_TRUE(c.error.isEmpty());
-    c = parseCommandLine({QStringLiteral("vellora"), QStringLiteral("--bogus")});
-    EXPECT_FALSE(c.error.isEmpty());
+    struct Case {
+        QStringList args;
+        QString dataDir, printPdf, play, lesson;
+        bool error;
+    };
+    const QString v = QStringLiteral("vellora");
+    const Case cases[] = {
+        {{v, "--data-dir", "/tmp/x", "12"}, "/tmp/x", "", "", "12", false},
+        {{v, "--bogus"}, "", "", "", "", true},
+        {{v, "--print-pdf", "out.pdf", "3"}, "", "out.pdf", "", "3", false},
+        {{v, "--play", "4"}, "", "", "4", "", false},
+        {{v, "--print-pdf", "out.pdf"}, "", "out.pdf", "", "", true},
+        {{v, "--print-pdf"}, "", "", "", "", true},
+        {{v, "--play", "4", "--print-pdf", "out.pdf", "3"}, "", "out.pdf", "4", "3", true},
+    };
+    for (const Case& c : cases) {
+        const CommandLine cmd = parseCommandLine(c.args);
+        const std::string at = c.args.join(' ').toStdString();
+        if (!c.dataDir.isEmpty()) {
+            EXPECT_EQ(cmd.dataDir, c.dataDir) << at;
+        }
+        EXPECT_EQ(QStringList({cmd.printPdf, cmd.play, cmd.lesson}), QStringList({c.printPdf, c.play, c.lesson})) << at;
+        EXPECT_EQ(!cmd.error.isEmpty(), c.error) << at;
+    }
+    EXPECT_TRUE(parseCommandLine({v, "--play", "4", "--print-pdf", "o.pdf", "3"}).error.contains("--play"));
     EXPECT_EQ(defaultProgramDir(QStringLiteral("/tmp/a/../b/")), QStringLiteral("/tmp/b"));
 }
 

@@ -5,21 +5,16 @@
 
 #include <QImage>
 #include <QProcess>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTimer>
 
 #include "LessonSession.h"
 #include "MediaLayer.h"
-#include "Navigation.h"
-#include "NewPageDialog.h"
-#include "PageLayer.h"
-#include "PageRows.h"
 #include "PageTexts.h"
 #include "SimulatedMedia.h"
 #include "Speech.h"
-#include <QSettings>
 #include "Synchro.h"
-#include "TFrame.h"
 #include "TempDir.h"
 #include "TestFiles.h"
 #include "ToolStripWidget.h"
@@ -29,14 +24,6 @@ namespace {
 
 const QColor kYellow(255, 255, 0);
 const QColor kAqua(0, 255, 255);
-
-void expectNewPage(ScriptedDialogs& d, bool question) {
-    d.expectDialog(QStringLiteral("dlgNewPage"), [question](QObject* o) {
-        auto* dlg = static_cast<TdlgNewPage*>(o);
-        (question ? dlg->rbQuestion : dlg->rbReading)->setChecked(true);
-        return int(QDialog::Accepted);
-    });
-}
 
 bool writeSilence(const QString& path, int ms) {
     WaveWriter w;
@@ -56,25 +43,18 @@ struct MediaPage : ::testing::Test {
     void SetUp() override {
         s = std::make_unique<LessonSession>(tmp.path(), QString(), nullptr, &player, &recorder);
         s->life().FileNewClick();
-        newPage(false);
-        s->form().Icons(11);
-        QTest::keyClicks(frame().TextBox, QStringLiteral("the cat sat."));
-        s->form().navigator().btnContinueClick();
+        s->newReadingPage(QStringLiteral("the cat sat."));
         ASSERT_EQ(s->state().CurrentDomain, 12);
         ASSERT_EQ(frame().WurdCount, 3);
     }
-    void newPage(bool question) {
-        expectNewPage(s->dialogs, question);
-        s->form().BtnNext->click();
-    }
-    TFrame& frame() { return *s->app->Frame(); }
+    TFrame& frame() { return s->frame(); }
     TSynchro& synchro() { return *frame().Synchro(); }
     // The Synchro domain: the window shows, then plays the leader.
     void enterSynchro() {
         s->form().Icons(14);
         QApplication::processEvents();
     }
-    PageRows& rows() { return *s->app->pageRows(); }
+    PageRows& rows() { return s->rows(); }
     MediaLayer& media() { return *s->app->mediaLayer(); }
     QString name(int domain, int index = 0) { return media().MediaFileName(domain, index); }
     // The page sound: a file in place that the simulated player takes as `ms` long.
@@ -365,7 +345,7 @@ TEST_F(MediaPage, ChosenAndRecordedMediaLandUnderTheirNamesWithTheirFlags) {
     EXPECT_TRUE(s->state().cbVideo);
 
     // A recording stopped in the Choice domain is saved under the choice's name.
-    newPage(true);
+    s->newPage(true);
     s->form().Icons(20);
     ASSERT_EQ(s->state().CurrentDomain, 20);
     s->form().Slider->button(Tool::btnMic2)->click();
@@ -448,12 +428,8 @@ TEST(RealSound, ANarrationIsChosenSynchronisedAndReadWithTheHighlightFollowing) 
 
     LessonSession s(tmp.path());
     s.life().FileNewClick();
-    expectNewPage(s.dialogs, false);
-    s.form().BtnNext->click();
-    s.form().Icons(11);
-    TFrame& frame = *s.app->Frame();
-    QTest::keyClicks(frame.TextBox, text);
-    s.form().navigator().btnContinueClick();
+    s.newReadingPage(text);
+    TFrame& frame = s.frame();
     ASSERT_EQ(frame.WurdCount, 6);
     s.form().Icons(13);
     s.dialogs.expectFile(wav);

@@ -9,38 +9,16 @@
 #include <QTest>
 
 #include "LessonSession.h"
-#include "Navigation.h"
-#include "NewPageDialog.h"
-#include "PageLayer.h"
-#include "PageRows.h"
 #include "PageTexts.h"
-#include "TFrame.h"
 #include "Table.h"
 #include "TempDir.h"
 
 namespace vellora::testing {
 namespace {
 
-// Answers the new-page question with Yes for a page of `kind`.
-void expectNewPage(ScriptedDialogs& d, bool question) {
-    d.expectDialog(QStringLiteral("dlgNewPage"), [question](QObject* o) {
-        auto* dlg = static_cast<TdlgNewPage*>(o);
-        (question ? dlg->rbQuestion : dlg->rbReading)->setChecked(true);
-        return int(QDialog::Accepted);
-    });
-}
-
 struct PageSession : LessonSession {
     explicit PageSession(const QString& dir) : LessonSession(dir) { life().FileNewClick(); }
-    TFrame& frame() { return *app->Frame(); }
-    PageLayer& layer() { return *app->pageLayer(); }
-    PageRows& rows() { return *app->pageRows(); }
     void cont() { form().navigator().btnContinueClick(); }
-    // Makes page PageCount + 1 of the given kind through the Next button.
-    void newPage(bool question) {
-        expectNewPage(dialogs, question);
-        form().BtnNext->click();
-    }
     void typeText(const QString& text) {
         form().Icons(11);
         frame().TextBox->setFocus();
@@ -60,7 +38,7 @@ TEST(Pages, NewAuthorTypesTwoLinesAndSavesThePageAndItsWords) {
     PageSession s(tmp.path());
     for (int i = 0; i < 7 && s.state().CurrentDomain < 8; ++i) s.cont();
     ASSERT_EQ(s.state().CurrentDomain, 8);
-    expectNewPage(s.dialogs, false);
+    s.expectNewPage(false);
     s.cont();  // Objective: on to a new page
     ASSERT_EQ(s.state().CurrentPage, 1);
     EXPECT_EQ(s.state().CurrentDomain, 9);
@@ -176,14 +154,6 @@ TEST(Pages, PageChangesNewPagesAndTheirDomains) {
     s.newPage(true);   // 2 question
     EXPECT_EQ(s.state().CurrentPage, 2);
     EXPECT_EQ(s.state().CurrentDomain, 16);  // Picture on a question page
-    const std::optional<PageData> q = s.rows().LoadPage(s.rows().PageRecord(s.state().LesnRegNum, 2));
-    ASSERT_TRUE(q);
-    EXPECT_EQ(q->PageType, 1);
-    EXPECT_EQ(q->Choices, 2);
-    EXPECT_FALSE(q->ShowScore);
-    EXPECT_EQ(q->StimulusText, QStringLiteral("Question"));
-    EXPECT_EQ(q->FontStyle, 0);
-    EXPECT_EQ(Query(s.db(), TableId::Choice, QStringLiteral("PageRegNum"), q->PageRegNum).recordCount(), 4);
 
     struct Case {
         int page, domain, expectedDomain;
@@ -386,12 +356,6 @@ TEST(Pages, ResizingScalesTheControlsButNotTheWords) {
     f.resize(before);
     EXPECT_NEAR(f.sbWurdsBox->width(), box.width(), 1);
 }
-
-}  // namespace
-}  // namespace vellora::testing
-
-namespace vellora::testing {
-namespace {
 
 TEST(Pages, TextFilesAndTheLastOneRemembered) {
     TempDir tmp;

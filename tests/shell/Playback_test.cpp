@@ -9,16 +9,11 @@
 
 #include "LessonSession.h"
 #include "MediaLayer.h"
-#include "Navigation.h"
-#include "NewPageDialog.h"
-#include "PageLayer.h"
-#include "PageRows.h"
 #include "Playback.h"
 #include "SampleLesson.h"
 #include "Table.h"
 #include "TUtil.h"
 #include "SimulatedMedia.h"
-#include "TFrame.h"
 #include "TempDir.h"
 #include "TestFiles.h"
 
@@ -41,14 +36,7 @@ struct PlayedLesson : ::testing::Test {
         s = std::make_unique<LessonSession>(tmp.path(), QString(), nullptr, &player, &recorder);
         s->life().FileNewClick();
         for (int p = 1; p <= pages; ++p) {
-            s->dialogs.expectDialog(QStringLiteral("dlgNewPage"), [](QObject* o) {
-                static_cast<TdlgNewPage*>(o)->rbReading->setChecked(true);
-                return int(QDialog::Accepted);
-            });
-            s->form().BtnNext->click();
-            s->form().Icons(11);
-            QTest::keyClicks(s->app->Frame()->TextBox, QStringLiteral("page %1").arg(p));
-            s->form().navigator().btnContinueClick();
+            s->newReadingPage(QStringLiteral("page %1").arg(p));
             const QString sound = s->app->mediaLayer()->MediaFileName(11, 0);
             writeFile(sound, "sound");
             player.simulateFile(sound, 1000);

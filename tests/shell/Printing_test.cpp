@@ -14,10 +14,7 @@
 #include <QTimer>
 
 #include "LessonSession.h"
-#include "Navigation.h"
-#include "NewPageDialog.h"
 #include "PrintTexts.h"
-#include "TFrame.h"
 #include "TempDir.h"
 #include "ToolStripWidget.h"
 
@@ -89,16 +86,7 @@ void expectPrintDialog(ScriptedDialogs& d, const QString& pdf, QPrinter** seen =
 struct PrintSession : LessonSession {
     explicit PrintSession(const QString& dir, int pages) : LessonSession(dir) {
         life().FileNewClick();
-        for (int p = 1; p <= pages; ++p) {
-            dialogs.expectDialog(QStringLiteral("dlgNewPage"), [](QObject* o) {
-                static_cast<TdlgNewPage*>(o)->rbReading->setChecked(true);
-                return int(QDialog::Accepted);
-            });
-            form().BtnNext->click();
-            form().Icons(11);
-            QTest::keyClicks(app->Frame()->TextBox, QStringLiteral("Words of page %1").arg(p));
-            form().navigator().btnContinueClick();
-        }
+        for (int p = 1; p <= pages; ++p) newReadingPage(QStringLiteral("Words of page %1").arg(p));
         form().Icons(1);
     }
 };
@@ -169,28 +157,6 @@ TEST(Printing, EscStopsALessonPrintAfterThePagesDone) {
     EXPECT_EQ(s.form().pnlStatus->text(), texts::kPrintingStopped.arg(2).arg(4));
     EXPECT_EQ(s.state().CurrentDomain, 1);
     EXPECT_FALSE(s.state().StopRequested);
-}
-
-TEST(CommandLine, PrintPdfAndPlay) {
-    struct Case {
-        QStringList args;
-        QString printPdf, play, lesson;
-        bool error;
-    };
-    const QString v = QStringLiteral("vellora");
-    const Case cases[] = {
-        {{v, "--print-pdf", "out.pdf", "3"}, "out.pdf", "", "3", false},
-        {{v, "--play", "4"}, "", "4", "", false},
-        {{v, "--print-pdf", "out.pdf"}, "out.pdf", "", "", true},
-        {{v, "--print-pdf"}, "", "", "", true},
-        {{v, "--play", "4", "--print-pdf", "out.pdf", "3"}, "out.pdf", "4", "3", true},
-    };
-    for (const Case& c : cases) {
-        const CommandLine cmd = parseCommandLine(c.args);
-        EXPECT_EQ(QStringList({cmd.printPdf, cmd.play, cmd.lesson}), QStringList({c.printPdf, c.play, c.lesson}));
-        EXPECT_EQ(!cmd.error.isEmpty(), c.error) << c.args.join(' ').toStdString();
-    }
-    EXPECT_TRUE(parseCommandLine({v, "--play", "4", "--print-pdf", "o.pdf", "3"}).error.contains("--play"));
 }
 
 struct ProgramRun {

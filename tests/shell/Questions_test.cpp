@@ -7,12 +7,7 @@
 #include <QTest>
 
 #include "LessonSession.h"
-#include "Navigation.h"
-#include "NewPageDialog.h"
-#include "PageLayer.h"
-#include "PageRows.h"
 #include "QuestionLayout.h"
-#include "TFrame.h"
 #include "Table.h"
 #include "TempDir.h"
 #include "ToolStripWidget.h"
@@ -24,17 +19,6 @@ struct QuestionSession : LessonSession {
     explicit QuestionSession(const QString& dir) : LessonSession(dir) {
         life().FileNewClick();
         layer().random().seed(1);
-    }
-    TFrame& frame() { return *app->Frame(); }
-    PageLayer& layer() { return *app->pageLayer(); }
-    PageRows& rows() { return *app->pageRows(); }
-    void newPage(bool question) {
-        dialogs.expectDialog(QStringLiteral("dlgNewPage"), [question](QObject* o) {
-            auto* dlg = static_cast<TdlgNewPage*>(o);
-            (question ? dlg->rbQuestion : dlg->rbReading)->setChecked(true);
-            return int(QDialog::Accepted);
-        });
-        form().BtnNext->click();
     }
     std::vector<qint64> keys() { return rows().ChoiceKeysOfPage(state().PageRegNum); }
     ChoiceData row(qint64 key) { return *rows().LoadChoice(key); }

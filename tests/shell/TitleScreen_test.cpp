@@ -31,6 +31,16 @@ public:
     }
 };
 
+// A new lesson in a data directory of its own, on its title page.
+struct NewLesson : ::testing::Test {
+    TempDir tmp;
+    LessonSession s{tmp.path()};
+    TTitleScreen& t = s.title();
+    NewLesson() { s.life().FileNewClick(); }
+};
+using SpaceNames = NewLesson;
+using TitleScreen = NewLesson;
+
 }  // namespace
 
 TEST(NameMargin, ThreeQuartersOfTheAverageCharacterHalvesToEven) {
@@ -49,13 +59,9 @@ TEST(NameMargin, ThreeQuartersOfTheAverageCharacterHalvesToEven) {
     for (const auto& c : cases) EXPECT_EQ(NameMargin(c.width, c.chars), c.margin) << c.width << "/" << c.chars;
 }
 
-TEST(SpaceNames, SizesTheNamesToTheirTextEdgeToEdge) {
-    TempDir tmp;
-    LessonSession s(tmp.path());
-    s.life().FileNewClick();
+TEST_F(SpaceNames, SizesTheNamesToTheirTextEdgeToEdge) {
     FixedMeasurer m;
     s.app->Util()->setMeasurer(&m);
-    TTitleScreen& t = s.title();
     const int left = t.DBeditFirst->x();
     const int tops[] = {t.DBeditFirst->y(), t.DBeditMiddle->y(), t.DBeditLast->y()};
 
@@ -104,13 +110,9 @@ TEST(SpaceNames, SizesTheNamesToTheirTextEdgeToEdge) {
     s.app->Util()->setMeasurer(nullptr);
 }
 
-TEST(TitleScreen, EnterReLaysTheNamesWithoutMovingFocusOrDomain) {
-    TempDir tmp;
-    LessonSession s(tmp.path());
-    s.life().FileNewClick();
+TEST_F(TitleScreen, EnterReLaysTheNamesWithoutMovingFocusOrDomain) {
     FixedMeasurer m;
     s.app->Util()->setMeasurer(&m);
-    TTitleScreen& t = s.title();
     for (QWidget* field : {static_cast<QWidget*>(t.memTitle), static_cast<QWidget*>(t.DBeditLast),
                            static_cast<QWidget*>(t.DBEditHolder), static_cast<QWidget*>(t.Objective)}) {
         field->setFocus();
@@ -128,11 +130,7 @@ TEST(TitleScreen, EnterReLaysTheNamesWithoutMovingFocusOrDomain) {
     s.app->Util()->setMeasurer(nullptr);
 }
 
-TEST(TitleScreen, FocusingAFieldEntersItsDomain) {
-    TempDir tmp;
-    LessonSession s(tmp.path());
-    s.life().FileNewClick();
-    TTitleScreen& t = s.title();
+TEST_F(TitleScreen, FocusingAFieldEntersItsDomain) {
     EXPECT_EQ(QApplication::focusWidget(), t.memTitle);  // entering domain 2 focuses the title
     struct Case {
         QWidget* field;
@@ -164,11 +162,7 @@ TEST(TitleScreen, FocusingAFieldEntersItsDomain) {
     EXPECT_EQ(t.fieldForDomain(1), nullptr);
 }
 
-TEST(TitleScreen, EscapeAsksToStopAndTypingUStaysText) {
-    TempDir tmp;
-    LessonSession s(tmp.path());
-    s.life().FileNewClick();
-    TTitleScreen& t = s.title();
+TEST_F(TitleScreen, EscapeAsksToStopAndTypingUStaysText) {
     t.DBEditLocation->setFocus();
     QTest::keyClick(t.DBEditLocation, Qt::Key_End);
     QTest::keyClicks(t.DBEditLocation, QStringLiteral("u"));
@@ -191,11 +185,7 @@ TEST(TitleScreen, EscapeAsksToStopAndTypingUStaysText) {
     EXPECT_EQ(s.state().CurrentDomain, 7);
 }
 
-TEST(TitleScreen, RightButtonIsContinueAndLeftClickClosesPopups) {
-    TempDir tmp;
-    LessonSession s(tmp.path());
-    s.life().FileNewClick();
-    TTitleScreen& t = s.title();
+TEST_F(TitleScreen, RightButtonIsContinueAndLeftClickClosesPopups) {
     QSignalSpy cont(&s.form(), &TMainForm::continueRequested);
     QTest::mouseClick(t.memTitle->viewport(), Qt::RightButton, {}, QPoint(10, 10));
     QTest::mouseClick(&t, Qt::RightButton, {}, QPoint(5, 200));
@@ -208,11 +198,7 @@ TEST(TitleScreen, RightButtonIsContinueAndLeftClickClosesPopups) {
     EXPECT_EQ(cont.count(), 2);
 }
 
-TEST(TitleScreen, ResizingScalesEveryControlInProportion) {
-    TempDir tmp;
-    LessonSession s(tmp.path());
-    s.life().FileNewClick();
-    TTitleScreen& t = s.title();
+TEST_F(TitleScreen, ResizingScalesEveryControlInProportion) {
     vellora::testing::saveScreenshot(&s.form(), QStringLiteral("title-screen-defaults.png"));
     // Shown, it fits the client panel.
     EXPECT_EQ(t.size(), s.form().ClientOfMainScreen->size());

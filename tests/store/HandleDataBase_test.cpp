@@ -66,21 +66,6 @@ TEST(HandleDataBase, AliasPresentButDirectoryMissing) {
     EXPECT_TRUE(h.DataBaseOpen());
 }
 
-TEST(HandleDataBase, NoEndsWithCodeNotDone) {
-    TempDir tmp;
-    SilentStatusLine status;
-    ScriptedDialogs d;
-    askedToCreate(d, MsgAnswer::No);
-    HandleDataBase h(tmp.path(), d, status);
-    try {
-        h.OpenDataBase();
-        ADD_FAILURE() << "expected HDDBExeption";
-    } catch (const HDDBExeption& e) {
-        EXPECT_EQ(e.message(), texts::kCodeNotDone);
-    }
-    EXPECT_FALSE(h.DataBaseOpen());
-}
-
 TEST(HandleDataBase, DirectoryThatCannotBeMadeIsTriedABoundedNumberOfTimes) {
     TempDir tmp;
     SilentStatusLine status;
