@@ -62,7 +62,8 @@ void TFrame::ParkTestWurd() { lbTestWurd->move(sbWurdsBox->width() + 1, lbTestWu
 bool TFrame::ParseWurds(qint64 pageRegNum, bool titlePage, const std::function<bool(const QString&)>& ask150) {
     const QFont font = textBoxFont();
     const ParseResult parsed =
-        vellora::ParseWurds(TextBox->toPlainText().split(QLatin1Char('\n')), font, *measurer_, titlePage, ask150);
+        vellora::ParseWurds(TextBox->toPlainText().split(QLatin1Char('\n')), font, *measurer_, titlePage, ask150,
+                            sbWurdsBox->width());
     // Back to the text: the old words stay as they were.
     if (parsed.editTextRequested) return false;
     for (const StagedWurd& s : parsed.wurds)

@@ -54,7 +54,7 @@ StagedWurd MeasureWurd(const QString& text, const QFont& font, const TextMeasure
 }
 
 ParseResult ParseWurds(const QStringList& lines, const QFont& font, const TextMeasurer& measurer,
-                       bool widenNarrow, const std::function<bool(const QString&)>& ask150) {
+                       bool widenNarrow, const std::function<bool(const QString&)>& ask150, int boxWidth) {
     ParseResult result;
     // Lines advance by the height of the last word measured; before the first
     // word, by the font's own line height.
@@ -79,8 +79,15 @@ ParseResult ParseWurds(const QStringList& lines, const QFont& font, const TextMe
             if (!(holdsWurdChar && line[i] == kBlank) && !atEnd) continue;
             // Blanks alone at the line's end make no word.
             if (!holdsWurdChar) break;
-            const StagedWurd& wurd = result.wurds.emplace_back(MeasureWurd(
-                line.mid(start, i - start + 1), font, measurer, layoutX, layoutY, widenNarrow));
+            const QString text = line.mid(start, i - start + 1);
+            const int rowStart = layoutX;
+            StagedWurd staged = MeasureWurd(text, font, measurer, layoutX, layoutY, widenNarrow);
+            if (boxWidth > 0 && rowStart > kWurdMargin && staged.rect.right() >= boxWidth - kWurdsRightMargin) {
+                layoutY += staged.rect.height();
+                layoutX = kWurdMargin;
+                staged = MeasureWurd(text, font, measurer, layoutX, layoutY, widenNarrow);
+            }
+            const StagedWurd& wurd = result.wurds.emplace_back(staged);
             measuredHeight = wurd.rect.height();
             if (result.wurds.size() == kMaxWurds) {
                 result.editTextRequested = ask150 && ask150(wurd.text);

@@ -60,8 +60,12 @@ struct ParseResult {
 // the following word. kEmptyLinesEndingText empty lines end the text. When the
 // 150th word is made, `ask150` gets its staged text (the caller asks
 // MaxWurdsQuestion); true ends with editTextRequested, false ends normally.
+// With a `boxWidth`, a line longer than the box goes on in a row below, as
+// the text box shows it wrapped: a word that would end past
+// boxWidth - kWurdsRightMargin starts the next row (unless it is the row's
+// first word).
 ParseResult ParseWurds(const QStringList& lines, const QFont& font, const TextMeasurer& measurer,
-                       bool widenNarrow, const std::function<bool(const QString&)>& ask150);
+                       bool widenNarrow, const std::function<bool(const QString&)>& ask150, int boxWidth = 0);
 
 // A word as it stands in the words box.
 struct FlowWurd {

@@ -78,6 +78,7 @@ TEST(WurdLayout, ParseSplitsStagesAndPlaces) {
         bool widen;
         int blankWidth;
         const char* expected;
+        int boxWidth = 0;
     };
     const Row rows[] = {
         {{}, false, 7, ""},
@@ -98,13 +99,17 @@ TEST(WurdLayout, ParseSplitsStagesAndPlaces) {
         {withEmptyLines(30), false, 7, "a@3,3,7,20"},
         // A line of blanks neither counts as empty nor breaks the run.
         {withEmptyLines(30, 15), false, 7, "a@3,3,7,20"},
+        // A line longer than the box goes on below; the box's first word
+        // stays even when too wide, and the author's own breaks still count.
+        {lines({"aaa bb cc", "d"}), false, 7, "aaa@3,3,21,20|bb@28,3,14,20|cc@3,23,14,20|d@3,43,7,20", 64},
+        {lines({"aaaaaaaaaa b"}), false, 7, "aaaaaaaaaa@3,3,70,20|b@3,23,7,20", 40},
     };
     for (const Row& row : rows) {
         FakeMeasurer measurer;
         measurer.blankWidth = row.blankWidth;
         int asked = 0;
         const ParseResult result = ParseWurds(row.text, sized(10), measurer, row.widen,
-                                              [&](const QString&) { return ++asked, true; });
+                                              [&](const QString&) { return ++asked, true; }, row.boxWidth);
         EXPECT_EQ(describe(result.wurds), QString::fromUtf8(row.expected)) << row.text.join('/').toStdString();
         EXPECT_EQ(asked, 0);
         EXPECT_FALSE(result.editTextRequested);
