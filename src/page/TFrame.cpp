@@ -146,7 +146,7 @@ TFrame::TFrame(QWidget* parent) : QWidget(parent), FileName(texts::kUntitled), m
 
     TextBox = owned<QPlainTextEdit>("TextBox", kTextBoxRect);
     TextBox->setTabChangesFocus(false);
-    TextBox->setLineWrapMode(QPlainTextEdit::NoWrap);
+    TextBox->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     QPalette aqua = TextBox->palette();
     aqua.setColor(QPalette::Base, QColor(0, 255, 255));
     TextBox->setPalette(aqua);
@@ -346,8 +346,9 @@ bool TFrame::FormKeyDown(QKeyEvent* event) {
 }
 
 bool TFrame::FormKeyPress(QKeyEvent* event) {
-    // Letters a..d choose a shown choice while the page is answered.
-    if (state_ && state_->CurrentDomain == 22 && PageMode == QLatin1String("q") && event->key() >= Qt::Key_A &&
+    // Letters a..d choose a shown choice while the page is answered, or
+    // while a play waits for the learner's answer.
+    if (state_ && (state_->CurrentDomain == 22 || state_->AwaitingAnswer) && PageMode == QLatin1String("q") && event->key() >= Qt::Key_A &&
         event->key() <= Qt::Key_D && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
         const int n = event->key() - Qt::Key_A + 1;
         if (n <= 2 || n <= ChoiceCount) emit questionClicked(Choice[size_t(n)]);

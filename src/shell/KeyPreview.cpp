@@ -76,9 +76,9 @@ bool KeyPreview::route(QKeyEvent* key, QWidget* receiver) {
         form_.ContextHelp();
         return true;
     }
-    if (frameShows) return frame->FormKeyPress(key);
-    if (titleShows) return title->FormKeyPress(key);
-    return false;
+    const bool used = frameShows ? frame->FormKeyPress(key) : titleShows && title->FormKeyPress(key);
+    // A learner playing a lesson types into none of its boxes.
+    return used || (form_.state().Playing && isTextEntry(receiver));
 }
 
 }  // namespace vellora
