@@ -27,6 +27,14 @@ constexpr int64_t kMinWordMs = 60;
 const char* const kModel = "/usr/share/pocketsphinx/model/en-us";
 // The decoder's default language weight, for the page's grammar.
 constexpr float kLanguageWeight = 6.5f;
+// How far the signal may move a boundary the recogniser found.
+constexpr int64_t kSnapMs = 30;
+// A silence longer than this is a pause, not a consonant's closure.
+constexpr int64_t kPauseMs = 80;
+// The closure of a stop consonant after a pause.
+constexpr int64_t kClosureMs = 40;
+// Silence around the sound for a second try at recognising it.
+constexpr int64_t kRetryPadMs = 300;
 
 bool isVowel(QChar c) {
     switch (c.unicode()) {
@@ -57,15 +65,6 @@ QByteArray guessPhones(const QString& w) {
     return phones;
 }
 
-bool startsWithStop(const QString& w) {
-    return !w.isEmpty() && QStringLiteral("pbtdkgcq").contains(w[0]);
-}
-
-bool endsClause(const QString& wurd) {
-    const QString t = wurd.trimmed();
-    return !t.isEmpty() && QStringLiteral(".,;:!?").contains(t.back());
-}
-
 // The recogniser, made once: loading the model is the slow part.
 struct Recogniser {
     ps_decoder_t* ps = nullptr;
@@ -75,7 +74,12 @@ struct Recogniser {
         const QByteArray hmm = model + "/en-us", dict = model + "/cmudict-en-us.dict";
         cmd_ln_t* config = cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", hmm.constData(), "-dict", dict.constData(),
                                        "-remove_silence", "no", "-beam", "1e-80", "-pbeam", "1e-80", "-wbeam", "1e-60",
-                                       "-logfn", "/dev/null", "-samprate", "16000", nullptr);
+                                       "-logfn", "/dev/null", "-samprate", "16000",
+                                       // Digital silence (synthetic speech, edited sound) has no
+                                       // spectrum: without a trace of noise its frames throw the
+                                       // cepstral mean off and the search can lose the page.
+                                       // The noise is seeded, so a page aligns the same every time.
+                                       "-dither", "yes", nullptr);
         if (config) ps = ps_init(config);
     }
 };
@@ -89,26 +93,46 @@ struct Segment {
     QString word;
     int64_t startMs;
     int64_t endMs;
+    double scorePerFrame;  // the recogniser's acoustic score, per 10 ms
+};
+
+// A consonant made by closing the mouth: silent while it is shut.
+bool isStopPhone(const QString& phone) {
+    static const QStringList stops = {QStringLiteral("P"), QStringLiteral("B"), QStringLiteral("T"), QStringLiteral("D"),
+                                      QStringLiteral("K"), QStringLiteral("G"), QStringLiteral("CH"), QStringLiteral("JH")};
+    return stops.contains(phone);
+}
+
+struct Recognised {
+    std::vector<Segment> segments;
+    // Per word: whether it begins, and whether it ends, with a stop.
+    std::vector<bool> startsWithStop, endsWithStop;
 };
 
 // Speech recognition held to the page's words; the segments in order, or
 // nothing when it could not follow them.
-std::optional<std::vector<Segment>> recognise(const std::vector<int16_t>& samples, const QStringList& words,
+std::optional<Recognised> recognise(const std::vector<int16_t>& samples, const QStringList& words,
                                               const std::function<bool(int)>& progress) {
     QMutexLocker locker(&recogniserLock());
     static Recogniser r;
     if (!r.ps) return std::nullopt;
+    Recognised out;
     QByteArray grammar = "#JSGF V1.0;\ngrammar page;\npublic <page> =";
     for (const QString& w : words) {
         const QByteArray word = w.toUtf8();
         // The dictionary answers a copy of the pronunciation, ours to free.
+        QByteArray phones;
         if (char* known = ps_lookup_word(r.ps, word.constData())) {
+            phones = known;
             ckd_free(known);
         } else {
-            const QByteArray phones = guessPhones(w);
+            phones = guessPhones(w);
             if (phones.isEmpty() || ps_add_word(r.ps, word.constData(), phones.constData(), FALSE) < 0)
                 return std::nullopt;
         }
+        const QStringList p = QString::fromLatin1(phones).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        out.startsWithStop.push_back(!p.isEmpty() && isStopPhone(p.front()));
+        out.endsWithStop.push_back(!p.isEmpty() && isStopPhone(p.back()));
         grammar += ' ' + word;
     }
     grammar += " ;\n";
@@ -123,37 +147,41 @@ std::optional<std::vector<Segment>> recognise(const std::vector<int16_t>& sample
     const int set = ps_set_fsg(r.ps, "page", fsg);
     fsg_model_free(fsg);  // the search keeps its own reference
     if (set < 0 || ps_set_search(r.ps, "page") < 0) return std::nullopt;
-    if (ps_start_utt(r.ps) < 0) return std::nullopt;
-    // A second of sound at a time, so that the run shows progress and can stop.
-    const size_t step = kRate;
-    for (size_t at = 0; at < samples.size(); at += step) {
-        if (progress && !progress(int(at * 90 / std::max<size_t>(1, samples.size())))) {
-            ps_end_utt(r.ps);
-            return std::nullopt;
+    // A search that loses the page is tried once more with a moment of
+    // silence on either side of the sound: a word cut off at an edge then has
+    // room to finish.
+    for (const int64_t padMs : {int64_t(0), kRetryPadMs}) {
+        if (progress && !progress(padMs ? 50 : 5)) return std::nullopt;
+        std::vector<int16_t> padded;
+        if (padMs) {
+            padded.assign(size_t(padMs * kRate / 1000), 0);
+            padded.insert(padded.end(), samples.begin(), samples.end());
+            padded.resize(padded.size() + size_t(padMs * kRate / 1000), 0);
         }
-        ps_process_raw(r.ps, samples.data() + at, std::min(step, samples.size() - at), FALSE, FALSE);
+        const std::vector<int16_t>& sound = padMs ? padded : samples;
+        if (ps_start_utt(r.ps) < 0) return std::nullopt;
+        // The whole sound at once: the cepstral mean is then this page's own,
+        // and frames count from its start.
+        ps_process_raw(r.ps, sound.data(), sound.size(), FALSE, TRUE);
+        ps_end_utt(r.ps);
+        std::vector<Segment>& segments = out.segments;
+        segments.clear();
+        for (ps_seg_t* s = ps_seg_iter(r.ps); s; s = ps_seg_next(s)) {
+            int sf = 0, ef = 0;
+            int32 ascr = 0, lscr = 0, lback = 0;
+            ps_seg_frames(s, &sf, &ef);
+            ps_seg_prob(s, &ascr, &lscr, &lback);
+            QString w = QString::fromUtf8(ps_seg_word(s));
+            w = w.section(QLatin1Char('('), 0, 0);  // "on(2)": a second pronunciation
+            segments.push_back({w, int64_t(sf) * kFrameMs - padMs, int64_t(ef + 1) * kFrameMs - padMs,
+                                double(ascr) / std::max(1, ef - sf + 1)});
+        }
+        int matched = 0;
+        for (const Segment& g : segments)
+            if (matched < words.size() && g.word == words[matched]) ++matched;
+        if (matched == words.size()) return out;
     }
-    ps_end_utt(r.ps);
-    std::vector<Segment> segments;
-    for (ps_seg_t* s = ps_seg_iter(r.ps); s; s = ps_seg_next(s)) {
-        int sf = 0, ef = 0;
-        ps_seg_frames(s, &sf, &ef);
-        QString w = QString::fromUtf8(ps_seg_word(s));
-        w = w.section(QLatin1Char('('), 0, 0);  // "on(2)": a second pronunciation
-        segments.push_back({w, int64_t(sf) * kFrameMs, int64_t(ef + 1) * kFrameMs});
-    }
-    // The decoder counts frames on from its earlier utterances: the last
-    // segment ends with this sound, which places them all.
-    if (!segments.empty()) {
-        const int64_t offset = segments.back().endMs - int64_t(samples.size()) * 1000 / kRate;
-        if (offset > kFrameMs)
-            for (Segment& g : segments) g.startMs -= offset, g.endMs -= offset;
-    }
-    int matched = 0;
-    for (const Segment& g : segments)
-        if (matched < words.size() && g.word == words[matched]) ++matched;
-    if (matched != words.size()) return std::nullopt;
-    return segments;
+    return std::nullopt;
 }
 
 // Loudness of each 10 ms of the sound.
@@ -166,6 +194,51 @@ std::vector<double> energyOf(const std::vector<int16_t>& samples) {
         e.push_back(std::sqrt(sum / double(frame)));
     }
     return e;
+}
+
+// Loudness over any 5 ms of the sound, from running sums of its squares.
+class Loudness {
+public:
+    explicit Loudness(const std::vector<int16_t>& samples) : sums_(samples.size() + 1, 0.0) {
+        for (size_t k = 0; k < samples.size(); ++k) sums_[k + 1] = sums_[k] + double(samples[k]) * samples[k];
+    }
+    int64_t lengthMs() const { return int64_t(sums_.size() - 1) / kPerMs; }
+    // Root mean square of the 5 ms from `ms`.
+    double at(int64_t ms) const {
+        const size_t a = size_t(std::clamp<int64_t>(ms, 0, lengthMs()) * kPerMs);
+        const size_t b = std::min(sums_.size() - 1, a + 5 * kPerMs);
+        return b > a ? std::sqrt((sums_[b] - sums_[a]) / double(b - a)) : 0.0;
+    }
+
+private:
+    static constexpr size_t kPerMs = kRate / 1000;
+    std::vector<double> sums_;
+};
+
+struct Stretch {
+    int64_t startMs = -1;
+    int64_t endMs = -1;
+    int64_t length() const { return endMs - startMs; }
+};
+
+// The longest near-silent stretch that reaches into [from, to], followed to
+// its ends: 5 ms windows quieter than `quiet`, in 1 ms steps.
+Stretch quietStretch(const Loudness& loud, double quiet, int64_t from, int64_t to) {
+    Stretch best, run;
+    for (int64_t t = std::max<int64_t>(0, from); t <= to + 1; ++t) {
+        const bool still = t <= to && loud.at(t) < quiet;
+        if (still && run.startMs < 0) run.startMs = t;
+        if (!still && run.startMs >= 0) {
+            run.endMs = t;
+            if (run.length() > best.length()) best = run;
+            run = {};
+        }
+    }
+    if (best.startMs < 0) return best;
+    while (best.startMs > 0 && loud.at(best.startMs - 1) < quiet) --best.startMs;
+    while (best.endMs < loud.lengthMs() && loud.at(best.endMs) < quiet) ++best.endMs;
+    best.endMs += 4;  // the last quiet window runs 5 ms
+    return best;
 }
 
 // Without recognition: speech found from the sound's loudness, and the
@@ -243,27 +316,41 @@ std::optional<Alignment> alignWords(const WaveSound& sound, const QStringList& w
     a.recognised = true;
     std::vector<int64_t> onset(size_t(n), -1), end(size_t(n), -1);
     a.confidence.assign(size_t(n), 0.0);
+    const Loudness loud(samples);
+    // Near silence: a hundredth of the loudest 10 ms, and above a noisy recording's floor.
+    const double quiet = std::max(loudest / 100, 2 * *std::min_element(energy.begin(), energy.end()));
+    std::vector<double> scores;
+    for (const Segment& g : segments->segments)
+        if (g.word != QLatin1String("<sil>")) scores.push_back(g.scorePerFrame);
+    std::nth_element(scores.begin(), scores.begin() + long(scores.size() / 2), scores.end());
+    const double typical = scores.empty() ? -1 : std::min(-1.0, scores[scores.size() / 2]);
     int next = 0;
     const Segment* silence = nullptr;
-    for (const Segment& g : *segments) {
+    for (const Segment& g : segments->segments) {
         if (next >= words.size() || g.word != words[next]) {
             if (g.word == QLatin1String("<sil>")) silence = &g;
             continue;
         }
         const int k = wurdOf[size_t(next)];
+        const bool stop = segments->startsWithStop[size_t(next)];
+        const bool afterStop = next > 0 && segments->endsWithStop[size_t(next) - 1];
+        // The recogniser's boundary, moved to the silence the signal shows
+        // near it (within 30 ms, or within the silence it heard before the
+        // word). A pause: the word starts when the sound comes back, a stop
+        // consonant with its closure (up to 40 ms) before. A short silence is
+        // the word's own stop closure or the catch before a vowel, unless it
+        // is the last word's closing stop, released well before this word.
         int64_t at = g.startMs;
-        // The recogniser hears a stop consonant's closure as silence: before
-        // such a word the silence is the word's own, unless the text pauses
-        // there (then only the closure's last moments are). Any other word
-        // starts where the silence ends.
-        if (silence && silence->endMs == g.startMs && startsWithStop(words[next])) {
-            const bool pause = k > 0 && endsClause(wurds[k - 1]);
-            at = pause ? std::max(silence->startMs, g.startMs - 60) : silence->startMs;
+        const Stretch s = quietStretch(loud, quiet, (silence ? silence->startMs : g.startMs) - kSnapMs, g.startMs + kSnapMs);
+        if (s.startMs >= 0) {
+            if (s.length() > kPauseMs) at = stop ? std::max(s.startMs, s.endMs - kClosureMs) : s.endMs;
+            else if (!(afterStop && s.endMs < g.startMs - kSnapMs)) at = s.startMs;
         }
         onset[size_t(k)] = at;
         end[size_t(k)] = g.endMs;
-        const int64_t length = g.endMs - g.startMs;
-        a.confidence[size_t(k)] = length < 40 ? 0.3 : 0.9;
+        // How well the word's sound fits the recogniser's models, against
+        // the page's typical word: half as good again is worth a listen.
+        a.confidence[size_t(k)] = std::clamp(1.0 - 0.8 * (g.scorePerFrame / typical - 1.0), 0.0, 1.0);
         silence = nullptr;
         ++next;
     }
