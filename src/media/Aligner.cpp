@@ -3,7 +3,6 @@
 #include <pocketsphinx.h>
 #include <sphinxbase/ckd_alloc.h>
 #include <sphinxbase/fsg_model.h>
-#include <sphinxbase/jsgf.h>
 
 #include <QAudioFormat>
 #include <QFileInfo>
@@ -33,8 +32,6 @@ constexpr int64_t kSnapMs = 30;
 constexpr int64_t kPauseMs = 80;
 // The closure of a stop consonant after a pause.
 constexpr int64_t kClosureMs = 40;
-// Silence around the sound for a second try at recognising it.
-constexpr int64_t kRetryPadMs = 300;
 
 bool isVowel(QChar c) {
     switch (c.unicode()) {
@@ -79,7 +76,9 @@ struct Recogniser {
                                        // spectrum: without a trace of noise its frames throw the
                                        // cepstral mean off and the search can lose the page.
                                        // The noise is seeded, so a page aligns the same every time.
-                                       "-dither", "yes", nullptr);
+                                       "-dither", "yes",
+                                       // The page's grammar says where silence may come.
+                                       "-fsgusefiller", "no", nullptr);
         if (config) ps = ps_init(config);
     }
 };
@@ -109,15 +108,35 @@ struct Recognised {
     std::vector<bool> startsWithStop, endsWithStop;
 };
 
+// The page's words in order, with silence allowed where the text pauses
+// (after a word ending in punctuation) or, with `silences` false, nowhere.
+// Silence between every pair of words lets the search wander into it and
+// lose the page; a stop's closure or a breath elsewhere is found in the
+// signal afterwards.
+fsg_model_t* pageGrammar(ps_decoder_t* ps, const char* name, const QStringList& words,
+                         const std::vector<bool>& pauseAfter, bool silences) {
+    const int n = int(words.size());
+    fsg_model_t* fsg = fsg_model_init(name, ps_get_logmath(ps), kLanguageWeight, n + 1);
+    fsg->start_state = 0;
+    fsg->final_state = n;
+    for (int k = 0; k < n; ++k)
+        fsg_model_trans_add(fsg, k, k + 1, 0, fsg_model_word_add(fsg, words[k].toUtf8().constData()));
+    if (silences) {
+        const float silprob = float(cmd_ln_float32_r(ps_get_config(ps), "-silprob"));
+        for (int k = 1; k < n; ++k)
+            if (pauseAfter[size_t(k) - 1]) fsg_model_add_silence(fsg, "<sil>", k, silprob);
+    }
+    return fsg;
+}
+
 // Speech recognition held to the page's words; the segments in order, or
 // nothing when it could not follow them.
 std::optional<Recognised> recognise(const std::vector<int16_t>& samples, const QStringList& words,
-                                              const std::function<bool(int)>& progress) {
+                                    const std::vector<bool>& pauseAfter, const std::function<bool(int)>& progress) {
     QMutexLocker locker(&recogniserLock());
     static Recogniser r;
     if (!r.ps) return std::nullopt;
     Recognised out;
-    QByteArray grammar = "#JSGF V1.0;\ngrammar page;\npublic <page> =";
     for (const QString& w : words) {
         const QByteArray word = w.toUtf8();
         // The dictionary answers a copy of the pronunciation, ours to free.
@@ -133,36 +152,23 @@ std::optional<Recognised> recognise(const std::vector<int16_t>& samples, const Q
         const QStringList p = QString::fromLatin1(phones).split(QLatin1Char(' '), Qt::SkipEmptyParts);
         out.startsWithStop.push_back(!p.isEmpty() && isStopPhone(p.front()));
         out.endsWithStop.push_back(!p.isEmpty() && isStopPhone(p.back()));
-        grammar += ' ' + word;
     }
-    grammar += " ;\n";
-    // The grammar is parsed and freed here: handing the text to the decoder
-    // would leave each page's parsed grammar behind.
-    jsgf_t* jsgf = jsgf_parse_string(grammar.constData(), nullptr);
-    if (!jsgf) return std::nullopt;
-    jsgf_rule_t* rule = jsgf_get_public_rule(jsgf);
-    fsg_model_t* fsg = rule ? jsgf_build_fsg(jsgf, rule, ps_get_logmath(r.ps), kLanguageWeight) : nullptr;
-    jsgf_grammar_free(jsgf);
-    if (!fsg) return std::nullopt;
-    const int set = ps_set_fsg(r.ps, "page", fsg);
-    fsg_model_free(fsg);  // the search keeps its own reference
-    if (set < 0 || ps_set_search(r.ps, "page") < 0) return std::nullopt;
-    // A search that loses the page is tried once more with a moment of
-    // silence on either side of the sound: a word cut off at an edge then has
-    // room to finish.
-    for (const int64_t padMs : {int64_t(0), kRetryPadMs}) {
-        if (progress && !progress(padMs ? 50 : 5)) return std::nullopt;
-        std::vector<int16_t> padded;
-        if (padMs) {
-            padded.assign(size_t(padMs * kRate / 1000), 0);
-            padded.insert(padded.end(), samples.begin(), samples.end());
-            padded.resize(padded.size() + size_t(padMs * kRate / 1000), 0);
-        }
-        const std::vector<int16_t>& sound = padMs ? padded : samples;
-        if (ps_start_utt(r.ps) < 0) return std::nullopt;
+    // Silence where the text pauses; a search that still loses the page is
+    // tried once more with none, the pauses then going to the words beside
+    // them until the signal gives them back.
+    const char* const kSearches[] = {"page", "unbroken"};
+    for (const char* name : kSearches) {
+        fsg_model_t* fsg = pageGrammar(r.ps, name, words, pauseAfter, name == kSearches[0]);
+        const int set = ps_set_fsg(r.ps, name, fsg);
+        fsg_model_free(fsg);  // the search keeps its own reference
+        if (set < 0) return std::nullopt;
+    }
+    for (const char* name : kSearches) {
+        if (progress && !progress(name == kSearches[0] ? 5 : 50)) return std::nullopt;
+        if (ps_set_search(r.ps, name) < 0 || ps_start_utt(r.ps) < 0) return std::nullopt;
         // The whole sound at once: the cepstral mean is then this page's own,
         // and frames count from its start.
-        ps_process_raw(r.ps, sound.data(), sound.size(), FALSE, TRUE);
+        ps_process_raw(r.ps, samples.data(), samples.size(), FALSE, TRUE);
         ps_end_utt(r.ps);
         std::vector<Segment>& segments = out.segments;
         segments.clear();
@@ -173,7 +179,7 @@ std::optional<Recognised> recognise(const std::vector<int16_t>& samples, const Q
             ps_seg_prob(s, &ascr, &lscr, &lback);
             QString w = QString::fromUtf8(ps_seg_word(s));
             w = w.section(QLatin1Char('('), 0, 0);  // "on(2)": a second pronunciation
-            segments.push_back({w, int64_t(sf) * kFrameMs - padMs, int64_t(ef + 1) * kFrameMs - padMs,
+            segments.push_back({w, int64_t(sf) * kFrameMs, int64_t(ef + 1) * kFrameMs,
                                 double(ascr) / std::max(1, ef - sf + 1)});
         }
         int matched = 0;
@@ -302,13 +308,16 @@ std::optional<Alignment> alignWords(const WaveSound& sound, const QStringList& w
 
     QStringList words;  // the recogniser's spelling of each word that has letters
     std::vector<int> wurdOf;
+    std::vector<bool> pauseAfter;
     for (int k = 0; k < n; ++k) {
         const QString w = spoken(wurds[k]);
         if (w.isEmpty()) continue;
         words << w;
         wurdOf.push_back(k);
+        const QString t = wurds[k].trimmed();
+        pauseAfter.push_back(!t.isEmpty() && QStringLiteral(".,;:!?").contains(t.back()));
     }
-    const auto segments = words.isEmpty() ? std::nullopt : recognise(samples, words, progress);
+    const auto segments = words.isEmpty() ? std::nullopt : recognise(samples, words, pauseAfter, progress);
     if (progress && !progress(95)) return fail(texts::kAlignCancelled);
     if (!segments) return estimateFromPauses(energy, loudest / 10, wurds);
 
