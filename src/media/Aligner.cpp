@@ -355,6 +355,13 @@ std::optional<Alignment> alignWords(const WaveSound& sound, const QStringList& w
             if (s.length() > kPauseMs) at = stop ? std::max(s.startMs, s.endMs - kClosureMs) : s.endMs;
             else if (!(afterStop && s.endMs < g.startMs - kSnapMs)) at = s.startMs;
         }
+        // A word holds no pause of its own: one in the first half of what the
+        // recogniser gave it (a search without silence there hands the pause
+        // to a word) comes before the word.
+        if (s.startMs < 0 || s.length() <= kPauseMs) {
+            const Stretch p = quietStretch(loud, quiet, g.startMs + kSnapMs, (g.startMs + g.endMs) / 2);
+            if (p.startMs >= 0 && p.length() > kPauseMs) at = stop ? std::max(p.startMs, p.endMs - kClosureMs) : p.endMs;
+        }
         onset[size_t(k)] = at;
         end[size_t(k)] = g.endMs;
         // How well the word's sound fits the recogniser's models, against
