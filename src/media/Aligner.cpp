@@ -2,7 +2,11 @@
 
 #include <pocketsphinx.h>
 #include <sphinxbase/ckd_alloc.h>
+#include <sphinxbase/cmn.h>
+#include <sphinxbase/feat.h>
+#include <sphinxbase/fe.h>
 #include <sphinxbase/fsg_model.h>
+#include <sphinxbase/genrand.h>
 
 #include <QAudioFormat>
 #include <QFileInfo>
@@ -75,7 +79,8 @@ struct Recogniser {
                                        // Digital silence (synthetic speech, edited sound) has no
                                        // spectrum: without a trace of noise its frames throw the
                                        // cepstral mean off and the search can lose the page.
-                                       // The noise is seeded, so a page aligns the same every time.
+                                       // The noise starts from the same seed for every page, so a
+                                       // page aligns the same every time.
                                        "-dither", "yes",
                                        // The page's grammar says where silence may come.
                                        "-fsgusefiller", "no", nullptr);
@@ -129,10 +134,42 @@ fsg_model_t* pageGrammar(ps_decoder_t* ps, const char* name, const QStringList& 
     return fsg;
 }
 
+// The seed of the faint noise added to the sound before recognition.
+constexpr unsigned long kDitherSeed = 1;
+
+// Hands the decoder the page's own cepstral mean (what it would take from
+// the page decoded in one piece), so that the page can be fed to it a second
+// at a time. False if the sound could not be analysed.
+bool setPageMean(ps_decoder_t* ps, const std::vector<int16_t>& samples) {
+    fe_t* fe = ps_get_fe(ps);
+    const int size = fe_get_output_size(fe);
+    mfcc_t** cep = nullptr;
+    int32 frames = 0;
+    genrand_seed(kDitherSeed);
+    fe_start_utt(fe);
+    const bool done = fe_process_utt(fe, samples.data(), samples.size(), &cep, &frames) >= 0;
+    std::vector<mfcc_t> last(size_t(size), 0);
+    int32 more = 0;
+    fe_end_utt(fe, last.data(), &more);
+    if (!done || frames <= 0) {
+        if (cep) fe_free_2d(cep);
+        return false;
+    }
+    std::vector<mfcc_t> mean(size_t(size), 0);
+    for (int32 f = 0; f < frames; ++f)
+        for (int c = 0; c < size; ++c) mean[size_t(c)] += cep[f][c];
+    for (mfcc_t& m : mean) m /= mfcc_t(frames);
+    fe_free_2d(cep);
+    cmn_live_set(ps_get_feat(ps)->cmn_struct, mean.data());
+    return true;
+}
+
 // Speech recognition held to the page's words; the segments in order, or
-// nothing when it could not follow them.
+// nothing when it could not follow them or `cancelled` was set by a progress
+// answer.
 std::optional<Recognised> recognise(const std::vector<int16_t>& samples, const QStringList& words,
-                                    const std::vector<bool>& pauseAfter, const std::function<bool(int)>& progress) {
+                                    const std::vector<bool>& pauseAfter, const std::function<bool(int)>& progress,
+                                    bool* cancelled) {
     QMutexLocker locker(&recogniserLock());
     static Recogniser r;
     if (!r.ps) return std::nullopt;
@@ -164,11 +201,20 @@ std::optional<Recognised> recognise(const std::vector<int16_t>& samples, const Q
         if (set < 0) return std::nullopt;
     }
     for (const char* name : kSearches) {
-        if (progress && !progress(name == kSearches[0] ? 5 : 50)) return std::nullopt;
-        if (ps_set_search(r.ps, name) < 0 || ps_start_utt(r.ps) < 0) return std::nullopt;
-        // The whole sound at once: the cepstral mean is then this page's own,
-        // and frames count from its start.
-        ps_process_raw(r.ps, samples.data(), samples.size(), FALSE, TRUE);
+        const int from = name == kSearches[0] ? 5 : 50;
+        if (ps_set_search(r.ps, name) < 0 || !setPageMean(r.ps, samples)) return std::nullopt;
+        // A second at a time, so that the run shows progress and can stop;
+        // with the page's own cepstral mean it decodes as the whole would.
+        genrand_seed(kDitherSeed);  // the same noise on every run
+        if (ps_start_utt(r.ps) < 0) return std::nullopt;
+        for (size_t at = 0; at < samples.size(); at += kRate) {
+            if (progress && !progress(from + int(int64_t(at) * 45 / int64_t(samples.size())))) {
+                ps_end_utt(r.ps);
+                *cancelled = true;
+                return std::nullopt;
+            }
+            ps_process_raw(r.ps, samples.data() + at, std::min<size_t>(kRate, samples.size() - at), FALSE, FALSE);
+        }
         ps_end_utt(r.ps);
         std::vector<Segment>& segments = out.segments;
         segments.clear();
@@ -182,6 +228,10 @@ std::optional<Recognised> recognise(const std::vector<int16_t>& samples, const Q
             segments.push_back({w, int64_t(sf) * kFrameMs, int64_t(ef + 1) * kFrameMs,
                                 double(ascr) / std::max(1, ef - sf + 1)});
         }
+        // Frames count on from earlier pages; the grammar starts with a word,
+        // which starts with the sound.
+        const int64_t offset = segments.empty() ? 0 : segments.front().startMs;
+        for (Segment& g : segments) g.startMs -= offset, g.endMs -= offset;
         int matched = 0;
         for (const Segment& g : segments)
             if (matched < words.size() && g.word == words[matched]) ++matched;
@@ -317,8 +367,9 @@ std::optional<Alignment> alignWords(const WaveSound& sound, const QStringList& w
         const QString t = wurds[k].trimmed();
         pauseAfter.push_back(!t.isEmpty() && QStringLiteral(".,;:!?").contains(t.back()));
     }
-    const auto segments = words.isEmpty() ? std::nullopt : recognise(samples, words, pauseAfter, progress);
-    if (progress && !progress(95)) return fail(texts::kAlignCancelled);
+    bool cancelled = false;
+    const auto segments = words.isEmpty() ? std::nullopt : recognise(samples, words, pauseAfter, progress, &cancelled);
+    if (cancelled || (progress && !progress(95))) return fail(texts::kAlignCancelled);
     if (!segments) return estimateFromPauses(energy, loudest / 10, wurds);
 
     Alignment a;
