@@ -409,15 +409,22 @@ std::optional<Alignment> alignWords(const WaveSound& sound, const QStringList& w
         // A word holds no pause of its own: one in the first half of what the
         // recogniser gave it (a search without silence there hands the pause
         // to a word) comes before the word.
+        bool shown = s.startMs >= 0;
         if (s.startMs < 0 || s.length() <= kPauseMs) {
             const Stretch p = quietStretch(loud, quiet, g.startMs + kSnapMs, (g.startMs + g.endMs) / 2);
-            if (p.startMs >= 0 && p.length() > kPauseMs) at = stop ? std::max(p.startMs, p.endMs - kClosureMs) : p.endMs;
+            if (p.startMs >= 0 && p.length() > kPauseMs) {
+                at = stop ? std::max(p.startMs, p.endMs - kClosureMs) : p.endMs;
+                shown = true;
+            }
         }
         onset[size_t(k)] = at;
         end[size_t(k)] = g.endMs;
         // How well the word's sound fits the recogniser's models, against
-        // the page's typical word: half as good again is worth a listen.
-        a.confidence[size_t(k)] = std::clamp(1.0 - 0.8 * (g.scorePerFrame / typical - 1.0), 0.0, 1.0);
+        // the page's typical word: half as good again is worth a listen,
+        // unless the sound shows where the word starts (a silence at the
+        // boundary), which leaves the models less to get wrong.
+        const double fit = std::clamp(1.0 - 0.8 * (g.scorePerFrame / typical - 1.0), 0.0, 1.0);
+        a.confidence[size_t(k)] = shown ? kLowConfidence + (1.0 - kLowConfidence) * fit : fit;
         silence = nullptr;
         ++next;
     }
