@@ -404,6 +404,7 @@ std::optional<Alignment> alignWords(const WaveSound& sound, const QStringList& w
         const Stretch s = quietStretch(loud, quiet, (silence ? silence->startMs : g.startMs) - kSnapMs, g.startMs + kSnapMs);
         if (s.startMs >= 0) {
             if (s.length() > kPauseMs) at = stop ? std::max(s.startMs, s.endMs - kClosureMs) : s.endMs;
+            else if (afterStop && !stop) at = std::max(at, s.endMs);
             else if (!(afterStop && s.endMs < g.startMs - kSnapMs)) at = s.startMs;
         }
         // A word holds no pause of its own: one in the first half of what the
