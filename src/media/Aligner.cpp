@@ -2,8 +2,11 @@
 
 #include <pocketsphinx.h>
 #include <sphinxbase/ckd_alloc.h>
+#include <sphinxbase/cmn.h>
+#include <sphinxbase/feat.h>
+#include <sphinxbase/fe.h>
 #include <sphinxbase/fsg_model.h>
-#include <sphinxbase/jsgf.h>
+#include <sphinxbase/genrand.h>
 
 #include <QAudioFormat>
 #include <QFileInfo>
@@ -27,6 +30,12 @@ constexpr int64_t kMinWordMs = 60;
 const char* const kModel = "/usr/share/pocketsphinx/model/en-us";
 // The decoder's default language weight, for the page's grammar.
 constexpr float kLanguageWeight = 6.5f;
+// How far the signal may move a boundary the recogniser found.
+constexpr int64_t kSnapMs = 30;
+// A silence longer than this is a pause, not a consonant's closure.
+constexpr int64_t kPauseMs = 80;
+// The closure of a stop consonant after a pause.
+constexpr int64_t kClosureMs = 40;
 
 bool isVowel(QChar c) {
     switch (c.unicode()) {
@@ -57,15 +66,6 @@ QByteArray guessPhones(const QString& w) {
     return phones;
 }
 
-bool startsWithStop(const QString& w) {
-    return !w.isEmpty() && QStringLiteral("pbtdkgcq").contains(w[0]);
-}
-
-bool endsClause(const QString& wurd) {
-    const QString t = wurd.trimmed();
-    return !t.isEmpty() && QStringLiteral(".,;:!?").contains(t.back());
-}
-
 // The recogniser, made once: loading the model is the slow part.
 struct Recogniser {
     ps_decoder_t* ps = nullptr;
@@ -75,7 +75,15 @@ struct Recogniser {
         const QByteArray hmm = model + "/en-us", dict = model + "/cmudict-en-us.dict";
         cmd_ln_t* config = cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", hmm.constData(), "-dict", dict.constData(),
                                        "-remove_silence", "no", "-beam", "1e-80", "-pbeam", "1e-80", "-wbeam", "1e-60",
-                                       "-logfn", "/dev/null", "-samprate", "16000", nullptr);
+                                       "-logfn", "/dev/null", "-samprate", "16000",
+                                       // Digital silence (synthetic speech, edited sound) has no
+                                       // spectrum: without a trace of noise its frames throw the
+                                       // cepstral mean off and the search can lose the page.
+                                       // The noise starts from the same seed for every page, so a
+                                       // page aligns the same every time.
+                                       "-dither", "yes",
+                                       // The page's grammar says where silence may come.
+                                       "-fsgusefiller", "no", nullptr);
         if (config) ps = ps_init(config);
     }
 };
@@ -89,71 +97,147 @@ struct Segment {
     QString word;
     int64_t startMs;
     int64_t endMs;
+    double scorePerFrame;  // the recogniser's acoustic score, per 10 ms
 };
 
+// A consonant made by closing the mouth: silent while it is shut.
+bool isStopPhone(const QString& phone) {
+    static const QStringList stops = {QStringLiteral("P"), QStringLiteral("B"), QStringLiteral("T"), QStringLiteral("D"),
+                                      QStringLiteral("K"), QStringLiteral("G"), QStringLiteral("CH"), QStringLiteral("JH")};
+    return stops.contains(phone);
+}
+
+struct Recognised {
+    std::vector<Segment> segments;
+    // Per word: whether it begins, and whether it ends, with a stop.
+    std::vector<bool> startsWithStop, endsWithStop;
+};
+
+// The page's words in order, with silence allowed where the text pauses
+// (after a word ending in punctuation) or, with `silences` false, nowhere.
+// Silence between every pair of words lets the search wander into it and
+// lose the page; a stop's closure or a breath elsewhere is found in the
+// signal afterwards.
+fsg_model_t* pageGrammar(ps_decoder_t* ps, const char* name, const QStringList& words,
+                         const std::vector<bool>& pauseAfter, bool silences) {
+    const int n = int(words.size());
+    fsg_model_t* fsg = fsg_model_init(name, ps_get_logmath(ps), kLanguageWeight, n + 1);
+    fsg->start_state = 0;
+    fsg->final_state = n;
+    for (int k = 0; k < n; ++k)
+        fsg_model_trans_add(fsg, k, k + 1, 0, fsg_model_word_add(fsg, words[k].toUtf8().constData()));
+    if (silences) {
+        const float silprob = float(cmd_ln_float32_r(ps_get_config(ps), "-silprob"));
+        for (int k = 1; k < n; ++k)
+            if (pauseAfter[size_t(k) - 1]) fsg_model_add_silence(fsg, "<sil>", k, silprob);
+    }
+    return fsg;
+}
+
+// The seed of the faint noise added to the sound before recognition.
+constexpr unsigned long kDitherSeed = 1;
+
+// Hands the decoder the page's own cepstral mean (what it would take from
+// the page decoded in one piece), so that the page can be fed to it a second
+// at a time. False if the sound could not be analysed.
+bool setPageMean(ps_decoder_t* ps, const std::vector<int16_t>& samples) {
+    fe_t* fe = ps_get_fe(ps);
+    const int size = fe_get_output_size(fe);
+    mfcc_t** cep = nullptr;
+    int32 frames = 0;
+    genrand_seed(kDitherSeed);
+    fe_start_utt(fe);
+    const bool done = fe_process_utt(fe, samples.data(), samples.size(), &cep, &frames) >= 0;
+    std::vector<mfcc_t> last(size_t(size), 0);
+    int32 more = 0;
+    fe_end_utt(fe, last.data(), &more);
+    if (!done || frames <= 0) {
+        if (cep) fe_free_2d(cep);
+        return false;
+    }
+    std::vector<mfcc_t> mean(size_t(size), 0);
+    for (int32 f = 0; f < frames; ++f)
+        for (int c = 0; c < size; ++c) mean[size_t(c)] += cep[f][c];
+    for (mfcc_t& m : mean) m /= mfcc_t(frames);
+    fe_free_2d(cep);
+    cmn_live_set(ps_get_feat(ps)->cmn_struct, mean.data());
+    return true;
+}
+
 // Speech recognition held to the page's words; the segments in order, or
-// nothing when it could not follow them.
-std::optional<std::vector<Segment>> recognise(const std::vector<int16_t>& samples, const QStringList& words,
-                                              const std::function<bool(int)>& progress) {
+// nothing when it could not follow them or `cancelled` was set by a progress
+// answer.
+std::optional<Recognised> recognise(const std::vector<int16_t>& samples, const QStringList& words,
+                                    const std::vector<bool>& pauseAfter, const std::function<bool(int)>& progress,
+                                    bool* cancelled) {
     QMutexLocker locker(&recogniserLock());
     static Recogniser r;
     if (!r.ps) return std::nullopt;
-    QByteArray grammar = "#JSGF V1.0;\ngrammar page;\npublic <page> =";
+    Recognised out;
     for (const QString& w : words) {
         const QByteArray word = w.toUtf8();
         // The dictionary answers a copy of the pronunciation, ours to free.
+        QByteArray phones;
         if (char* known = ps_lookup_word(r.ps, word.constData())) {
+            phones = known;
             ckd_free(known);
         } else {
-            const QByteArray phones = guessPhones(w);
+            phones = guessPhones(w);
             if (phones.isEmpty() || ps_add_word(r.ps, word.constData(), phones.constData(), FALSE) < 0)
                 return std::nullopt;
         }
-        grammar += ' ' + word;
+        const QStringList p = QString::fromLatin1(phones).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        out.startsWithStop.push_back(!p.isEmpty() && isStopPhone(p.front()));
+        out.endsWithStop.push_back(!p.isEmpty() && isStopPhone(p.back()));
     }
-    grammar += " ;\n";
-    // The grammar is parsed and freed here: handing the text to the decoder
-    // would leave each page's parsed grammar behind.
-    jsgf_t* jsgf = jsgf_parse_string(grammar.constData(), nullptr);
-    if (!jsgf) return std::nullopt;
-    jsgf_rule_t* rule = jsgf_get_public_rule(jsgf);
-    fsg_model_t* fsg = rule ? jsgf_build_fsg(jsgf, rule, ps_get_logmath(r.ps), kLanguageWeight) : nullptr;
-    jsgf_grammar_free(jsgf);
-    if (!fsg) return std::nullopt;
-    const int set = ps_set_fsg(r.ps, "page", fsg);
-    fsg_model_free(fsg);  // the search keeps its own reference
-    if (set < 0 || ps_set_search(r.ps, "page") < 0) return std::nullopt;
-    if (ps_start_utt(r.ps) < 0) return std::nullopt;
-    // A second of sound at a time, so that the run shows progress and can stop.
-    const size_t step = kRate;
-    for (size_t at = 0; at < samples.size(); at += step) {
-        if (progress && !progress(int(at * 90 / std::max<size_t>(1, samples.size())))) {
-            ps_end_utt(r.ps);
-            return std::nullopt;
+    // Silence where the text pauses; a search that still loses the page is
+    // tried once more with none, the pauses then going to the words beside
+    // them until the signal gives them back.
+    const char* const kSearches[] = {"page", "unbroken"};
+    for (const char* name : kSearches) {
+        fsg_model_t* fsg = pageGrammar(r.ps, name, words, pauseAfter, name == kSearches[0]);
+        const int set = ps_set_fsg(r.ps, name, fsg);
+        fsg_model_free(fsg);  // the search keeps its own reference
+        if (set < 0) return std::nullopt;
+    }
+    for (const char* name : kSearches) {
+        const int from = name == kSearches[0] ? 5 : 50;
+        if (ps_set_search(r.ps, name) < 0 || !setPageMean(r.ps, samples)) return std::nullopt;
+        // A second at a time, so that the run shows progress and can stop;
+        // with the page's own cepstral mean it decodes as the whole would.
+        genrand_seed(kDitherSeed);  // the same noise on every run
+        if (ps_start_utt(r.ps) < 0) return std::nullopt;
+        for (size_t at = 0; at < samples.size(); at += kRate) {
+            if (progress && !progress(from + int(int64_t(at) * 45 / int64_t(samples.size())))) {
+                ps_end_utt(r.ps);
+                *cancelled = true;
+                return std::nullopt;
+            }
+            ps_process_raw(r.ps, samples.data() + at, std::min<size_t>(kRate, samples.size() - at), FALSE, FALSE);
         }
-        ps_process_raw(r.ps, samples.data() + at, std::min(step, samples.size() - at), FALSE, FALSE);
+        ps_end_utt(r.ps);
+        std::vector<Segment>& segments = out.segments;
+        segments.clear();
+        for (ps_seg_t* s = ps_seg_iter(r.ps); s; s = ps_seg_next(s)) {
+            int sf = 0, ef = 0;
+            int32 ascr = 0, lscr = 0, lback = 0;
+            ps_seg_frames(s, &sf, &ef);
+            ps_seg_prob(s, &ascr, &lscr, &lback);
+            QString w = QString::fromUtf8(ps_seg_word(s));
+            w = w.section(QLatin1Char('('), 0, 0);  // "on(2)": a second pronunciation
+            segments.push_back({w, int64_t(sf) * kFrameMs, int64_t(ef + 1) * kFrameMs,
+                                double(ascr) / std::max(1, ef - sf + 1)});
+        }
+        // Frames count on from earlier pages; the grammar starts with a word,
+        // which starts with the sound.
+        const int64_t offset = segments.empty() ? 0 : segments.front().startMs;
+        for (Segment& g : segments) g.startMs -= offset, g.endMs -= offset;
+        int matched = 0;
+        for (const Segment& g : segments)
+            if (matched < words.size() && g.word == words[matched]) ++matched;
+        if (matched == words.size()) return out;
     }
-    ps_end_utt(r.ps);
-    std::vector<Segment> segments;
-    for (ps_seg_t* s = ps_seg_iter(r.ps); s; s = ps_seg_next(s)) {
-        int sf = 0, ef = 0;
-        ps_seg_frames(s, &sf, &ef);
-        QString w = QString::fromUtf8(ps_seg_word(s));
-        w = w.section(QLatin1Char('('), 0, 0);  // "on(2)": a second pronunciation
-        segments.push_back({w, int64_t(sf) * kFrameMs, int64_t(ef + 1) * kFrameMs});
-    }
-    // The decoder counts frames on from its earlier utterances: the last
-    // segment ends with this sound, which places them all.
-    if (!segments.empty()) {
-        const int64_t offset = segments.back().endMs - int64_t(samples.size()) * 1000 / kRate;
-        if (offset > kFrameMs)
-            for (Segment& g : segments) g.startMs -= offset, g.endMs -= offset;
-    }
-    int matched = 0;
-    for (const Segment& g : segments)
-        if (matched < words.size() && g.word == words[matched]) ++matched;
-    if (matched != words.size()) return std::nullopt;
-    return segments;
+    return std::nullopt;
 }
 
 // Loudness of each 10 ms of the sound.
@@ -166,6 +250,51 @@ std::vector<double> energyOf(const std::vector<int16_t>& samples) {
         e.push_back(std::sqrt(sum / double(frame)));
     }
     return e;
+}
+
+// Loudness over any 5 ms of the sound, from running sums of its squares.
+class Loudness {
+public:
+    explicit Loudness(const std::vector<int16_t>& samples) : sums_(samples.size() + 1, 0.0) {
+        for (size_t k = 0; k < samples.size(); ++k) sums_[k + 1] = sums_[k] + double(samples[k]) * samples[k];
+    }
+    int64_t lengthMs() const { return int64_t(sums_.size() - 1) / kPerMs; }
+    // Root mean square of the 5 ms from `ms`.
+    double at(int64_t ms) const {
+        const size_t a = size_t(std::clamp<int64_t>(ms, 0, lengthMs()) * kPerMs);
+        const size_t b = std::min(sums_.size() - 1, a + 5 * kPerMs);
+        return b > a ? std::sqrt((sums_[b] - sums_[a]) / double(b - a)) : 0.0;
+    }
+
+private:
+    static constexpr size_t kPerMs = kRate / 1000;
+    std::vector<double> sums_;
+};
+
+struct Stretch {
+    int64_t startMs = -1;
+    int64_t endMs = -1;
+    int64_t length() const { return endMs - startMs; }
+};
+
+// The longest near-silent stretch that reaches into [from, to], followed to
+// its ends: 5 ms windows quieter than `quiet`, in 1 ms steps.
+Stretch quietStretch(const Loudness& loud, double quiet, int64_t from, int64_t to) {
+    Stretch best, run;
+    for (int64_t t = std::max<int64_t>(0, from); t <= to + 1; ++t) {
+        const bool still = t <= to && loud.at(t) < quiet;
+        if (still && run.startMs < 0) run.startMs = t;
+        if (!still && run.startMs >= 0) {
+            run.endMs = t;
+            if (run.length() > best.length()) best = run;
+            run = {};
+        }
+    }
+    if (best.startMs < 0) return best;
+    while (best.startMs > 0 && loud.at(best.startMs - 1) < quiet) --best.startMs;
+    while (best.endMs < loud.lengthMs() && loud.at(best.endMs) < quiet) ++best.endMs;
+    best.endMs += 4;  // the last quiet window runs 5 ms
+    return best;
 }
 
 // Without recognition: speech found from the sound's loudness, and the
@@ -229,41 +358,74 @@ std::optional<Alignment> alignWords(const WaveSound& sound, const QStringList& w
 
     QStringList words;  // the recogniser's spelling of each word that has letters
     std::vector<int> wurdOf;
+    std::vector<bool> pauseAfter;
     for (int k = 0; k < n; ++k) {
         const QString w = spoken(wurds[k]);
         if (w.isEmpty()) continue;
         words << w;
         wurdOf.push_back(k);
+        const QString t = wurds[k].trimmed();
+        pauseAfter.push_back(!t.isEmpty() && QStringLiteral(".,;:!?").contains(t.back()));
     }
-    const auto segments = words.isEmpty() ? std::nullopt : recognise(samples, words, progress);
-    if (progress && !progress(95)) return fail(texts::kAlignCancelled);
+    bool cancelled = false;
+    const auto segments = words.isEmpty() ? std::nullopt : recognise(samples, words, pauseAfter, progress, &cancelled);
+    if (cancelled || (progress && !progress(95))) return fail(texts::kAlignCancelled);
     if (!segments) return estimateFromPauses(energy, loudest / 10, wurds);
 
     Alignment a;
     a.recognised = true;
     std::vector<int64_t> onset(size_t(n), -1), end(size_t(n), -1);
     a.confidence.assign(size_t(n), 0.0);
+    const Loudness loud(samples);
+    // Near silence: a hundredth of the loudest 10 ms, and above a noisy recording's floor.
+    const double quiet = std::max(loudest / 100, 2 * *std::min_element(energy.begin(), energy.end()));
+    std::vector<double> scores;
+    for (const Segment& g : segments->segments)
+        if (g.word != QLatin1String("<sil>")) scores.push_back(g.scorePerFrame);
+    std::nth_element(scores.begin(), scores.begin() + long(scores.size() / 2), scores.end());
+    const double typical = scores.empty() ? -1 : std::min(-1.0, scores[scores.size() / 2]);
     int next = 0;
     const Segment* silence = nullptr;
-    for (const Segment& g : *segments) {
+    for (const Segment& g : segments->segments) {
         if (next >= words.size() || g.word != words[next]) {
             if (g.word == QLatin1String("<sil>")) silence = &g;
             continue;
         }
         const int k = wurdOf[size_t(next)];
+        const bool stop = segments->startsWithStop[size_t(next)];
+        const bool afterStop = next > 0 && segments->endsWithStop[size_t(next) - 1];
+        // The recogniser's boundary, moved to the silence the signal shows
+        // near it (within 30 ms, or within the silence it heard before the
+        // word). A pause: the word starts when the sound comes back, a stop
+        // consonant with its closure (up to 40 ms) before. A short silence is
+        // the word's own stop closure or the catch before a vowel, unless it
+        // is the last word's closing stop, released well before this word.
         int64_t at = g.startMs;
-        // The recogniser hears a stop consonant's closure as silence: before
-        // such a word the silence is the word's own, unless the text pauses
-        // there (then only the closure's last moments are). Any other word
-        // starts where the silence ends.
-        if (silence && silence->endMs == g.startMs && startsWithStop(words[next])) {
-            const bool pause = k > 0 && endsClause(wurds[k - 1]);
-            at = pause ? std::max(silence->startMs, g.startMs - 60) : silence->startMs;
+        const Stretch s = quietStretch(loud, quiet, (silence ? silence->startMs : g.startMs) - kSnapMs, g.startMs + kSnapMs);
+        if (s.startMs >= 0) {
+            if (s.length() > kPauseMs) at = stop ? std::max(s.startMs, s.endMs - kClosureMs) : s.endMs;
+            else if (afterStop && !stop) at = std::max(at, s.endMs);
+            else if (!(afterStop && s.endMs < g.startMs - kSnapMs)) at = s.startMs;
+        }
+        // A word holds no pause of its own: one in the first half of what the
+        // recogniser gave it (a search without silence there hands the pause
+        // to a word) comes before the word.
+        bool shown = s.startMs >= 0;
+        if (s.startMs < 0 || s.length() <= kPauseMs) {
+            const Stretch p = quietStretch(loud, quiet, g.startMs + kSnapMs, (g.startMs + g.endMs) / 2);
+            if (p.startMs >= 0 && p.length() > kPauseMs) {
+                at = stop ? std::max(p.startMs, p.endMs - kClosureMs) : p.endMs;
+                shown = true;
+            }
         }
         onset[size_t(k)] = at;
         end[size_t(k)] = g.endMs;
-        const int64_t length = g.endMs - g.startMs;
-        a.confidence[size_t(k)] = length < 40 ? 0.3 : 0.9;
+        // How well the word's sound fits the recogniser's models, against
+        // the page's typical word: half as good again is worth a listen,
+        // unless the sound shows where the word starts (a silence at the
+        // boundary), which leaves the models less to get wrong.
+        const double fit = std::clamp(1.0 - 0.8 * (g.scorePerFrame / typical - 1.0), 0.0, 1.0);
+        a.confidence[size_t(k)] = shown ? kLowConfidence + (1.0 - kLowConfidence) * fit : fit;
         silence = nullptr;
         ++next;
     }

@@ -20,14 +20,27 @@ TEST(Aligner, FindsSpokenWordsNearTheSynthesisersTimes) {
         const auto spoken = speakText(text, QStringLiteral("en"), 150, &why);
         ASSERT_TRUE(spoken) << why.toStdString();
         const std::vector<int64_t> truth = stopTimesFromEvents(text, words, spoken->words, spoken->sound.lengthMs());
+        // Cancelled while the sound is being decoded: refused, and the next run is unharmed.
+        std::vector<int> shown;
+        EXPECT_FALSE(alignWords(spoken->sound, words, &why, [&](int percent) {
+            shown.push_back(percent);
+            return shown.size() < 3;
+        }));
+        EXPECT_EQ(why, texts::kAlignCancelled);
+        ASSERT_EQ(shown.size(), 3u);
+        EXPECT_GT(shown[2], shown[1]);
+        EXPECT_LT(shown[2], 50);  // part way through the first decoding
         const auto a = alignWords(spoken->sound, words, &why);
         ASSERT_TRUE(a) << why.toStdString();
         EXPECT_TRUE(a->recognised) << p.text;  // also with words the dictionary lacks
         ASSERT_EQ(a->stops.size(), truth.size());
         ASSERT_EQ(a->confidence.size(), size_t(words.size()));
         double sum = 0;
-        for (size_t k = 0; k + 1 < truth.size(); ++k) sum += std::abs(double(a->stops[k] - truth[k]));
-        EXPECT_LT(sum / double(words.size()), 50) << p.text;
+        for (size_t k = 0; k + 1 < truth.size(); ++k) {
+            sum += std::abs(double(a->stops[k] - truth[k]));
+            EXPECT_NEAR(a->stops[k], truth[k], 100) << p.text << ": " << words[int(k)].toStdString();
+        }
+        EXPECT_LT(sum / double(words.size()), 25) << p.text;
         for (size_t k = 1; k < a->stops.size(); ++k) EXPECT_GE(a->stops[k], a->stops[k - 1]);
         EXPECT_LE(a->stops.back(), spoken->sound.lengthMs());
     }
@@ -46,10 +59,13 @@ TEST(Aligner, ASoundWithoutItsWordsIsRefusedWithAReason) {
     EXPECT_EQ(why, texts::kAlignTooShort.arg(1000).arg(40));
     EXPECT_FALSE(alignWords(tone, few, &why, [](int) { return false; }));
     EXPECT_EQ(why, texts::kAlignCancelled);
-    // A sound the recogniser cannot follow still gets times, from its loudness.
-    const auto guessed = alignWords(tone, few, &why);
+    // A sound the recogniser cannot follow (too short for so many words'
+    // sounds, though not for the words) still gets times, from its loudness.
+    const QStringList crowded = QString(QStringLiteral("word ")).repeated(16).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const auto guessed = alignWords(tone, crowded, &why);
     ASSERT_TRUE(guessed);
-    EXPECT_EQ(guessed->stops.size(), 3u);
+    EXPECT_FALSE(guessed->recognised);
+    EXPECT_EQ(guessed->stops.size(), 17u);
     EXPECT_LT(guessed->confidence[0], kLowConfidence);
 }
 
