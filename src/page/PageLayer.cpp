@@ -368,6 +368,14 @@ bool PageLayer::ParseTextIntoWurds(int domain) {
         return dialogs_.message(MsgKind::Warning, texts::MaxWurdsQuestion(staged), MsgButtons::YesNo) ==
                MsgAnswer::Yes;
     };
+    // The text box of a page with words starts empty: a stray Enter or blank
+    // there is no new text, and the words (with their synchronised times)
+    // stay rather than being replaced by nothing.
+    if (frame_.WurdCount > 0 && frame_.TextBox->toPlainText().trimmed().isEmpty()) {
+        frame_.TextBox->clear();
+        frame_.TextBox->document()->setModified(false);
+        return true;
+    }
     try {
         if (!frame_.ParseWurds(st_.PageRegNum, st_.RequestedPage == 0, ask150)) return false;
     } catch (const StoreError& e) {

@@ -309,6 +309,22 @@ TEST_F(MediaPage, AlignFindsTheWordsKeepsFrozenOnesCancelsAndReviewsTheUnsure) {
     EXPECT_EQ(s->state().CurrentDomain, 15);
 }
 
+TEST_F(MediaPage, AStrayKeyInTheEmptyTextBoxKeepsTheWordsAndANewTextReplacesThem) {
+    frame().StopTimes[2] = 700;
+    frame().FreezeWurd(2);
+    // (typed, then Enter): a stray Enter, blanks and Enter, a new text.
+    for (const char* typed : {"", "  ", "a dog"}) {
+        s->form().Icons(11);
+        QTest::keyClicks(frame().TextBox, QString::fromLatin1(typed));
+        QTest::keyClick(frame().TextBox, Qt::Key_Return);
+        s->form().navigator().btnContinueClick();
+        const bool kept = typed[0] != 'a';
+        EXPECT_EQ(frame().WurdCount, kept ? 3 : 2) << typed;
+        EXPECT_EQ(rows().LoadPage(s->state().PageRegNum)->Wurds, kept ? 3 : 2) << typed;
+        if (kept) EXPECT_EQ(storedStop(2), 700) << typed;
+    }
+}
+
 TEST_F(MediaPage, SynchronisingWithoutASoundLeavesEverythingAsItWas) {
     setStops({500, 1200, 2000});
     enterSynchro();
