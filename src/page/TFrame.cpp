@@ -318,7 +318,11 @@ void TFrame::FormResize() {
     if (now == previousSize_ || now.isEmpty() || previousSize_.isEmpty()) return;
     for (QWidget* w : owned_) w->setGeometry(ScaleBounds(w->geometry(), previousSize_, now));
     previousSize_ = now;
-    if (!picture_.isNull() && PicturePanel->isVisible()) ScaleImage();
+    // The picture is placed again for the new size also while the window is
+    // still hidden: a window shown for the first time gets its size just
+    // before it is visible, and the scaling above would otherwise leave the
+    // picture placed twice over.
+    if (!picture_.isNull() && !PicturePanel->isHidden()) ScaleImage();
     SetVideoControlSize();
     for (int n = 1; n <= WurdCount; ++n) DrawAWurd(n, WurdColor::White, 0);
     if (WurdCount < 1)

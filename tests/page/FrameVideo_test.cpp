@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QImage>
 #include <QToolButton>
 #include <QVideoFrame>
@@ -132,6 +133,25 @@ TEST(FrameVideo, OpensBesideTheWordsPlaysUnderTheBarAndAFailureLeavesTheDisplay)
     EXPECT_TRUE(f.VideoPanel->isVisible());
     EXPECT_EQ(f.VideoPanel->geometry(), placed);
     EXPECT_FALSE(f.PicturePanel->isVisible());
+}
+
+// A page opened while the window is still hidden (the first page after the
+// title) gets its picture placed for the size the window shows at, once.
+TEST(FrameVideo, APictureShownBeforeTheWindowIsPlacedForItsShownSize) {
+    testing::PageStore store{false};
+    AppState state;
+    testing::ScriptedDialogs dialogs;
+    TFrame f;
+    f.attach(state, dialogs, *store.rows, store.tmp.file(QStringLiteral("Vellora.ini")));
+    f.setGeometry(0, 0, 880, 507);
+    QImage picture(160, 120, QImage::Format_RGB32);
+    picture.fill(Qt::green);
+    ASSERT_TRUE(picture.save(store.tmp.file(QStringLiteral("P0000001.BMP")), "BMP"));
+    ASSERT_TRUE(f.ShowPicture(store.tmp.file(QStringLiteral("P0000001.BMP"))));
+    f.show();
+    QApplication::processEvents();
+    const int wurdsRight = f.sbWurdsBox->x() + f.sbWurdsBox->width();
+    EXPECT_EQ(f.PicturePanel->geometry(), ScaleImage(picture.size(), f.size(), wurdsRight).panel);
 }
 
 TEST(FrameVideo, ARealVideoUnderASoundNameShowsInThePanelAtItsOwnSize) {
