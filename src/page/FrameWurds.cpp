@@ -40,6 +40,11 @@ TWurd::TWurd(int tag, QWidget* parent) : QLineEdit(parent), Tag(tag) {
     setContentsMargins(0, 0, 0, 0);
 }
 
+void TWurd::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    deselect();
+}
+
 void TWurd::mousePressEvent(QMouseEvent* event) {
     QLineEdit::mousePressEvent(event);
     if (event->button() == Qt::LeftButton) emit clicked(Tag);

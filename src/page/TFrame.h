@@ -54,6 +54,10 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    // No selection on entry: its blue would cover the word's own colour (lit,
+    // frozen), and the focus often comes to word 1 only because another
+    // control was hidden.
+    void focusInEvent(QFocusEvent* event) override;
 };
 
 // The selection outline: a red dotted frame drawn behind the words, one pixel

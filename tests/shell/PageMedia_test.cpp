@@ -309,6 +309,13 @@ TEST_F(MediaPage, AlignFindsTheWordsKeepsFrozenOnesCancelsAndReviewsTheUnsure) {
     EXPECT_EQ(s->state().CurrentDomain, 15);
 }
 
+TEST_F(MediaPage, AWordTakingTheFocusShowsNoSelectionOverItsColour) {
+    s->form().activateWindow();
+    frame().wurd(1)->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(frame().wurd(1)->hasFocus());
+    EXPECT_FALSE(frame().wurd(1)->hasSelectedText());
+}
+
 TEST_F(MediaPage, AStrayKeyInTheEmptyTextBoxKeepsTheWordsAndANewTextReplacesThem) {
     frame().StopTimes[2] = 700;
     frame().FreezeWurd(2);
