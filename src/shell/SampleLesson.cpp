@@ -32,6 +32,8 @@ std::optional<SampleText> ReadSampleText(const QString& path) {
             s.title = value;
         } else if (key == QLatin1String("objective")) {
             s.objective = value;
+        } else if (key == QLatin1String("field")) {
+            s.fields.emplace_back(value.section(QLatin1Char('|'), 0, 0), value.section(QLatin1Char('|'), 1));
         } else if (key == QLatin1String("page")) {
             const int n = int(s.pages.size()) + 1;
             s.pages.push_back({value, {}, QStringLiteral(":/sample/page%1.wav").arg(n),
@@ -92,6 +94,7 @@ bool SampleLesson::Install() {
     if (!st_.LessonOpen) return false;
     title_.memTitle->setPlainText(sample->title);
     title_.Objective->setPlainText(sample->objective);
+    for (const auto& [field, text] : sample->fields) title_.setFieldText(field, text);
     if (!form_.SaveAll()) return false;
     int number = 0;
     for (const SampleText::Page& page : sample->pages)

@@ -34,6 +34,8 @@ struct SampleText {
     };
     QString title;
     QString objective;
+    // Further title-page fields by name ("AuthorFirst", "CopyRHolder", ...).
+    std::vector<std::pair<QString, QString>> fields;
     std::vector<Page> pages;
     QString question;
     std::vector<Choice> choices;

@@ -151,6 +151,8 @@ TEST_F(PlayedLesson, TheSampleLessonIsOfferedInstalledAndPlaysEveryPage) {
     EXPECT_FALSE(offer->isVisible());
     EXPECT_EQ(st().PageCount, 4);
     EXPECT_EQ(st().CurrentPage, 0);
+    for (const auto& [field, text] : text->fields) EXPECT_EQ(s->title().fieldText(field), text) << field.toStdString();
+    EXPECT_EQ(text->fields.size(), 5u);
     PageRows& rows = *s->app->pageRows();
     for (int p = 1; p <= 3; ++p) {
         const qint64 key = rows.PageRecord(st().LesnRegNum, p);
