@@ -107,10 +107,28 @@ bool isStopPhone(const QString& phone) {
     return stops.contains(phone);
 }
 
+// A sound made with the voice flowing freely (vowels, glides, liquids,
+// nasals) or so weakly closed that it runs on like one (the breathy "h",
+// the soft "th" of "the"): two of these side by side change into each other
+// gradually, with no closure, burst or hiss to mark where one word ends.
+bool flowsOn(const QString& phone) {
+    static const QStringList consonants = {QStringLiteral("W"),  QStringLiteral("Y"), QStringLiteral("R"),
+                                           QStringLiteral("L"),  QStringLiteral("M"), QStringLiteral("N"),
+                                           QStringLiteral("NG"), QStringLiteral("HH"), QStringLiteral("DH")};
+    static const QStringList vowels = {QStringLiteral("AA"), QStringLiteral("AE"), QStringLiteral("AH"), QStringLiteral("AO"),
+                                       QStringLiteral("AW"), QStringLiteral("AY"), QStringLiteral("EH"), QStringLiteral("ER"),
+                                       QStringLiteral("EY"), QStringLiteral("IH"), QStringLiteral("IY"), QStringLiteral("OW"),
+                                       QStringLiteral("OY"), QStringLiteral("UH"), QStringLiteral("UW")};
+    return consonants.contains(phone) || vowels.contains(phone);
+}
+
 struct Recognised {
     std::vector<Segment> segments;
     // Per word: whether it begins, and whether it ends, with a stop.
     std::vector<bool> startsWithStop, endsWithStop;
+    // Per word: whether it begins, and whether it ends, with a sound that
+    // flows on into its neighbour's.
+    std::vector<bool> startsFlowing, endsFlowing;
 };
 
 // The page's words in order, with silence allowed where the text pauses
@@ -189,6 +207,9 @@ std::optional<Recognised> recognise(const std::vector<int16_t>& samples, const Q
         const QStringList p = QString::fromLatin1(phones).split(QLatin1Char(' '), Qt::SkipEmptyParts);
         out.startsWithStop.push_back(!p.isEmpty() && isStopPhone(p.front()));
         out.endsWithStop.push_back(!p.isEmpty() && isStopPhone(p.back()));
+        out.startsFlowing.push_back(!p.isEmpty() && flowsOn(p.front()));
+        // A word's closing "th" ("with") keeps its hiss.
+        out.endsFlowing.push_back(!p.isEmpty() && flowsOn(p.back()) && p.back() != QLatin1String("DH"));
     }
     // Silence where the text pauses; a search that still loses the page is
     // tried once more with none, the pauses then going to the words beside
@@ -421,11 +442,15 @@ std::optional<Alignment> alignWords(const WaveSound& sound, const QStringList& w
         onset[size_t(k)] = at;
         end[size_t(k)] = g.endMs;
         // How well the word's sound fits the recogniser's models, against
-        // the page's typical word: half as good again is worth a listen,
-        // unless the sound shows where the word starts (a silence at the
-        // boundary), which leaves the models less to get wrong.
+        // the page's typical word: half as good again is worth a listen.
+        // A word whose start the sound shows (a silence at the boundary)
+        // leaves the models less to get wrong; one that flows on from the
+        // word before with nothing between (vowels, glides, nasals into each
+        // other) leaves them everything, and counts half.
         const double fit = std::clamp(1.0 - 0.8 * (g.scorePerFrame / typical - 1.0), 0.0, 1.0);
-        a.confidence[size_t(k)] = shown ? kLowConfidence + (1.0 - kLowConfidence) * fit : fit;
+        const bool unmarked = !shown && next > 0 && segments->endsFlowing[size_t(next) - 1] &&
+                              segments->startsFlowing[size_t(next)];
+        a.confidence[size_t(k)] = shown ? kLowConfidence + (1.0 - kLowConfidence) * fit : unmarked ? fit / 2 : fit;
         silence = nullptr;
         ++next;
     }
