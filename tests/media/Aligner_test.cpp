@@ -40,7 +40,7 @@ TEST(Aligner, FindsSpokenWordsNearTheSynthesisersTimes) {
         double sum = 0;
         for (size_t k = 0; k + 1 < truth.size(); ++k) {
             sum += std::abs(double(a->stops[k] - truth[k]));
-            EXPECT_NEAR(a->stops[k], truth[k], 100) << p.text << ": " << words[int(k)].toStdString();
+            EXPECT_NEAR(a->stops[k], truth[k], 50) << p.text << ": " << words[int(k)].toStdString();
         }
         EXPECT_LT(sum / double(words.size()), 25) << p.text;
         for (size_t k = 1; k < a->stops.size(); ++k) EXPECT_GE(a->stops[k], a->stops[k - 1]);
