@@ -36,6 +36,9 @@ constexpr int64_t kSnapMs = 30;
 constexpr int64_t kPauseMs = 80;
 // The closure of a stop consonant after a pause.
 constexpr int64_t kClosureMs = 40;
+// The longest release of a stop consonant: its burst and the aspiration
+// after it, before the voice or the next sound starts.
+constexpr int64_t kReleaseMs = 80;
 
 bool isVowel(QChar c) {
     switch (c.unicode()) {
@@ -107,10 +110,34 @@ bool isStopPhone(const QString& phone) {
     return stops.contains(phone);
 }
 
+bool isVowelPhone(const QString& phone) {
+    static const QStringList vowels = {QStringLiteral("AA"), QStringLiteral("AE"), QStringLiteral("AH"), QStringLiteral("AO"),
+                                       QStringLiteral("AW"), QStringLiteral("AY"), QStringLiteral("EH"), QStringLiteral("ER"),
+                                       QStringLiteral("EY"), QStringLiteral("IH"), QStringLiteral("IY"), QStringLiteral("OW"),
+                                       QStringLiteral("OY"), QStringLiteral("UH"), QStringLiteral("UW")};
+    return vowels.contains(phone);
+}
+
+// A sound made with the voice flowing freely (vowels, glides, liquids,
+// nasals) or so weakly closed that it runs on like one (the breathy "h",
+// the soft "th" of "the"): two of these side by side change into each other
+// gradually, with no closure, burst or hiss to mark where one word ends.
+bool flowsOn(const QString& phone) {
+    static const QStringList consonants = {QStringLiteral("W"),  QStringLiteral("Y"), QStringLiteral("R"),
+                                           QStringLiteral("L"),  QStringLiteral("M"), QStringLiteral("N"),
+                                           QStringLiteral("NG"), QStringLiteral("HH"), QStringLiteral("DH")};
+    return consonants.contains(phone) || isVowelPhone(phone);
+}
+
 struct Recognised {
     std::vector<Segment> segments;
     // Per word: whether it begins, and whether it ends, with a stop.
     std::vector<bool> startsWithStop, endsWithStop;
+    // Per word: whether it begins, and whether it ends, with a sound that
+    // flows on into its neighbour's.
+    std::vector<bool> startsFlowing, endsFlowing;
+    // Per word: whether a stop comes before its first vowel.
+    std::vector<bool> closesBeforeVowel;
 };
 
 // The page's words in order, with silence allowed where the text pauses
@@ -189,6 +216,15 @@ std::optional<Recognised> recognise(const std::vector<int16_t>& samples, const Q
         const QStringList p = QString::fromLatin1(phones).split(QLatin1Char(' '), Qt::SkipEmptyParts);
         out.startsWithStop.push_back(!p.isEmpty() && isStopPhone(p.front()));
         out.endsWithStop.push_back(!p.isEmpty() && isStopPhone(p.back()));
+        out.startsFlowing.push_back(!p.isEmpty() && flowsOn(p.front()));
+        bool closes = false;
+        for (const QString& phone : p) {
+            if (isVowelPhone(phone)) break;
+            closes = closes || isStopPhone(phone);
+        }
+        out.closesBeforeVowel.push_back(closes);
+        // A word's closing "th" ("with") keeps its hiss.
+        out.endsFlowing.push_back(!p.isEmpty() && flowsOn(p.back()) && p.back() != QLatin1String("DH"));
     }
     // Silence where the text pauses; a search that still loses the page is
     // tried once more with none, the pauses then going to the words beside
@@ -404,7 +440,17 @@ std::optional<Alignment> alignWords(const WaveSound& sound, const QStringList& w
         const Stretch s = quietStretch(loud, quiet, (silence ? silence->startMs : g.startMs) - kSnapMs, g.startMs + kSnapMs);
         if (s.startMs >= 0) {
             if (s.length() > kPauseMs) at = stop ? std::max(s.startMs, s.endMs - kClosureMs) : s.endMs;
-            else if (afterStop && !stop) at = std::max(at, s.endMs);
+            else if (afterStop && !stop) {
+                // The closure ends with the stop's release, a burst and a
+                // breath of aspiration; a quiet moment after them is where
+                // this word begins.
+                at = std::max(at, s.endMs);
+                // (Unless this word has a closure of its own before its
+                // vowel, as "sky" has, whose quiet that could be.)
+                const Stretch release = quietStretch(loud, quiet, s.endMs + 5, s.endMs + kReleaseMs);
+                if (release.startMs > s.endMs && !segments->closesBeforeVowel[size_t(next)])
+                    at = std::max(at, release.endMs);
+            }
             else if (!(afterStop && s.endMs < g.startMs - kSnapMs)) at = s.startMs;
         }
         // A word holds no pause of its own: one in the first half of what the
@@ -421,11 +467,15 @@ std::optional<Alignment> alignWords(const WaveSound& sound, const QStringList& w
         onset[size_t(k)] = at;
         end[size_t(k)] = g.endMs;
         // How well the word's sound fits the recogniser's models, against
-        // the page's typical word: half as good again is worth a listen,
-        // unless the sound shows where the word starts (a silence at the
-        // boundary), which leaves the models less to get wrong.
+        // the page's typical word: half as good again is worth a listen.
+        // A word whose start the sound shows (a silence at the boundary)
+        // leaves the models less to get wrong; one that flows on from the
+        // word before with nothing between (vowels, glides, nasals into each
+        // other) leaves them everything, and counts half.
         const double fit = std::clamp(1.0 - 0.8 * (g.scorePerFrame / typical - 1.0), 0.0, 1.0);
-        a.confidence[size_t(k)] = shown ? kLowConfidence + (1.0 - kLowConfidence) * fit : fit;
+        const bool unmarked = !shown && next > 0 && segments->endsFlowing[size_t(next) - 1] &&
+                              segments->startsFlowing[size_t(next)];
+        a.confidence[size_t(k)] = shown ? kLowConfidence + (1.0 - kLowConfidence) * fit : unmarked ? fit / 2 : fit;
         silence = nullptr;
         ++next;
     }
