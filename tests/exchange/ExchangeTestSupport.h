@@ -257,23 +257,6 @@ inline BuiltLesson makeLesson(DataDir& data, const LessonPlan& plan = {}) {
     return lesson;
 }
 
-// The rows of one lesson in a database: its row, its pages, their words and choices.
-inline std::map<TableId, Rows> lessonRows(Database& db, qint64 lesson) {
-    auto all = dumpDatabase(db);
-    std::map<TableId, Rows> rows;
-    rows[TableId::Lesn][lesson] = all[TableId::Lesn][lesson];
-    std::set<qint64> pages;
-    for (const auto& [key, row] : all[TableId::Page])
-        if (row[1].toLongLong() == lesson) {
-            rows[TableId::Page][key] = row;
-            pages.insert(key);
-        }
-    for (TableId child : {TableId::Wurd, TableId::Choice})
-        for (const auto& [key, row] : all[child])
-            if (pages.count(row[1].toLongLong())) rows[child][key] = row;
-    return rows;
-}
-
 // Every file below `root` with a digest of its content; the working
 // database's files are left out (tests compare its rows instead).
 inline std::map<QString, QByteArray> treeDigest(const QString& root) {

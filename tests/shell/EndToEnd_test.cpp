@@ -40,19 +40,13 @@ struct LessonContent {
 
 LessonContent contentOf(Database& db, qint64 lesson, const QString& dir) {
     LessonContent c;
-    std::map<TableId, Rows> all;
-    for (TableId id : kAllTables) all[id] = dumpTable(db, id);
-    std::set<qint64> pages;
     const int dirPath = fieldIndex(tableDef(TableId::Lesn), QStringLiteral("DirPath"));
-    Row lesn = all[TableId::Lesn].at(lesson);
-    lesn[0] = lesn[size_t(dirPath)] = QVariant();
-    c.rows[TableId::Lesn].push_back(lesn);
-    for (TableId id : {TableId::Page, TableId::Wurd, TableId::Choice})
-        for (auto [key, row] : all[id]) {
-            const qint64 owner = row[1].toLongLong();
-            if (id == TableId::Page ? owner != lesson : !pages.count(owner)) continue;
-            if (id == TableId::Page) pages.insert(key);
-            row[0] = row[1] = QVariant();
+    for (const auto& [id, rows] : lessonRows(db, lesson))
+        for (auto [key, row] : rows) {
+            // The lesson row keeps its own columns but the directory; the
+            // others lose their owner's key too.
+            row[0] = QVariant();
+            row[id == TableId::Lesn ? size_t(dirPath) : 1] = QVariant();
             c.rows[id].push_back(row);
         }
     // Media names carry the renumbered keys: the kind letter and extension

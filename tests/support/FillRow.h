@@ -3,6 +3,7 @@
 #include <QString>
 #include <QVariant>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "Table.h"
@@ -54,6 +55,23 @@ inline std::map<TableId, Rows> dumpDatabase(Database& db) {
     std::map<TableId, Rows> all;
     for (TableId id : kAllTables) all[id] = dumpTable(db, id);
     return all;
+}
+
+// The rows of one lesson in a database: its row, its pages, their words and choices.
+inline std::map<TableId, Rows> lessonRows(Database& db, qint64 lesson) {
+    auto all = dumpDatabase(db);
+    std::map<TableId, Rows> rows;
+    rows[TableId::Lesn][lesson] = all[TableId::Lesn][lesson];
+    std::set<qint64> pages;
+    for (const auto& [key, row] : all[TableId::Page])
+        if (row[1].toLongLong() == lesson) {
+            rows[TableId::Page][key] = row;
+            pages.insert(key);
+        }
+    for (TableId child : {TableId::Wurd, TableId::Choice})
+        for (const auto& [key, row] : all[child])
+            if (pages.count(row[1].toLongLong())) rows[child][key] = row;
+    return rows;
 }
 
 }  // namespace vellora::testing
