@@ -1,12 +1,15 @@
-// The question page's layout rules and the dealing of choice rows, with exact
-// text metrics and a seeded random source.
-#include "QuestionLayout.h"
-
+// The page's rules that need no window: the question page's layout and the
+// dealing of choice rows (exact text metrics, a seeded random source), where
+// pictures and videos go beside the words, and the timing of words against
+// the page sound.
 #include <gtest/gtest.h>
 
 #include <set>
 
 #include "ChoiceDeal.h"
+#include "PageGeometry.h"
+#include "QuestionLayout.h"
+#include "SyncLogic.h"
 
 namespace vellora {
 namespace {
@@ -111,24 +114,6 @@ TEST(QuestionLayout, EnumeratorWidthIsTheWidestShownLetterAtLeast20) {
     EXPECT_EQ(FormatQuestion(m, in).enumWidth, 20);
 }
 
-TEST(QuestionLayout, EachQuestionDomainShowsItsPanels) {
-    struct Row {
-        int domain;
-        QuestionVisibility v;
-    } rows[] = {
-        {9, {false, false, false, false, false}}, {17, {false, false, false, false, false}},
-        {18, {false, false, true, true, false}},  {19, {false, true, false, true, false}},
-        {20, {false, true, false, true, true}},   {21, {true, false, false, true, false}},
-        {22, {false, false, false, true, false}},
-    };
-    for (const Row& r : rows) {
-        const QuestionVisibility v = VisibilityFor(r.domain);
-        EXPECT_EQ(std::tuple(v.response, v.value, v.options, v.select, v.rowBoxes),
-                  std::tuple(r.v.response, r.v.value, r.v.options, r.v.select, r.v.rowBoxes))
-            << r.domain;
-    }
-}
-
 // Deals `rows` with `seeds` different seeds; answers the distinct deals seen.
 std::set<std::array<qint64, 5>> deals(const std::vector<ChoiceSource>& rows, int count,
                                       int* shown = nullptr) {
@@ -183,6 +168,124 @@ TEST(ChoiceDeal, ShownSlotsHoldTheFirstRowsShuffledWithFixedRowsInPlace) {
     // Rows never saved are only avoided: a page of them is still dealt whole.
     for (const Deal& d : deals({{11, -1}, {12, -1}, {13, -1}, {14, -1}}, 4))
         EXPECT_EQ(std::set<qint64>(d.begin() + 1, d.end()), std::set<qint64>({11, 12, 13, 14}));
+}
+
+TEST(PageGeometry, PicturesFitTheAreaBesideTheWords) {
+    // Area = client - (words box right + 8) wide, client - 8 high.
+    struct Case {
+        QSize picture, client;
+        int wurdsRight;
+        QSize image;
+        bool stretched;
+        QSize panel;
+    } cases[] = {
+        {{400, 200}, {208 + 271, 308}, 271, {200, 100}, true, {206, 106}},  // the wider ratio wins
+        {{100, 80}, {587, 338}, 271, {100, 80}, false, {106, 86}},          // fits: own size
+        {{100, 660}, {587, 338}, 271, {50, 330}, true, {56, 336}},          // taller than the area
+        {{5000, 1}, {587, 338}, 271, {308, 330}, true, {314, 336}},  // degenerate: fills the area
+    };
+    for (const Case& c : cases) {
+        const PicturePlacement p = ScaleImage(c.picture, c.client, c.wurdsRight);
+        EXPECT_EQ(p.image, c.image) << c.picture.width() << "x" << c.picture.height();
+        EXPECT_EQ(p.stretched, c.stretched);
+        EXPECT_EQ(p.panel.size(), c.panel);
+        // The frame is centred in the area and in the client's height.
+        const int area = c.client.width() - (c.wurdsRight + 8);
+        EXPECT_EQ(p.panel.x(), c.wurdsRight + 3 + (area - c.panel.width()) / 2);
+        EXPECT_EQ(p.panel.y(), (c.client.height() - c.panel.height()) / 2);
+    }
+}
+
+TEST(PageGeometry, GradientBandsAndProportionalScaling) {
+    const auto tall = GradientBands(640);
+    ASSERT_EQ(tall.size(), 64u);
+    EXPECT_EQ(tall.front().top, 0);
+    EXPECT_EQ(tall.front().bottom, 10);
+    EXPECT_EQ(tall.front().blue, 255);
+    EXPECT_EQ(tall.back().bottom, 640);
+    EXPECT_EQ(tall.back().blue, 3);
+    const auto small = GradientBands(100);
+    ASSERT_EQ(small.size(), 64u);
+    EXPECT_EQ(small.back().bottom, 64);  // the rows below are left alone
+    EXPECT_TRUE(GradientBands(63).empty());
+
+    EXPECT_EQ(ScaleBounds(QRect(14, 17, 257, 309), {587, 338}, {1174, 676}),
+              QRect(28, 34, 514, 618));
+    // Edges are scaled, not sizes: a control keeps touching its neighbour.
+    EXPECT_EQ(ScaleBounds(QRect(1, 1, 1, 1), {3, 3}, {4, 4}), QRect(1, 1, 2, 2));
+    EXPECT_EQ(PlayerBarRect({587, 338}, 271), QRect(330, 314, 197, 23));
+}
+
+TEST(PageGeometry, VideoPanelsSitBesideTheWordsAtTheVideosSize) {
+    // The device reports the video at (2, 2) in its own size; the space right
+    // of the words is client width - (words box right + 1).
+    struct Case {
+        QRect video;
+        QSize client;
+        int wurdsRight;
+        QRect panel;
+    } cases[] = {
+        // Fitting and too wide at the design size: FrameVideo_test, through the window.
+        {{2, 2, 640, 480}, {587, 338}, 271, {274, 55, 311, 234}},  // shrunk, proportion kept
+        {{2, 2, 640, 480}, {1174, 676}, 542, {545, 105, 627, 471}},
+        {{2, 2, 100, 600}, {587, 338}, 271, {401, 7, 57, 330}},  // too tall: the area's height
+        {{2, 2, -1, -1}, {587, 338}, 271, {274, 4, 311, 330}},   // size unknown: fills the space
+    };
+    for (const Case& c : cases) {
+        const QRect panel = VideoPanelRect(c.video, c.client, c.wurdsRight);
+        EXPECT_EQ(panel, c.panel) << c.video.width() << "x" << c.video.height() << " in "
+                                  << c.client.width();
+        // Always inside the window.
+        EXPECT_GE(panel.top(), 0);
+        EXPECT_LE(panel.bottom(), c.client.height() - 1);
+        EXPECT_LE(panel.right(), c.client.width() - 1);
+    }
+}
+
+// Syllable units, estimated stop times and the Longer/Shorter steps.
+TEST(SyncLogic, SyllableUnitsPerWord) {
+    const struct {
+        const char* wurd;
+        int units;
+    } cases[] = {
+        {"the", 1}, {"cat", 1},      {"sat.", 2},   {"queue", 1},  {"idea", 2},  {"nth", 1},
+        {"", 1},    {"Really?!", 4}, {"YELLOW", 2}, {"rhythm", 1}, {"aeiou", 1}, {"banana", 3},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SyllableCount(QString::fromUtf8(c.wurd)), c.units) << c.wurd;
+}
+
+TEST(SyncLogic, EstimatesShareTheRestOfTheSound) {
+    // The table counts units to the end of the page, leader (2) included.
+    const SyllableTable t =
+        EstimateSyllables({QStringLiteral("the"), QStringLiteral("cat"), QStringLiteral("sat.")});
+    EXPECT_EQ((std::vector<int>{t[0], t[1], t[2], t[3]}), (std::vector<int>{7, 5, 4, 3}));
+    EXPECT_EQ(EstimateSyllables({})[0], 0);
+    // The estimates of the leader and word 1, the last word reaching the end
+    // and a narration past 65.5 s: shell/PageMedia_test.cpp, through the
+    // synchronising window. Never before the previous stop:
+    EXPECT_EQ(EstimateStop(t, 2, 3, 6990, 7000, 6995), 6995);
+    // An empty table or a stretch outside the page gives the previous stop.
+    EXPECT_EQ(EstimateStop(SyllableTable{}, 0, 0, 0, 7000, 0), 0);
+    EXPECT_EQ(EstimateStop(t, 5, 3, 0, 7000, 10), 10);
+}
+
+TEST(SyncLogic, LongerAndShorterStayWithinTheStretch) {
+    const struct {
+        bool longer;
+        qint64 current, step, previous, length, expected;
+    } cases[] = {
+        {false, 2950, 200, 2800, 7000, 2800},  // 150 above the previous stop, step 200
+        {false, 3000, 100, 2800, 7000, 2900},  {true, 3000, 25, 2800, 7000, 3025},
+        {true, 2000, 100, 2800, 7000, 2800},    // below the previous stop: raised to it
+        {false, 9000, 100, 2800, 7000, 6999},   // past the end: lowered to length - 1
+        {true, 70000, 1000, 0, 100000, 71000},  // no 16-bit wrap
+    };
+    for (const auto& c : cases) {
+        const qint64 got = c.longer ? Lengthen(c.current, c.step, c.previous, c.length)
+                                    : Shorten(c.current, c.step, c.previous, c.length);
+        EXPECT_EQ(got, c.expected) << (c.longer ? "longer " : "shorter ") << c.current;
+    }
 }
 
 }  // namespace
