@@ -15,6 +15,7 @@
 
 using namespace vellora;
 using namespace vellora::testing;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -33,17 +34,17 @@ struct Lines {
 // file and a subdirectory with a file in it.
 struct Folder {
     TempDir tmp;
-    QString dir = tmp.file(QStringLiteral("L0000001"));
+    QString dir = tmp.file(u"L0000001"_s);
     Folder() {
-        QDir().mkpath(dir + QStringLiteral("/Sub"));
-        writeFile(dir + QStringLiteral("/A.WAV"), patternBytes(300, 1));
-        writeFile(dir + QStringLiteral("/b.wav"), patternBytes(10, 2));
-        writeFile(dir + QStringLiteral("/VELLO002.DB"), patternBytes(5000, 3));
-        writeFile(dir + QStringLiteral("/README"), "plain");
-        writeFile(dir + QStringLiteral("/.hidden"), "secret");
-        writeFile(dir + QStringLiteral("/Sub/inner.bmp"), patternBytes(70, 4));
+        QDir().mkpath(dir + u"/Sub"_s);
+        writeFile(dir + u"/A.WAV"_s, patternBytes(300, 1));
+        writeFile(dir + u"/b.wav"_s, patternBytes(10, 2));
+        writeFile(dir + u"/VELLO002.DB"_s, patternBytes(5000, 3));
+        writeFile(dir + u"/README"_s, "plain");
+        writeFile(dir + u"/.hidden"_s, "secret");
+        writeFile(dir + u"/Sub/inner.bmp"_s, patternBytes(70, 4));
     }
-    QString zipPath() const { return dir + QStringLiteral("/LESN.ZIP"); }
+    QString zipPath() const { return dir + u"/LESN.ZIP"_s; }
 };
 
 QString messageOf(const std::function<void()>& run) {
@@ -52,7 +53,7 @@ QString messageOf(const std::function<void()>& run) {
     } catch (const EInfoZipException& e) {
         return e.message();
     }
-    return QStringLiteral("<no exception>");
+    return u"<no exception>"_s;
 }
 
 }  // namespace
@@ -103,9 +104,11 @@ TEST(WildcardMatch, MatchesLikeTheFileDialogsWithoutRegardToCase) {
             << c.pattern << " ~ " << c.name;
 }
 
-TEST(TInfoZip, RefusesBadOptionsBeforeWritingAnything) {
+TEST(TInfoZip, RefusesBadOptionsOrTwoFilesOfOneNameBeforeWritingAnything) {
     Folder f;
     writeFile(f.zipPath(), "old archive");
+    QDir().mkpath(f.tmp.file(u"other"_s));
+    writeFile(f.tmp.file(u"other/b.wav"_s), "x");
     const struct {
         std::function<void(TInfoZip&)> set;
         QString message;
@@ -114,19 +117,20 @@ TEST(TInfoZip, RefusesBadOptionsBeforeWritingAnything) {
         {[](TInfoZip& z) { z.Level = -1; }, texts::kLevelOutOfRange},
         {[](TInfoZip& z) { z.Date = true; }, texts::kDateNotSupported},
         {[](TInfoZip& z) { z.Date = true, z.Level = 42; }, texts::kDateNotSupported},
-        {[](TInfoZip& z) { z.Move = true; }, QStringLiteral("Move not supported yet")},
-        {[](TInfoZip& z) { z.LF_CRLF = true; }, QStringLiteral("LF_CRLF not supported yet")},
+        {[](TInfoZip& z) { z.Move = true; }, u"Move not supported yet"_s},
+        {[](TInfoZip& z) { z.LF_CRLF = true; }, u"LF_CRLF not supported yet"_s},
         {[](TInfoZip& z) { z.FileList.clear(); }, texts::kNothingToZip},
-        {[&](TInfoZip& z) { z.FileList = {f.dir + QStringLiteral("/*.none")}; },
-         texts::kNothingToZip},
-        {[&](TInfoZip& z) { z.FileList << f.dir + QStringLiteral("/missing.wav"); },
-         texts::zipFileNotFound(f.dir + QStringLiteral("/missing.wav"))},
+        {[&](TInfoZip& z) { z.FileList = {f.dir + u"/*.none"_s}; }, texts::kNothingToZip},
+        {[&](TInfoZip& z) { z.FileList << f.dir + u"/missing.wav"_s; },
+         texts::zipFileNotFound(f.dir + u"/missing.wav"_s)},
         {[](TInfoZip& z) { z.NameOfZipFile.clear(); }, texts::kNoZipFileName},
+        {[&](TInfoZip& z) { z.FileList << f.tmp.file(u"other/*.wav"_s); },
+         texts::zipDuplicateName(u"b.wav"_s)},
     };
     for (const auto& c : cases) {
         TInfoZip zip;
         zip.NameOfZipFile = f.zipPath();
-        zip.FileList << f.dir + QStringLiteral("/*.*");
+        zip.FileList << f.dir + u"/*.*"_s;
         c.set(zip);
         EXPECT_EQ(messageOf([&] { zip.Execute(); }), c.message);
         EXPECT_EQ(readFile(f.zipPath()), QByteArray("old archive"));
@@ -161,35 +165,10 @@ TEST(TInfoZip, WildcardListChoosesFilesWithoutRegardToCase) {
     }
 }
 
-TEST(TInfoZip, TwoFilesOfOneNameAreRefused) {
-    Folder f;
-    QDir().mkpath(f.tmp.file(QStringLiteral("other")));
-    writeFile(f.tmp.file(QStringLiteral("other/b.wav")), "x");
-    TInfoZip zip;
-    zip.NameOfZipFile = f.tmp.file(QStringLiteral("out.zip"));
-    zip.FileList << f.dir + QStringLiteral("/b.wav") << f.tmp.file(QStringLiteral("other/*.wav"));
-    EXPECT_EQ(messageOf([&] { zip.Execute(); }), texts::zipDuplicateName(QStringLiteral("b.wav")));
-    EXPECT_FALSE(QFileInfo::exists(zip.NameOfZipFile));
-}
-
-TEST(TInfoZip, ReportsTwoLinesPerFile) {
-    Folder f;
-    Lines lines;
-    TInfoZip zip;
-    zip.NoDirEntries = true;
-    zip.NameOfZipFile = f.zipPath();
-    zip.FileList << f.dir + QStringLiteral("/*.wav");
-    zip.OnPrint = lines.handler();
-    zip.Execute();
-    EXPECT_EQ(lines.text, (QStringList{"  adding: A.WAV", "  added: A.WAV (stored)",
-                                       "  adding: b.wav", "  added: b.wav (stored)"}));
-    EXPECT_EQ(lines.lastSender, &zip);
-}
-
-// Options the program itself never sets (it zips a lesson folder flat at
-// level 0), one case each: what the option changes in the archive or the
-// lines. Grow onto no archive, and deflating, go through libzip rather than
-// our stored writer.
+// Two lines per file by default; options the program itself never sets (it
+// zips a lesson folder flat at level 0), one case each: what the option
+// changes in the archive or the lines. Grow onto no archive, and deflating, go through libzip
+// rather than our stored writer.
 TEST(TInfoZip, OptionsTheProgramDoesNotSetStillDoWhatTheySay) {
     const QDateTime newest = QDateTime::fromSecsSinceEpoch(1600000000);
     const struct {
@@ -198,58 +177,83 @@ TEST(TInfoZip, OptionsTheProgramDoesNotSetStillDoWhatTheySay) {
         QStringList entries;
         std::function<void(TInfoZip&, const QStringList& lines)> check;
     } cases[] = {
-        {"level 9 deflates", [](TInfoZip& z, Folder&) { z.Level = 9; }, {"A.WAV", "b.wav"},
-         [](TInfoZip& z, const QStringList&) {
-             for (const EntryInfo& e : entriesOf(z.NameOfZipFile)) EXPECT_EQ(e.method, ZIP_CM_DEFLATE);
-         }},
-        {"quiet", [](TInfoZip& z, Folder&) { z.Quiet = true; }, {"A.WAV", "b.wav"},
-         [](TInfoZip&, const QStringList& lines) { EXPECT_TRUE(lines.isEmpty()); }},
-        {"verbose", [](TInfoZip& z, Folder&) { z.Verbose = true; }, {"A.WAV", "b.wav"},
+        {"as the program zips",
+         [](TInfoZip&, Folder&) {},
+         {"A.WAV", "b.wav"},
          [](TInfoZip&, const QStringList& lines) {
-             EXPECT_EQ(lines.last(), QStringLiteral("  total: 2 entries, 310 bytes"));
+             EXPECT_EQ(lines, (QStringList{"  adding: A.WAV", "  added: A.WAV (stored)",
+                                           "  adding: b.wav", "  added: b.wav (stored)"}));
          }},
-        {"grow", [](TInfoZip& z, Folder& f) {
+        {"level 9 deflates",
+         [](TInfoZip& z, Folder&) { z.Level = 9; },
+         {"A.WAV", "b.wav"},
+         [](TInfoZip& z, const QStringList&) {
+             for (const EntryInfo& e : entriesOf(z.NameOfZipFile))
+                 EXPECT_EQ(e.method, ZIP_CM_DEFLATE);
+         }},
+        {"quiet",
+         [](TInfoZip& z, Folder&) { z.Quiet = true; },
+         {"A.WAV", "b.wav"},
+         [](TInfoZip&, const QStringList& lines) { EXPECT_TRUE(lines.isEmpty()); }},
+        {"verbose",
+         [](TInfoZip& z, Folder&) { z.Verbose = true; },
+         {"A.WAV", "b.wav"},
+         [](TInfoZip&, const QStringList& lines) {
+             EXPECT_EQ(lines.last(), u"  total: 2 entries, 310 bytes"_s);
+         }},
+        {"grow",
+         [](TInfoZip& z, Folder& f) {
              TInfoZip first;
              first.NameOfZipFile = z.NameOfZipFile;
-             first.FileList << f.dir + QStringLiteral("/README");
+             first.FileList << f.dir + u"/README"_s;
              first.Execute();
              z.Grow = true;
-         }, {"A.WAV", "README", "b.wav"}, nullptr},
-        {"recurse", [](TInfoZip& z, Folder& f) {
+         },
+         {"A.WAV", "README", "b.wav"},
+         nullptr},
+        {"recurse",
+         [](TInfoZip& z, Folder& f) {
              z.Recurse = true;
-             z.FileList = {f.dir + QStringLiteral("/s*")};
-         }, {"Sub/", "Sub/inner.bmp"}, nullptr},
-        {"recurse, junk folder names", [](TInfoZip& z, Folder& f) {
+             z.FileList = {f.dir + u"/s*"_s};
+         },
+         {"Sub/", "Sub/inner.bmp"},
+         nullptr},
+        {"recurse, junk folder names",
+         [](TInfoZip& z, Folder& f) {
              z.Recurse = z.JunkDir = true;
-             z.FileList = {f.dir + QStringLiteral("/s*")};
-         }, {"inner.bmp"}, nullptr},
-        {"latest time", [&](TInfoZip& z, Folder& f) {
-             for (const char* name : {"A.WAV", "b.wav"}) {
-                 QFile file(f.dir + QLatin1Char('/') + QLatin1String(name));
-                 ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-                 file.setFileTime(name[0] == 'A' ? newest : newest.addDays(-3), QFileDevice::FileModificationTime);
-             }
+             z.FileList = {f.dir + u"/s*"_s};
+         },
+         {"inner.bmp"},
+         nullptr},
+        {"latest time",
+         [&](TInfoZip& z, Folder& f) {
+             setModified(f.dir + u"/A.WAV"_s, newest);
+             setModified(f.dir + u"/b.wav"_s, newest.addDays(-3));
              z.LatestTime = true;
-         }, {"A.WAV", "b.wav"},
-         [&](TInfoZip& z, const QStringList&) { EXPECT_EQ(QFileInfo(z.NameOfZipFile).lastModified(), newest); }},
+         },
+         {"A.WAV", "b.wav"},
+         [&](TInfoZip& z, const QStringList&) {
+             EXPECT_EQ(QFileInfo(z.NameOfZipFile).lastModified(), newest);
+         }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Folder f;
         Lines lines;
         TInfoZip zip;
-        zip.NameOfZipFile = f.tmp.file(QStringLiteral("out.zip"));
-        zip.FileList << f.dir + QStringLiteral("/*.wav");
+        zip.NameOfZipFile = f.tmp.file(u"out.zip"_s);
+        zip.FileList << f.dir + u"/*.wav"_s;
         c.set(zip, f);
         zip.OnPrint = lines.handler();
         zip.Execute();
         EXPECT_EQ(namesOf(zip.NameOfZipFile), c.entries);
+        EXPECT_EQ(lines.lastSender, lines.text.isEmpty() ? nullptr : &zip);
         if (c.check) c.check(zip, lines.text);
         // Whichever writer made it, every entry reads back.
-        const QString dest = f.tmp.file(QStringLiteral("dest"));
+        const QString dest = f.tmp.file(u"dest"_s);
         unzipInto(zip.NameOfZipFile, dest);
-        if (c.entries.contains(QStringLiteral("A.WAV"))) {
-            EXPECT_EQ(readFile(dest + QStringLiteral("/A.WAV")), patternBytes(300, 1));
+        if (c.entries.contains(u"A.WAV"_s)) {
+            EXPECT_EQ(readFile(dest + u"/A.WAV"_s), patternBytes(300, 1));
         }
     }
 }
@@ -258,14 +262,14 @@ TEST(TInfoZip, AnErrorInTheHandlerStopsTheRunAndLeavesNoArchive) {
     Folder f;
     TInfoZip zip;
     zip.NameOfZipFile = f.zipPath();
-    zip.FileList << f.dir + QStringLiteral("/*.*");
+    zip.FileList << f.dir + u"/*.*"_s;
     int calls = 0;
     zip.OnPrint = [&](QObject*, const QString&) {
         if (++calls == 3) throw std::runtime_error("stop");
     };
     EXPECT_THROW(zip.Execute(), std::runtime_error);
     EXPECT_FALSE(QFileInfo::exists(f.zipPath()));
-    EXPECT_EQ(treeOf(f.dir).filter(QStringLiteral("LESN.ZIP")), QStringList{});
+    EXPECT_EQ(treeOf(f.dir).filter(u"LESN.ZIP"_s), QStringList{});
 }
 
 TEST(TInfoZip, OnlyOneOperationRunsAtATime) {
@@ -275,7 +279,7 @@ TEST(TInfoZip, OnlyOneOperationRunsAtATime) {
     unzip.FileName = f.zipPath();
     unzip.Dest = f.tmp.path();
     zip.NameOfZipFile = f.zipPath();
-    zip.FileList << f.dir + QStringLiteral("/A.WAV");
+    zip.FileList << f.dir + u"/A.WAV"_s;
     QString nested;
     zip.OnPrint = [&](QObject*, const QString&) {
         if (nested.isEmpty()) nested = messageOf([&] { unzip.Execute(); });
@@ -287,7 +291,7 @@ TEST(TInfoZip, OnlyOneOperationRunsAtATime) {
 
 TEST(TInfoZip, AReplacedArchiveKeepsItsModeAndNoTemporaryFileStays) {
     Folder f;
-    const QString archive = f.tmp.file(QStringLiteral("out.zip"));
+    const QString archive = f.tmp.file(u"out.zip"_s);
     auto mode = [&] {
         struct stat st {};
         ::stat(QFile::encodeName(archive).constData(), &st);
@@ -296,45 +300,43 @@ TEST(TInfoZip, AReplacedArchiveKeepsItsModeAndNoTemporaryFileStays) {
     const mode_t oldMask = ::umask(027);
     TInfoZip zip;
     zip.NameOfZipFile = archive;
-    zip.FileList << f.dir + QStringLiteral("/*.wav");
+    zip.FileList << f.dir + u"/*.wav"_s;
     zip.Execute();
     EXPECT_EQ(mode(), 0640u);
     ASSERT_EQ(::chmod(QFile::encodeName(archive).constData(), 0604), 0);
     zip.Execute();
     ::umask(oldMask);
     EXPECT_EQ(mode(), 0604u);
-    EXPECT_EQ(treeOf(f.tmp.path()).filter(QStringLiteral("out.zip")), QStringList{"out.zip"});
+    EXPECT_EQ(treeOf(f.tmp.path()).filter(u"out.zip"_s), QStringList{"out.zip"});
 }
 
 // Files are read when their turn comes: one gone by then stops the run with
 // the old archive kept; one grown is stored as it is read.
 TEST(TInfoZip, FilesChangedAfterTheyWereListed) {
     Folder f;
-    const QString archive = f.tmp.file(QStringLiteral("out.zip"));
+    const QString archive = f.tmp.file(u"out.zip"_s);
     writeFile(archive, "old archive");
     TInfoZip zip;
     zip.NameOfZipFile = archive;
-    zip.FileList << f.dir + QStringLiteral("/*.wav");
+    zip.FileList << f.dir + u"/*.wav"_s;
     zip.OnPrint = [&](QObject*, const QString& line) {
-        if (line == QStringLiteral("  adding: b.wav"))
-            QFile::remove(f.dir + QStringLiteral("/b.wav"));
+        if (line == u"  adding: b.wav"_s) QFile::remove(f.dir + u"/b.wav"_s);
     };
     EXPECT_EQ(messageOf([&] { zip.Execute(); }),
               texts::zipCannotWrite(archive, zipsupport::errorText(ZIP_ER_OPEN, ENOENT)));
     EXPECT_EQ(readFile(archive), QByteArray("old archive"));
-    EXPECT_EQ(treeOf(f.tmp.path()).filter(QStringLiteral("out.zip")), QStringList{"out.zip"});
+    EXPECT_EQ(treeOf(f.tmp.path()).filter(u"out.zip"_s), QStringList{"out.zip"});
 
     const QByteArray grown = patternBytes(300, 1) + patternBytes(2 * zipsupport::kBlockSize + 3, 9);
     Lines lines;
     zip.OnPrint = [&](QObject* sender, const QString& line) {
         lines.handler()(sender, line);
-        if (line == QStringLiteral("  adding: A.WAV"))
-            writeFile(f.dir + QStringLiteral("/A.WAV"), grown);
+        if (line == u"  adding: A.WAV"_s) writeFile(f.dir + u"/A.WAV"_s, grown);
     };
     zip.Verbose = true;
     zip.Execute();
-    EXPECT_EQ(lines.text.last(), QStringLiteral("  total: 1 entries, %1 bytes").arg(grown.size()));
-    const QString dest = f.tmp.file(QStringLiteral("dest"));
+    EXPECT_EQ(lines.text.last(), u"  total: 1 entries, %1 bytes"_s.arg(grown.size()));
+    const QString dest = f.tmp.file(u"dest"_s);
     unzipInto(archive, dest);
-    EXPECT_EQ(readFile(dest + QStringLiteral("/A.WAV")), grown);
+    EXPECT_EQ(readFile(dest + u"/A.WAV"_s), grown);
 }
