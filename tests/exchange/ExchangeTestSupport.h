@@ -314,9 +314,10 @@ struct AnswerOk : Dialogs {
 };
 
 // Exports `lesson` into `dir` (one disk), or onto disks dir/diskN of `room`
-// bytes each. Answers the number of disks.
-inline int exportTo(DataDir& data, const BuiltLesson& lesson, const QString& dir,
-                    qint64 room = -1) {
+// bytes each, which all stay at hand when `keepsDisks`. Answers the number
+// of disks.
+inline int exportTo(DataDir& data, const BuiltLesson& lesson, const QString& dir, qint64 room = -1,
+                    bool keepsDisks = false) {
     QDir().mkpath(dir);
     AnswerOk dialogs;
     SilentStatusLine status;
@@ -325,6 +326,7 @@ inline int exportTo(DataDir& data, const BuiltLesson& lesson, const QString& dir
     host.dirPath = lesson.directory;
     host.exportDirectory = dir;
     TestDrive drive;
+    drive.keepsDisks = keepsDisks;
     if (room > 0) {
         drive.root = dir;
         drive.capacity = room + DiskId::kSize;

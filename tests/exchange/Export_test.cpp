@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <cmath>
 
 #include "ExchangeTestSupport.h"
@@ -74,43 +73,6 @@ TEST_F(ExportTest, WritesTheLessonWithItsMediaToOneDisk) {
     EXPECT_TRUE(x->status.shownText(u"Zipping - \"  added: VELLO002.DB (stored)\""_s));
 }
 
-TEST_F(ExportTest, SpreadsABigLessonOverSeveralDisks) {
-    BuiltLesson big = makeLesson(data, {.mediaSize = 30000, .seed = 3});
-    exportTo(data, big, out.file(u"one"_s));
-    const qint64 size = QFileInfo(piece(out.file(u"one"_s))).size();
-    const qint64 room = 40000;
-    const int disks = int((size + room - 1) / room);
-    ASSERT_GE(disks, 3);
-
-    // Made whole and then cut, and zipped straight onto disks that all stay
-    // at hand: the same package either way. (Each disk's DiskID, piece size
-    // and gauge are the spanner's, checked in DiskProtocol_test.cpp.)
-    for (bool keepsDisks : {false, true}) {
-        SCOPED_TRACE(keepsDisks ? "straight onto the disks" : "cut from the whole archive");
-        const auto before = filesIn(big.directory);
-        auto x = exchangeFor(big);
-        x->drive.root = out.file(keepsDisks ? u"kept"_s : u"set"_s);
-        x->drive.capacity = room + DiskId::kSize;
-        x->drive.keepsDisks = keepsDisks;
-        for (int n = 1; n <= disks; ++n) x->dialogs.expect(MsgKind::Information, prompt(n));
-        x->dialogs.expect(MsgKind::Information, texts::kLesnExported);
-        ASSERT_TRUE(ExportToDisk(x->context).ok());
-        QByteArray joined;
-        for (int n = 1; n <= disks; ++n) {
-            const QString disk = x->drive.diskDirectory(n);
-            EXPECT_EQ(diskIdIn(disk).PackageFileCount, int(big.media.size()) + 9);
-            joined += readFile(piece(disk));
-        }
-        EXPECT_EQ(joined.size(), size);
-        EXPECT_FALSE(QFileInfo::exists(x->drive.diskDirectory(disks + 1)));
-        const QString joinedFile = x->drive.root + u"/joined.zip"_s;
-        writeFile(joinedFile, joined);
-        EXPECT_EQ(QProcess::execute(u"unzip"_s, {u"-tqq"_s, joinedFile}), 0);
-        expectPackageOf(big, joinedFile);
-        EXPECT_EQ(filesIn(big.directory), before);
-    }
-}
-
 TEST_F(ExportTest, SelectorCancelledDoesNothing) {
     auto x = exchangeFor(lesson);
     x->host.exportDirectory.clear();
@@ -120,57 +82,35 @@ TEST_F(ExportTest, SelectorCancelledDoesNothing) {
     EXPECT_TRUE(namesIn(out.path()).isEmpty());
 }
 
-TEST_F(ExportTest, InsufficientSpaceOrNoDiskStopsBeforeAnythingIsWritten) {
+// Without room for the lesson and a margin, or without a lesson directory,
+// nothing is written; other errors are reported and the package files
+// removed. Either way the lesson's files stay as they were.
+TEST_F(ExportTest, FailuresAreReportedAndLeaveTheLessonAsItWas) {
     qint64 lessonBytes = 0;
     for (const auto& [name, bytes] : lesson.media) lessonBytes += bytes.size();
     const qint64 need = std::llround(double(lessonBytes) * 1.1);
-    const struct {
-        const char* what;
-        qint64 free;
-        QString dirPath;
-    } cases[] = {
-        {"free equals the need", need, lesson.directory},
-        {"drive cannot be read", -1, lesson.directory},
-        {"no free bytes", 0, lesson.directory},
-        {"no lesson directory", -2, out.file(u"missing"_s)},
-        {"no directory named at all", -2, QString()},
+    const QString noRoom = texts::kInsufficientDiskSpace;
+    auto freeSpace = [&](qint64 free) {
+        return [=, this](Exchange& x) { x.drive.freeAt[lesson.directory] = free; };
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        const auto before = filesIn(lesson.directory);
-        auto x = exchangeFor(lesson);
-        if (c.free != -2) x->drive.freeAt[lesson.directory] = c.free;
-        x->host.dirPath = c.dirPath;
-        x->dialogs.expect(MsgKind::Information, texts::kInsufficientDiskSpace);
-        const ExchangeOutcome outcome = ExportToDisk(x->context);
-        EXPECT_EQ(outcome.result, ExchangeOutcome::Result::Failed);
-        EXPECT_EQ(outcome.message, texts::kInsufficientDiskSpace);
-        EXPECT_EQ(filesIn(lesson.directory), before);
-        EXPECT_TRUE(namesIn(out.path()).isEmpty());
-        EXPECT_EQ(x->host.suspendedHistory, (std::vector<bool>{true, false}));
-        EXPECT_FALSE(x->host.busy);
-        EXPECT_EQ(x->host.titlePages, 0);
-    }
-    // One byte more than the need is enough.
-    auto x = exchangeFor(lesson);
-    x->drive.freeAt[lesson.directory] = need + 1;
-    x->dialogs.expect(MsgKind::Information, prompt(1))
-        .expect(MsgKind::Information, texts::kLesnExported);
-    EXPECT_TRUE(ExportToDisk(x->context).ok());
-}
-
-TEST_F(ExportTest, ErrorsAreReportedAndThePackageFilesRemoved) {
     const struct {
         const char* what;
         std::function<void(Exchange&)> arrange;
-        QString detail;
+        QString detail;  // what the outcome's message says
         int titlePages;
     } cases[] = {
+        {"free equals the need", freeSpace(need), noRoom, 0},
+        {"drive cannot be read", freeSpace(-1), noRoom, 0},
+        {"no free bytes", freeSpace(0), noRoom, 0},
+        {"no lesson directory", [this](Exchange& x) { x.host.dirPath = out.file(u"missing"_s); },
+         noRoom, 0},
+        {"no directory named at all", [](Exchange& x) { x.host.dirPath.clear(); }, noRoom, 0},
         {"lesson not in the database", [](Exchange& x) { x.host.lesnRegNum = 999; },
          u"SrcLesnRegNum does not exist"_s, 1},
         {"target cannot hold a piece",
          [this](Exchange& x) {
-             QDir().mkpath(piece(out.path()));  // a directory where the piece should go
+             x.host.exportDirectory = out.file(u"blocked"_s);
+             QDir().mkpath(piece(x.host.exportDirectory));  // a directory where the piece goes
              x.dialogs.expect(MsgKind::Information, prompt(1));
          },
          u"Cannot create file"_s, 1},
@@ -179,22 +119,40 @@ TEST_F(ExportTest, ErrorsAreReportedAndThePackageFilesRemoved) {
          [this](Exchange& x) { x.host.dirPath = QDir(data.programDir).filePath(u"db"_s); },
          texts::kLessonDirectoryIsDatabase, 0},
     };
+    const QString db = QDir(data.programDir).filePath(u"db"_s);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        const auto before = filesIn(lesson.directory);
+        const auto dbBefore = filesIn(db);
         auto x = exchangeFor(lesson);
         c.arrange(*x);
-        const auto before = filesIn(x->host.dirPath);
-        x->dialogs.expect(MsgKind::Error, texts::kErrorExporting);
+        const auto outBefore = treeDigest(out.path());
+        if (c.detail == noRoom)
+            x->dialogs.expect(MsgKind::Information, noRoom);
+        else
+            x->dialogs.expect(MsgKind::Error, texts::kErrorExporting);
         const ExchangeOutcome outcome = ExportToDisk(x->context);
         EXPECT_EQ(outcome.result, ExchangeOutcome::Result::Failed);
-        EXPECT_TRUE(outcome.message.startsWith(texts::kErrorExporting + u": "_s) &&
-                    outcome.message.contains(c.detail))
-            << outcome.message.toStdString();
-        EXPECT_EQ(filesIn(x->host.dirPath), before);
+        if (c.detail == noRoom) {
+            EXPECT_EQ(outcome.message, noRoom);
+            EXPECT_EQ(treeDigest(out.path()), outBefore);  // nothing written
+        } else {
+            EXPECT_TRUE(outcome.message.startsWith(texts::kErrorExporting + u": "_s) &&
+                        outcome.message.contains(c.detail))
+                << outcome.message.toStdString();
+        }
+        EXPECT_EQ(filesIn(lesson.directory), before);
+        EXPECT_EQ(filesIn(db), dbBefore);
         EXPECT_EQ(x->host.suspendedHistory, (std::vector<bool>{true, false}));
         EXPECT_FALSE(x->host.busy);
         EXPECT_EQ(x->host.titlePages, c.titlePages);
     }
+    // One byte more than the need is enough.
+    auto x = exchangeFor(lesson);
+    x->drive.freeAt[lesson.directory] = need + 1;
+    x->dialogs.expect(MsgKind::Information, prompt(1))
+        .expect(MsgKind::Information, texts::kLesnExported);
+    EXPECT_TRUE(ExportToDisk(x->context).ok());
 }
 
 TEST_F(ExportTest, ExportingTwiceIntoOneDirectoryStopsAtTheLesnDisk) {

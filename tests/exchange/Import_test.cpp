@@ -51,14 +51,20 @@ TEST_F(ImportTest, RoundTripKeepsEveryFieldAndEveryMediaByte) {
 
 TEST_F(ImportTest, RoundTripOverSeveralDisksIntoTheSameDatabase) {
     BuiltLesson big = makeLesson(source, {.mediaSize = 20000, .seed = 6});
-    const QString disks = out.file(u"disks"_s);
-    const int count = exportTo(source, big, disks, 30000);
-    ASSERT_GE(count, 3);
-    const auto before = treeDigest(disks);
-    // Joined into one archive first, and read where the disks lie when every
-    // disk stays at hand: the same lesson either way.
+    // Cut from the whole archive and joined into one again, or zipped
+    // straight onto disks that all stay at hand and read where they lie: the
+    // same lesson either way.
     for (bool keepsDisks : {false, true}) {
-        SCOPED_TRACE(keepsDisks ? "read in place" : "joined");
+        SCOPED_TRACE(keepsDisks ? "at hand" : "joined");
+        const QString disks = out.file(keepsDisks ? u"kept"_s : u"cut"_s);
+        const int count = exportTo(source, big, disks, 30000, keepsDisks);
+        ASSERT_GE(count, 3);
+        for (int n = 1; n <= count; ++n) {
+            const DiskId id = diskIdIn(QDir(disks).filePath(u"disk%1"_s.arg(n)));
+            EXPECT_EQ(id.PackageFileCount, int(big.media.size()) + 9);
+        }
+        EXPECT_FALSE(QFileInfo::exists(QDir(disks).filePath(u"disk%1"_s.arg(count + 1))));
+        const auto before = treeDigest(disks);
         auto x = importer(source, piece(disks, 1));
         x->drive.keepsDisks = keepsDisks;
         // Disk 1 is looked at twice (the set's identity, then its data); each
@@ -75,10 +81,9 @@ TEST_F(ImportTest, RoundTripOverSeveralDisksIntoTheSameDatabase) {
         expectSameLesson(source, big, source, outcome.lesnRegNum);
         EXPECT_FALSE(QFileInfo::exists(source.scratch()));
         EXPECT_TRUE(x->status.shownText(u"Unzipping \" extracting: VELLO002.DB\""_s));
+        EXPECT_EQ(treeDigest(disks), before);
     }
-    // The original and the disks are untouched.
     EXPECT_EQ(filesIn(big.directory), big.media);
-    EXPECT_EQ(treeDigest(disks), before);
 }
 
 TEST_F(ImportTest, ASingleLesnLsnWithoutDiskIdImportsWithNoPromptsAndNoGauge) {
@@ -104,30 +109,6 @@ TEST_F(ImportTest, DisksOfferedInTheOrderTwoThenOne) {
     ASSERT_TRUE(outcome.ok());
     expectSameLesson(source, lesson, data, outcome.lesnRegNum);
     EXPECT_TRUE(x->status.shownText(u"Copying LESN.LSN File...  Reassembling files  100% done."_s));
-}
-
-TEST_F(ImportTest, AnIncompleteSetIsNeverUnpacked) {
-    const QString disks = out.file(u"two"_s);
-    ASSERT_EQ(exportTo(source, lesson, disks, QFileInfo(package).size() / 2 + 1), 2);
-    const auto before = dumpDatabase(data.db());
-    const auto folders = treeDigest(data.programDir);
-    auto x = importer(data, piece(disks, 1));
-    x->host.lessonOpen = true;
-    x->host.lesnRegNum = 1;
-    x->dialogs.expect(MsgKind::Warning, texts::diskRequest(2) + kCancelSuffix, MsgAnswer::Cancel)
-        .expect(MsgKind::Information, texts::kCouldNotReassemble);
-    const ExchangeOutcome outcome = ImportFromDisk(x->context);
-    EXPECT_EQ(outcome.result, ExchangeOutcome::Result::Failed);
-    EXPECT_EQ(outcome.message,
-              texts::kCouldNotReassemble + u": "_s + oneLine(texts::diskRequest(2)));
-    EXPECT_EQ(dumpDatabase(data.db()), before);
-    EXPECT_EQ(treeDigest(data.programDir), folders);
-    // The open lesson was saved and closed; the register is empty.
-    EXPECT_EQ(x->host.saves, 1);
-    EXPECT_FALSE(x->host.lessonOpen);
-    EXPECT_EQ(x->host.lesnRegNum, 0);
-    EXPECT_FALSE(x->host.savingSuspended);
-    EXPECT_FALSE(x->host.busy);
 }
 
 // Hostile packages ---------------------------------------------------------
@@ -184,6 +165,8 @@ TEST_F(ImportTest, HostilePackagesEndWithAMessageAndChangeNothing) {
     Database::createTables(noLesson, false);
     const QString ruleBreaking = out.file(u"rules"_s);
     makeRuleBreakingTables(ruleBreaking);
+    const QString disks = out.file(u"two"_s);
+    ASSERT_EQ(exportTo(source, lesson, disks, size / 2 + 1), 2);
 
     using Make = std::function<void(const QString& dir)>;  // writes lesn.lsn (and DiskID) there
     auto file = [](const QByteArray& bytes) -> Make {
@@ -197,6 +180,10 @@ TEST_F(ImportTest, HostilePackagesEndWithAMessageAndChangeNothing) {
             writeFile(piece(d), good);
             writeFile(QDir(d).filePath(u"DiskID"_s), id);
         };
+    };
+    auto firstOfTwo = [&](const QString& d) {
+        QFile::copy(piece(disks, 1), piece(d));
+        QFile::copy(QDir(disks).filePath(u"disk1/DiskID"_s), QDir(d).filePath(u"DiskID"_s));
     };
     auto notDatabases = [](const QString& d) {
         std::vector<RawEntry> entries;
@@ -228,6 +215,8 @@ TEST_F(ImportTest, HostilePackagesEndWithAMessageAndChangeNothing) {
          texts::incorrectDisk(1)},
         {"DiskID with a negative size", withDiskId(DiskId{3, 1, -size}.encode()), DiskRefused,
          texts::incorrectDisk(1)},
+        {"the first disk of a set whose second never comes", firstOfTwo, DiskRefused,
+         texts::diskRequest(2)},
         {"DiskID with a huge size", withDiskId(DiskId{3, 1, 0x7fffffff}.encode()), DiskRefused,
          texts::diskRequest(2)},
         {"DiskID smaller than the piece", withDiskId(DiskId{3, 1, size - 1}.encode()), Exactly,
@@ -259,13 +248,18 @@ TEST_F(ImportTest, HostilePackagesEndWithAMessageAndChangeNothing) {
             x->dialogs.expectContaining(MsgKind::Error, error);
         const ExchangeOutcome outcome = ImportFromDisk(x->context);
         EXPECT_EQ(outcome.result, ExchangeOutcome::Result::Failed);
-        EXPECT_TRUE(outcome.message.startsWith(c.ends == DiskRefused ? texts::kCouldNotReassemble
-                                                                     : texts::kErrorImporting))
-            << outcome.message.toStdString();
+        if (c.ends == DiskRefused) {
+            EXPECT_EQ(outcome.message, texts::kCouldNotReassemble + u": "_s + oneLine(c.text));
+        } else {
+            EXPECT_TRUE(outcome.message.startsWith(texts::kErrorImporting))
+                << outcome.message.toStdString();
+        }
         EXPECT_FALSE(outcome.message.contains(QLatin1Char('\r')));
         EXPECT_EQ(dumpDatabase(data.db()), dbBefore);
         EXPECT_EQ(treeDigest(data.programDir), dataBefore);  // the scratch directory is gone too
         EXPECT_EQ(treeDigest(where.path()), packageBefore);
+        // The open lesson was saved and closed; the register is empty.
+        EXPECT_EQ(x->host.saves, 1);
         EXPECT_FALSE(x->host.savingSuspended);
         EXPECT_FALSE(x->host.busy);
         EXPECT_FALSE(x->host.lessonOpen);

@@ -174,30 +174,22 @@ TEST(TInfoZip, OptionsTheProgramDoesNotSetStillDoWhatTheySay) {
     const struct {
         const char* what;
         std::function<void(TInfoZip&, Folder&)> set;
-        QStringList entries;
-        std::function<void(TInfoZip&, const QStringList& lines)> check;
+        std::function<void(TInfoZip&, const QStringList&)> check;
+        QStringList entries = {"A.WAV", "b.wav"};
     } cases[] = {
-        {"as the program zips",
-         [](TInfoZip&, Folder&) {},
-         {"A.WAV", "b.wav"},
+        {"as the program zips", [](TInfoZip&, Folder&) {},
          [](TInfoZip&, const QStringList& lines) {
              EXPECT_EQ(lines, (QStringList{"  adding: A.WAV", "  added: A.WAV (stored)",
                                            "  adding: b.wav", "  added: b.wav (stored)"}));
          }},
-        {"level 9 deflates",
-         [](TInfoZip& z, Folder&) { z.Level = 9; },
-         {"A.WAV", "b.wav"},
+        {"level 9 deflates", [](TInfoZip& z, Folder&) { z.Level = 9; },
          [](TInfoZip& z, const QStringList&) {
              for (const EntryInfo& e : entriesOf(z.NameOfZipFile))
                  EXPECT_EQ(e.method, ZIP_CM_DEFLATE);
          }},
-        {"quiet",
-         [](TInfoZip& z, Folder&) { z.Quiet = true; },
-         {"A.WAV", "b.wav"},
+        {"quiet", [](TInfoZip& z, Folder&) { z.Quiet = true; },
          [](TInfoZip&, const QStringList& lines) { EXPECT_TRUE(lines.isEmpty()); }},
-        {"verbose",
-         [](TInfoZip& z, Folder&) { z.Verbose = true; },
-         {"A.WAV", "b.wav"},
+        {"verbose", [](TInfoZip& z, Folder&) { z.Verbose = true; },
          [](TInfoZip&, const QStringList& lines) {
              EXPECT_EQ(lines.last(), u"  total: 2 entries, 310 bytes"_s);
          }},
@@ -209,29 +201,28 @@ TEST(TInfoZip, OptionsTheProgramDoesNotSetStillDoWhatTheySay) {
              first.Execute();
              z.Grow = true;
          },
-         {"A.WAV", "README", "b.wav"},
-         nullptr},
+         nullptr,
+         {"A.WAV", "README", "b.wav"}},
         {"recurse",
          [](TInfoZip& z, Folder& f) {
              z.Recurse = true;
              z.FileList = {f.dir + u"/s*"_s};
          },
-         {"Sub/", "Sub/inner.bmp"},
-         nullptr},
+         nullptr,
+         {"Sub/", "Sub/inner.bmp"}},
         {"recurse, junk folder names",
          [](TInfoZip& z, Folder& f) {
              z.Recurse = z.JunkDir = true;
              z.FileList = {f.dir + u"/s*"_s};
          },
-         {"inner.bmp"},
-         nullptr},
+         nullptr,
+         {"inner.bmp"}},
         {"latest time",
          [&](TInfoZip& z, Folder& f) {
              setModified(f.dir + u"/A.WAV"_s, newest);
              setModified(f.dir + u"/b.wav"_s, newest.addDays(-3));
              z.LatestTime = true;
          },
-         {"A.WAV", "b.wav"},
          [&](TInfoZip& z, const QStringList&) {
              EXPECT_EQ(QFileInfo(z.NameOfZipFile).lastModified(), newest);
          }},
