@@ -328,22 +328,6 @@ TEST(SpanZip, AFileThatChangesWhileItIsZippedStopsTheExport) {
 
 // Joining ----------------------------------------------------------------
 
-TEST(ReassembleFile, RefusesADiskOfAnotherExportInTheMiddleOfASet) {
-    DiskSet a(70000, 11);
-    a.span(40000, 2, 1);
-    DiskSet b(70000, 12);
-    b.span(40000, 2, 2);
-    ASSERT_NE(diskIdIn(a.disk(1)).PackageID, diskIdIn(b.disk(1)).PackageID);
-    Joining j;
-    j.drive.inserted = {a.piece(1), a.piece(1), a.piece(1), b.piece(2), a.piece(2)};
-    j.asksFor(2).asksFor(2);
-    const QString target = a.tmp.file(u"joined.zip"_s);
-    const DiskSpanner::Joined joined = j.spanner.Reassemble(a.piece(1), target, true);
-    EXPECT_TRUE(joined.complete);
-    EXPECT_EQ(joined.archive, target);
-    EXPECT_EQ(readFile(target), a.data);
-}
-
 TEST(ReassembleFile, ASingleFileWithoutDiskIdNeedsNoDisksAndCanBeReadInPlace) {
     TempDir tmp;
     const QByteArray data = patternBytes(12345, 13);
@@ -382,78 +366,83 @@ TEST(ReassembleFile, ReadsTheOnlyDiskOfASetInPlaceAndFindsItsDiskIdInAnyCase) {
     }
 }
 
-TEST(ReassembleFile, ChecksDisksThatStayAtHandAndListsThemInsteadOfCopying) {
+// Disks offered in and out of order, one of another export among them, all
+// at hand or each copied off in turn; a request given up leaves the set
+// incomplete and nothing joined.
+TEST(ReassembleFile, AsksForEachDiskUntilTheSetIsCompleteOrGivenUp) {
     DiskSet set(70000, 17);
     set.span(30000, 3, 7);
     DiskSet other(70000, 18);
     other.span(30000, 3, 8);
-    const QString target = set.tmp.file(u"j.zip"_s);
-    {
-        Joining j;  // offered 2, 1, then another export's disk 3, then the right one
-        j.drive.keepsDisks = true;
-        j.drive.inserted = {set.piece(2), set.piece(2),   set.piece(1), set.piece(1),
-                            set.piece(2), other.piece(3), set.piece(3)};
-        j.asksFor(1).asksFor(2).asksFor(3);
-        const DiskSpanner::Joined joined = j.spanner.Reassemble(set.piece(2), target, true);
-        EXPECT_TRUE(joined.complete);
-        EXPECT_EQ(joined.pieces, (QStringList{set.piece(1), set.piece(2), set.piece(3)}));
-        EXPECT_EQ(joined.archive, set.piece(1));
-        EXPECT_FALSE(QFileInfo::exists(target));
-        ASSERT_GE(j.status.gauge.size(), 2u);
-        EXPECT_EQ(j.status.gauge[j.status.gauge.size() - 2].percent, 100);
-        EXPECT_TRUE(
-            j.status.shownText(u"Copying LESN.LSN File...  Reassembling files  100% done."_s))
-            << j.status.texts.back().toStdString();
-    }
-    {
-        Joining j;  // the last disk never comes: incomplete, nothing joined
-        j.drive.keepsDisks = true;
-        j.drive.inserted = {set.piece(1), set.piece(1), set.piece(2)};
-        j.asksFor(3, MsgAnswer::Cancel);
-        const DiskSpanner::Joined joined = j.spanner.Reassemble(set.piece(1), target, true);
-        EXPECT_TRUE(joined.copied);
-        EXPECT_FALSE(joined.complete);
-        EXPECT_FALSE(QFileInfo::exists(target));
-    }
-    {
-        Joining j;  // a piece longer than its DiskID allows
-        j.drive.keepsDisks = true;
-        writeFile(set.piece(3), patternBytes(10001, 1));
-        j.drive.inserted = {set.piece(1), set.piece(1), set.piece(2), set.piece(3)};
-        EXPECT_THROW(j.spanner.Reassemble(set.piece(1), target, true), EPackageError);
-    }
-    Joining j;  // asked to join, it joins even so
-    j.drive.keepsDisks = true;
-    j.drive.inserted = {other.piece(1), other.piece(1), other.piece(2), other.piece(3)};
-    ASSERT_TRUE(j.spanner.ReassembleFile(other.piece(1), target));
-    EXPECT_EQ(readFile(target), other.data);
-}
-
-TEST(ReassembleFile, CancelledBeforeOrAfterSomePieces) {
-    DiskSet set(70000, 15);
-    set.span(40000, 2, 4);
-    {
-        Joining j;  // disk 2 alone: refused as disk 1, then cancelled
-        j.drive.inserted = {set.piece(2)};
-        j.asksFor(1, MsgAnswer::Cancel);
-        const QString target = set.tmp.file(u"a.zip"_s);
-        EXPECT_FALSE(j.spanner.Reassemble(set.piece(2), target, true).copied);
-        EXPECT_FALSE(QFileInfo::exists(target));
-    }
-    {
-        Joining j;  // disk 1 read, disk 2 never comes
-        j.drive.inserted = {set.piece(1)};
-        j.asksFor(2, MsgAnswer::Cancel);
+    ASSERT_NE(diskIdIn(set.disk(1)).PackageID, diskIdIn(other.disk(1)).PackageID);
+    const QString target = set.tmp.file(u"joined.zip"_s);
+    const struct {
+        const char* what;
+        bool atHand;
+        std::vector<int> offered;  // disk n of the set; -n: of the other export
+        std::vector<int> asked;    // the disks asked for, in order
+        bool givenUp;              // the last request is cancelled
+        bool copied;
+    } cases[] = {
+        {"in order, the other's disk 2 among them",
+         false,
+         {1, 1, 1, -2, 2, 2, 3},
+         {2, 2, 3},
+         false,
+         true},
+        {"2, 1, the other's 3, then 3, all at hand",
+         true,
+         {2, 2, 1, 1, 2, -3, 3},
+         {1, 2, 3},
+         false,
+         true},
+        {"the last disk never comes, all at hand", true, {1, 1, 2}, {3}, true, true},
+        {"disk 2 alone: refused as disk 1", false, {2}, {1}, true, false},
+        {"disk 1 read, disk 2 never comes", false, {1}, {2}, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Joining j;
+        j.drive.keepsDisks = c.atHand;
+        for (int n : c.offered) j.drive.inserted.push_back(n > 0 ? set.piece(n) : other.piece(-n));
+        for (size_t i = 0; i < c.asked.size(); ++i)
+            j.asksFor(c.asked[i],
+                      c.givenUp && i + 1 == c.asked.size() ? MsgAnswer::Cancel : MsgAnswer::Ok);
         const DiskSpanner::Joined joined =
-            j.spanner.Reassemble(set.piece(1), set.tmp.file(u"b.zip"_s), true);
-        EXPECT_TRUE(joined.copied);
-        EXPECT_FALSE(joined.complete);
-        EXPECT_EQ(j.spanner.lastProblem(), texts::diskRequest(2));
+            j.spanner.Reassemble(set.piece(c.offered[0]), target, true);
+        EXPECT_EQ(joined.copied, c.copied);
+        EXPECT_EQ(joined.complete, !c.givenUp);
+        if (c.atHand || !c.copied) {
+            EXPECT_FALSE(QFileInfo::exists(target));
+        }
+        if (c.givenUp) {
+            EXPECT_EQ(j.spanner.lastProblem(), texts::diskRequest(c.asked.back()));
+        } else {
+            EXPECT_EQ(joined.archive, c.atHand ? set.piece(1) : target);
+            if (c.atHand) {
+                EXPECT_EQ(joined.pieces, (QStringList{set.piece(1), set.piece(2), set.piece(3)}));
+            } else {
+                EXPECT_EQ(readFile(target), set.data);
+            }
+            ASSERT_GE(j.status.gauge.size(), 2u);
+            EXPECT_EQ(j.status.gauge[j.status.gauge.size() - 2].percent, 100);
+            EXPECT_TRUE(
+                j.status.shownText(u"Copying LESN.LSN File...  Reassembling files  100% done."_s));
+        }
+        QFile::remove(target);
     }
-    Joining j;  // no package file on the disk at all
-    j.dialogs.expect(MsgKind::Warning, texts::incorrectDisk(1) + kCancelSuffix, MsgAnswer::Cancel);
-    EXPECT_FALSE(
-        j.spanner.ReassembleFile(piece(set.tmp.file(u"nowhere"_s)), set.tmp.file(u"c.zip"_s)));
+
+    Joining join;  // asked to join disks at hand, it joins even so
+    join.drive.keepsDisks = true;
+    join.drive.inserted = {other.piece(1), other.piece(1), other.piece(2), other.piece(3)};
+    ASSERT_TRUE(join.spanner.ReassembleFile(other.piece(1), target));
+    EXPECT_EQ(readFile(target), other.data);
+
+    Joining longer;  // a piece longer than its DiskID allows
+    longer.drive.keepsDisks = true;
+    writeFile(set.piece(3), patternBytes(10001, 1));
+    longer.drive.inserted = {set.piece(1), set.piece(1), set.piece(2), set.piece(3)};
+    EXPECT_THROW(longer.spanner.Reassemble(set.piece(1), target, true), EPackageError);
 }
 
 TEST(ReassembleFile, AskingForALaterDiskWithoutDiskIdNamesTheMissingFile) {
@@ -471,7 +460,7 @@ TEST(ReassembleFile, AskingForALaterDiskWithoutDiskIdNamesTheMissingFile) {
 // DiskIDs that are short, long, negative, zero, huge or smaller than their
 // piece are refused by the DiskID's own checks (above) and, end to end, by
 // the import's hostile packages; here what only the joining sees.
-TEST(ReassembleFile, NeverReadsAPipeForADiskIdOrAPiece) {
+TEST(ReassembleFile, NeverReadsAPipeForADiskIdOrAPieceNorFindsAMissingPiece) {
     for (const QString& name : {u"DiskID"_s, u"lesn.lsn"_s}) {
         TempDir tmp;
         writeFile(piece(tmp.path()), patternBytes(1000, 1));
@@ -484,6 +473,10 @@ TEST(ReassembleFile, NeverReadsAPipeForADiskIdOrAPiece) {
         EXPECT_FALSE(j.spanner.ReassembleFile(piece(tmp.path()), tmp.file(u"j.zip"_s)))
             << name.toStdString();
     }
+    Joining j;  // no package file on the disk at all
+    j.dialogs.expect(MsgKind::Warning, texts::incorrectDisk(1) + kCancelSuffix, MsgAnswer::Cancel);
+    TempDir tmp;
+    EXPECT_FALSE(j.spanner.ReassembleFile(piece(tmp.file(u"nowhere"_s)), tmp.file(u"j.zip"_s)));
 }
 
 // Pieces copied between two file systems go through the buffer rather than

@@ -3,6 +3,7 @@
 #include <QProcess>
 #include <QtEndian>
 #include <mutex>
+#include <set>
 
 #include "ExchangeTestSupport.h"
 #include "IUnzip.h"

@@ -6,17 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <QCryptographicHash>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QString>
-#include <QStringList>
 #include <algorithm>
-#include <functional>
 #include <map>
 #include <memory>
-#include <set>
-#include <vector>
 
 #include "Database.h"
 #include "DiskDrive.h"
