@@ -6,17 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <QCryptographicHash>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QString>
-#include <QStringList>
 #include <algorithm>
-#include <functional>
 #include <map>
 #include <memory>
-#include <set>
-#include <vector>
 
 #include "Database.h"
 #include "DiskDrive.h"
@@ -36,9 +28,13 @@
 
 namespace vellora::testing {
 
-const QString kCancelSuffix = QStringLiteral("\rClick \"Cancel\" to quit export.");
+using namespace Qt::StringLiterals;
 
-inline QString prompt(int n) { return texts::diskPrompt(n, QStringLiteral("A")); }
+const QString kCancelSuffix = u"\rClick \"Cancel\" to quit export."_s;
+
+inline QString prompt(int n) {
+    return texts::diskPrompt(n, u"A"_s);
+}
 
 // The status line, with the progress gauge's values in order. Each gauge
 // value remembers how many messages had been shown by then, so a test can
@@ -57,7 +53,9 @@ struct RecordingStatus : StatusLine {
     void ShowProgress(bool visible, int percent) override {
         gauge.push_back({visible, percent, dialogs ? dialogs->shown().size() : 0});
     }
-    bool shownText(const QString& text) const { return std::find(texts.begin(), texts.end(), text) != texts.end(); }
+    bool shownText(const QString& text) const {
+        return std::find(texts.begin(), texts.end(), text) != texts.end();
+    }
 };
 
 // The main window as export and import see it.
@@ -76,6 +74,7 @@ struct TestHost : ExchangeHost {
     int notFound = 0;
     int saves = 0;
     bool savingSuspendedWhenSaved = true;
+    bool loads = true;  // the lesson record can be loaded
 
     bool LessonOpen() const override { return lessonOpen; }
     void setLessonOpen(bool open) override { lessonOpen = open; }
@@ -95,8 +94,7 @@ struct TestHost : ExchangeHost {
         return true;
     }
     bool LoadLesnRecord(qint64 number) override {
-        Table lessons(db, TableId::Lesn, true);
-        return lessons.findKey(number);
+        return loads && Table(db, TableId::Lesn, true).findKey(number);
     }
     void showTitlePage() override { ++titlePages; }
     void showLessonNotFound() override { ++notFound; }
@@ -106,16 +104,16 @@ struct TestHost : ExchangeHost {
 // directories are on, with `capacity` bytes each. Import: each look at the
 // drive finds the next path of `inserted` (the last one stays in).
 struct TestDrive : DiskDrive {
-    QString root;                // disk directories root/diskN when set
-    qint64 capacity = -1;        // room on each disk directory; -1 = the real free space
+    QString root;                      // disk directories root/diskN when set
+    qint64 capacity = -1;              // room on each disk directory; -1 = the real free space
     std::map<QString, qint64> freeAt;  // free space answered for these directories
     std::vector<QString> inserted;
     size_t looks = 0;
-    bool keepsDisks = false;     // every disk stays readable where it is
+    bool keepsDisks = false;  // every disk stays readable where it is
 
     bool keepsEveryDisk() const override { return keepsDisks; }
 
-    QString diskDirectory(int n) const { return QDir(root).filePath(QStringLiteral("disk%1").arg(n)); }
+    QString diskDirectory(int n) const { return QDir(root).filePath(u"disk%1"_s.arg(n)); }
 
     QString diskPath(const QString& path, int diskNumber) override {
         if (!inserted.empty()) {
@@ -130,7 +128,8 @@ struct TestDrive : DiskDrive {
     qint64 freeSpace(const QString& path) override {
         const QFileInfo info(path);
         const QString dir = info.isDir() ? info.absoluteFilePath() : info.absolutePath();
-        if (!root.isEmpty() && capacity >= 0 && QFileInfo(dir).absolutePath() == QDir(root).absolutePath()) {
+        if (!root.isEmpty() && capacity >= 0 &&
+            QFileInfo(dir).absolutePath() == QDir(root).absolutePath()) {
             qint64 used = 0;
             for (const QFileInfo& f : QDir(dir).entryInfoList(QDir::Files)) used += f.size();
             return capacity - used;
@@ -138,7 +137,7 @@ struct TestDrive : DiskDrive {
         if (auto it = freeAt.find(QDir::cleanPath(dir)); it != freeAt.end()) return it->second;
         return DiskDrive::freeSpace(path);
     }
-    QString driveName(const QString&) override { return QStringLiteral("A"); }
+    QString driveName(const QString&) override { return u"A"_s; }
 };
 
 // A data directory with an open working database.
@@ -150,19 +149,19 @@ struct DataDir {
     std::unique_ptr<HandleDataBase> hdb;
 
     DataDir() : programDir(tmp.path()) {
-        const QString db = QDir(programDir).filePath(QStringLiteral("db"));
+        const QString db = QDir(programDir).filePath(u"db"_s);
         QDir().mkpath(db);
         Database::createTables(db, true);
         hdb = std::make_unique<HandleDataBase>(programDir, startDialogs, silent);
         hdb->OpenDataBase();
     }
     Database& db() { return hdb->database(); }
-    QString workspace() const { return QDir(programDir).filePath(QStringLiteral("workspac")); }
+    QString workspace() const { return QDir(programDir).filePath(u"workspac"_s); }
     QString scratch() const { return ScratchDirectory(programDir); }
 };
 
-// A lesson with a reading page (words with and without sounds), a question
-// page (choices with sounds) and media for the lesson and its pages, written
+// A lesson with reading pages (words with and without sounds), question
+// pages (choices with sounds) and media for the lesson and its pages, written
 // into its own directory under the data directory.
 struct LessonPlan {
     int readingPages = 1;
@@ -171,7 +170,7 @@ struct LessonPlan {
     int choicesPerPage = 4;
     qsizetype mediaSize = 3000;  // bytes of each media file
     int seed = 1;
-    QString title = QStringLiteral("A lesson");
+    QString title = u"A lesson"_s;
 };
 
 struct BuiltLesson {
@@ -180,77 +179,68 @@ struct BuiltLesson {
     std::map<QString, QByteArray> media;  // file name -> content
 };
 
-inline void writeMedia(BuiltLesson& lesson, const QString& prefix, const QString& ext, qint64 number,
-                       qsizetype size) {
-    const QString name = FilePath(prefix, number, ext);
-    const QByteArray data = patternBytes(size, int(qHash(name)) ^ int(lesson.number));
-    writeFile(QDir(lesson.directory).filePath(name), data);
-    lesson.media[name] = data;
-}
-
 inline BuiltLesson makeLesson(DataDir& data, const LessonPlan& plan = {}) {
     Database& db = data.db();
     Database::Transaction transaction(db);  // one commit: many fewer disk flushes
     BuiltLesson lesson;
+    auto media = [&](const QString& prefix, const QString& ext, qint64 number, qsizetype size) {
+        const QString name = FilePath(prefix, number, ext);
+        lesson.media[name] = patternBytes(size, int(qHash(name)) ^ int(lesson.number));
+        writeFile(QDir(lesson.directory).filePath(name), lesson.media[name]);
+    };
     Table lessons(db, TableId::Lesn);
     lessons.append();
     fillRow(lessons, plan.seed);
-    lessons.setString(QStringLiteral("Title"), plan.title);
-    lessons.setBoolean(QStringLiteral("LessonSoundFile"), true);
-    lessons.setInteger(QStringLiteral("Background"), 2);
-    lessons.setInteger(QStringLiteral("Pages"), plan.readingPages + plan.questionPages);
+    lessons.setString(u"Title"_s, plan.title);
+    lessons.setBoolean(u"LessonSoundFile"_s, true);
+    lessons.setInteger(u"Background"_s, 2);
+    lessons.setInteger(u"Pages"_s, plan.readingPages + plan.questionPages);
     lessons.post();
     lesson.number = lessons.key();
     lesson.directory = LessonDirectory(data.programDir, lesson.number);
     QDir().mkpath(lesson.directory);
     lessons.edit();
-    lessons.setString(QStringLiteral("DirPath"), lesson.directory);
+    lessons.setString(u"DirPath"_s, lesson.directory);
     lessons.post();
-    writeMedia(lesson, QStringLiteral("L"), QStringLiteral(".WAV"), lesson.number, plan.mediaSize);
-    writeMedia(lesson, QStringLiteral("B"), QStringLiteral(".BMP"), lesson.number, plan.mediaSize);
+    media(u"L"_s, u".WAV"_s, lesson.number, plan.mediaSize);
+    media(u"B"_s, u".BMP"_s, lesson.number, plan.mediaSize);
 
     Table pages(db, TableId::Page);
     Table words(db, TableId::Wurd);
     Table choices(db, TableId::Choice);
-    int pageNumber = 0;
     for (int p = 0; p < plan.readingPages + plan.questionPages; ++p) {
         const bool question = p >= plan.readingPages;
         pages.append();
         fillRow(pages, plan.seed * 100 + p);
-        pages.setInteger(QStringLiteral("LesnRegNum"), lesson.number);
-        pages.setInteger(QStringLiteral("PageNumber"), ++pageNumber);
-        pages.setInteger(QStringLiteral("PageType"), question ? 1 : 0);
-        pages.setBoolean(QStringLiteral("Picture"), true);
-        pages.setBoolean(QStringLiteral("Video"), p % 2 == 0);
-        pages.setBoolean(QStringLiteral("PageSoundFile"), !question);
+        pages.setInteger(u"LesnRegNum"_s, lesson.number);
+        pages.setInteger(u"PageNumber"_s, p + 1);
+        pages.setInteger(u"PageType"_s, question ? 1 : 0);
+        pages.setBoolean(u"Picture"_s, true);
+        pages.setBoolean(u"Video"_s, p % 2 == 0);
+        pages.setBoolean(u"PageSoundFile"_s, !question);
         pages.post();
         const qint64 page = pages.key();
-        writeMedia(lesson, QStringLiteral("P"), QStringLiteral(".BMP"), page, plan.mediaSize);
-        if (p % 2 == 0) writeMedia(lesson, QStringLiteral("V"), QStringLiteral(".WAV"), page, plan.mediaSize);
-        if (!question) writeMedia(lesson, QStringLiteral("T"), QStringLiteral(".WAV"), page, plan.mediaSize);
-        if (question) {
-            for (int c = 0; c < plan.choicesPerPage; ++c) {
-                choices.append();
-                fillRow(choices, plan.seed * 1000 + p * 10 + c);
-                choices.setInteger(QStringLiteral("PageRegNum"), page);
-                choices.setBoolean(QStringLiteral("ChoiceSound"), true);
-                choices.setBoolean(QStringLiteral("ResponseSound"), c % 2 == 0);
-                choices.post();
-                writeMedia(lesson, QStringLiteral("C"), QStringLiteral(".WAV"), choices.key(), plan.mediaSize / 3);
-                if (c % 2 == 0)
-                    writeMedia(lesson, QStringLiteral("R"), QStringLiteral(".WAV"), choices.key(), plan.mediaSize / 3);
-            }
-        } else {
-            for (int w = 0; w < plan.wordsPerPage; ++w) {
-                words.append();
-                fillRow(words, plan.seed * 1000 + p * 10 + w);
-                words.setInteger(QStringLiteral("PageRegNum"), page);
-                words.setInteger(QStringLiteral("WurdNumber"), w + 1);
-                words.setBoolean(QStringLiteral("WSoundFile"), w % 2 == 1);
-                words.post();
-                if (w % 2 == 1)
-                    writeMedia(lesson, QStringLiteral("W"), QStringLiteral(".WAV"), words.key(), plan.mediaSize / 3);
-            }
+        media(u"P"_s, u".BMP"_s, page, plan.mediaSize);
+        if (p % 2 == 0) media(u"V"_s, u".WAV"_s, page, plan.mediaSize);
+        if (!question) media(u"T"_s, u".WAV"_s, page, plan.mediaSize);
+        for (int c = 0; question && c < plan.choicesPerPage; ++c) {
+            choices.append();
+            fillRow(choices, plan.seed * 1000 + p * 10 + c);
+            choices.setInteger(u"PageRegNum"_s, page);
+            choices.setBoolean(u"ChoiceSound"_s, true);
+            choices.setBoolean(u"ResponseSound"_s, c % 2 == 0);
+            choices.post();
+            media(u"C"_s, u".WAV"_s, choices.key(), plan.mediaSize / 3);
+            if (c % 2 == 0) media(u"R"_s, u".WAV"_s, choices.key(), plan.mediaSize / 3);
+        }
+        for (int w = 0; !question && w < plan.wordsPerPage; ++w) {
+            words.append();
+            fillRow(words, plan.seed * 1000 + p * 10 + w);
+            words.setInteger(u"PageRegNum"_s, page);
+            words.setInteger(u"WurdNumber"_s, w + 1);
+            words.setBoolean(u"WSoundFile"_s, w % 2 == 1);
+            words.post();
+            if (w % 2 == 1) media(u"W"_s, u".WAV"_s, words.key(), plan.mediaSize / 3);
         }
     }
     transaction.commit();
@@ -266,25 +256,28 @@ inline std::map<QString, QByteArray> treeDigest(const QString& root) {
         const QFileInfo info(QDir(root).filePath(rel));
         content[rel] = info.isSymLink() ? QByteArray("link")
                        : info.isDir()   ? QByteArray("dir")
-                                        : QCryptographicHash::hash(readFile(info.filePath()), QCryptographicHash::Md5).toHex();
+                                        : QCryptographicHash::hash(readFile(info.filePath()),
+                                                                   QCryptographicHash::Md5)
+                                            .toHex();
     }
     return content;
 }
 
-inline RawEntry rawEntry(const char* name, const QByteArray& data, std::optional<quint32> unixMode = std::nullopt) {
-    return RawEntry{QByteArray(name), data, ZIP_CM_STORE, unixMode};
+// The four values of the DiskID file in `dir`.
+inline DiskId diskIdIn(const QString& dir) {
+    DiskId id;
+    EXPECT_EQ(ReadDiskId(QDir(dir).filePath(u"DiskID"_s), &id), DiskIdRead::Ok)
+        << dir.toStdString();
+    return id;
 }
 
-// The four values of a DiskID file.
-inline DiskId diskIdAt(const QString& path) {
-    DiskId id;
-    EXPECT_EQ(ReadDiskId(path, &id), DiskIdRead::Ok) << path.toStdString();
-    return id;
+// The package file in `dir`, or in its disk directory dir/diskN.
+inline QString piece(const QString& dir, int disk = 0) {
+    return QDir(dir).filePath(disk == 0 ? u"lesn.lsn"_s : u"disk%1/lesn.lsn"_s.arg(disk));
 }
 
 // An export or import with everything wired to test doubles.
 struct Exchange {
-    DataDir& data;
     ScriptedDialogs dialogs;
     RecordingStatus status;
     TestHost host;
@@ -293,7 +286,7 @@ struct Exchange {
     ExchangeContext context;
 
     explicit Exchange(DataDir& d, const FileSystem& files = FileSystem::real())
-        : data(d), host(d.db()), context{dialogs, status, *d.hdb, host, drive, state, files} {
+        : host(d.db()), context{dialogs, status, *d.hdb, host, drive, state, files} {
         status.dialogs = &dialogs;
         state.random.seed(7);
     }
@@ -313,8 +306,10 @@ struct AnswerOk : Dialogs {
 };
 
 // Exports `lesson` into `dir` (one disk), or onto disks dir/diskN of `room`
-// bytes each. Answers the number of disks.
-inline int exportTo(DataDir& data, const BuiltLesson& lesson, const QString& dir, qint64 room = -1, unsigned seed = 1) {
+// bytes each, which all stay at hand when `keepsDisks`. Answers the number
+// of disks.
+inline int exportTo(DataDir& data, const BuiltLesson& lesson, const QString& dir, qint64 room = -1,
+                    bool keepsDisks = false) {
     QDir().mkpath(dir);
     AnswerOk dialogs;
     SilentStatusLine status;
@@ -323,17 +318,87 @@ inline int exportTo(DataDir& data, const BuiltLesson& lesson, const QString& dir
     host.dirPath = lesson.directory;
     host.exportDirectory = dir;
     TestDrive drive;
+    drive.keepsDisks = keepsDisks;
     if (room > 0) {
         drive.root = dir;
         drive.capacity = room + DiskId::kSize;
     }
     ExchangeState state;
-    state.random.seed(seed);
     ExchangeContext context{dialogs, status, *data.hdb, host, drive, state};
     const ExchangeOutcome outcome = ExportToDisk(context);
     EXPECT_TRUE(outcome.ok()) << outcome.message.toStdString();
     EXPECT_EQ(dialogs.shown.last(), texts::kLesnExported);
     return int(dialogs.shown.size()) - 1;
 }
+
+// An import of `file` into `data`, its file dialog answered.
+inline std::unique_ptr<Exchange> importer(DataDir& data, const QString& file,
+                                          const FileSystem& files = FileSystem::real()) {
+    auto x = std::make_unique<Exchange>(data, files);
+    x->dialogs.expectFile(file);
+    return x;
+}
+
+// An import of `file` into `data` that is to succeed.
+inline ExchangeOutcome importLesson(DataDir& data, const QString& file) {
+    auto x = importer(data, file);
+    x->dialogs.expect(MsgKind::Information, texts::kLesnImported);
+    return ImportFromDisk(x->context);
+}
+
+// Lesson `number` of `to` equals `lesson` of `from` in every field but the
+// keys, the references (which follow the new keys) and DirPath, and every
+// media file came along under its new number.
+inline void expectSameLesson(DataDir& from, const BuiltLesson& lesson, DataDir& to, qint64 number) {
+    auto a = lessonRows(from.db(), lesson.number);
+    auto b = lessonRows(to.db(), number);
+    const QString dir = LessonDirectory(to.programDir, number);
+    const int dirPath = fieldIndex(tableDef(TableId::Lesn), u"DirPath"_s);
+    std::map<TableId, std::map<qint64, qint64>> moved;  // old key -> new key
+    for (TableId id : {TableId::Lesn, TableId::Page, TableId::Wurd, TableId::Choice}) {
+        const TableDef& def = tableDef(id);
+        const TableId parent = id == TableId::Page ? TableId::Lesn : TableId::Page;
+        ASSERT_EQ(a[id].size(), b[id].size()) << def.name;
+        for (auto ia = a[id].begin(), ib = b[id].begin(); ia != a[id].end(); ++ia, ++ib) {
+            moved[id][ia->first] = ib->first;
+            Row want = ia->second;
+            want[0] = ib->first;
+            if (id == TableId::Lesn)
+                want[dirPath] = dir;
+            else
+                want[1] = moved[parent][want[1].toLongLong()];
+            for (size_t i = 0; i < want.size(); ++i)
+                EXPECT_EQ(ib->second[i], want[i]) << def.name << "." << def.fields[i].name;
+        }
+    }
+    std::map<QString, QByteArray> media;
+    for (const auto& [name, bytes] : lesson.media) {
+        const QChar p = name[0];
+        const TableId owner = p == 'L' || p == 'B'   ? TableId::Lesn
+                              : p == 'W'             ? TableId::Wurd
+                              : p == 'C' || p == 'R' ? TableId::Choice
+                                                     : TableId::Page;
+        media[FilePath(name.left(1), moved[owner].at(name.mid(1, 7).toLongLong()), name.mid(8))] =
+            bytes;
+    }
+    EXPECT_EQ(filesIn(dir), media);
+}
+
+// A lesson of `source` exported into `out` as `package`, to be imported into
+// `data`, which holds two lessons already (so the numbers change).
+struct ImportTest : ::testing::Test {
+    DataDir source;
+    DataDir data;
+    TempDir out;
+    BuiltLesson lesson =
+        makeLesson(source, {.readingPages = 2, .wordsPerPage = 4, .questionPages = 2, .seed = 5});
+    QString package = piece(out.path());
+
+    void SetUp() override {
+        makeLesson(data, {.seed = 20});
+        makeLesson(data, {.seed = 21});
+        exportTo(source, lesson, out.path());
+    }
+};
 
 }  // namespace vellora::testing

@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <zip.h>
 
+#include <QDateTime>
+#include <QTemporaryDir>
 #include <optional>
 #include <vector>
 
@@ -15,11 +17,16 @@
 
 namespace vellora::testing {
 
+using namespace Qt::StringLiterals;
+
 struct RawEntry {
+    RawEntry(const QByteArray& name, const QByteArray& data, zip_int32_t method = ZIP_CM_STORE,
+             std::optional<quint32> unixMode = {})  // e.g. S_IFLNK | 0777
+        : name(name), data(data), method(method), unixMode(unixMode) {}
     QByteArray name;
     QByteArray data;
-    zip_int32_t method = ZIP_CM_STORE;
-    std::optional<quint32> unixMode;  // e.g. S_IFLNK | 0777
+    zip_int32_t method;
+    std::optional<quint32> unixMode;
 };
 
 // Builds an archive with libzip exactly as told, names unchecked.
@@ -48,6 +55,20 @@ inline void buildZip(const QString& path, const std::vector<RawEntry>& entries,
     ASSERT_EQ(zip_close(za), 0) << zip_strerror(za);
 }
 
+// The bytes of an archive of `entries`, as buildZip makes it.
+inline QByteArray zipBytes(const std::vector<RawEntry>& entries, const QByteArray& comment = {}) {
+    const QTemporaryDir dir;
+    const QString path = dir.filePath(u"a.zip"_s);
+    buildZip(path, entries, comment);
+    return readFile(path);
+}
+
+inline void setModified(const QString& path, const QDateTime& when) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.setFileTime(when, QFileDevice::FileModificationTime)) << path.toStdString();
+}
+
 // Unpacks `archive` into `dest`, made first.
 inline void unzipInto(const QString& archive, const QString& dest) {
     QDir().mkpath(dest);
@@ -61,6 +82,8 @@ struct EntryInfo {
     QString name;
     zip_uint64_t size;
     zip_uint16_t method;
+    time_t mtime;
+    QByteArray data;  // read to its end, so that libzip checks its CRC
 };
 
 // The entries of an archive as libzip reads them.
@@ -72,10 +95,18 @@ inline std::vector<EntryInfo> entriesOf(const QString& path) {
         ADD_FAILURE() << "cannot open " << path.toStdString() << ": " << error;
         return result;
     }
-    for (zip_int64_t i = 0; i < zip_get_num_entries(za, 0); ++i) {
+    for (zip_uint64_t i = 0; i < zip_uint64_t(zip_get_num_entries(za, 0)); ++i) {
         zip_stat_t st;
-        zip_stat_index(za, zip_uint64_t(i), 0, &st);
-        result.push_back({QString::fromUtf8(st.name), st.size, st.comp_method});
+        zip_stat_index(za, i, 0, &st);
+        QByteArray data(qsizetype(st.size) + 1, '\0');
+        zip_file_t* in = zip_fopen_index(za, i, 0);
+        EXPECT_EQ(in ? zip_fread(in, data.data(), st.size + 1) : -1, zip_int64_t(st.size))
+            << st.name;
+        if (in) {
+            EXPECT_EQ(zip_fclose(in), 0) << st.name;
+        }
+        data.chop(1);
+        result.push_back({QString::fromUtf8(st.name), st.size, st.comp_method, st.mtime, data});
     }
     zip_discard(za);
     return result;
