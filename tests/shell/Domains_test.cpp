@@ -40,30 +40,18 @@ struct Variant {
 };
 constexpr Variant kVariants[3] = {{0, 0}, {3, 0}, {3, 250}};
 
-// Continue and Return from every domain with a lesson open. An outcome is
-// "[T|N|B ]domain" where T is a change to the title page, N to the next page
-// and B to the previous page entering Synchro, and X the exit question.
+// Continue and Return from every domain with a lesson open, by the domain
+// left. An outcome is "[T|N|B ]domain" where T is a change to the title page,
+// N to the next page and B to the previous page entering Synchro, and X the
+// exit question.
 // "a/b/c" differ for no words / words not synchronised / words synchronised;
 // "p1|p3" differ for page 1 and page 3.
-struct Row {
-    int domain;
-    const char* next;
-    const char* back;
-};
-const Row kTransitions[] = {
-    {0, "2", "X"},         {1, "T 2", "0"},
-    {2, "3", "0"},         {3, "4", "2"},
-    {4, "5", "3"},         {5, "6", "4"},
-    {6, "8", "5"},         {7, "8", "6"},
-    {8, "N 9", "7"},       {9, "10", "T 8|B 14"},
-    {10, "11/12/12", "9"}, {11, "12", "10"},
-    {12, "13", "10"},      {13, "15/14/15", "11/12/12"},
-    {14, "15", "13"},      {15, "N 9", "14"},
-    {16, "17", "22"},      {17, "18", "16"},
-    {18, "19", "17"},      {19, "20", "18"},
-    {20, "21", "19"},      {21, "22", "20"},
-    {22, "16", "21"},
-};
+const char* const kNext[kDomainCount] = {
+    "2",  "T 2",      "3",  "4",   "5",  "6",  "8",  "8",  "N 9", "10", "11/12/12", "12",
+    "13", "15/14/15", "15", "N 9", "17", "18", "19", "20", "21",  "22", "16"};
+const char* const kBack[kDomainCount] = {"X",  "0",        "0",  "2",  "3",  "4",        "5",  "6",
+                                         "7",  "T 8|B 14", "9",  "10", "10", "11/12/12", "13", "14",
+                                         "22", "16",       "17", "18", "19", "20",       "21"};
 
 QString pick(const char* outcomes, int variant, int page) {
     QString s = QString::fromLatin1(outcomes);
@@ -90,37 +78,37 @@ TEST(DomainTable, UnknownDomainNumbersAreReportedAndGiveStart) {
 }
 
 TEST_F(Transitions, ContinueAndReturnFromEveryDomain) {
-    for (const Row& row : kTransitions)
+    for (int d = 0; d < kDomainCount; ++d)
         for (int v = 0; v < 3; ++v)
             for (int page : {1, 3})
                 for (bool isContinue : {true, false}) {
-                    const QString expected = pick(isContinue ? row.next : row.back, v, page);
+                    const QString expected = pick(isContinue ? kNext[d] : kBack[d], v, page);
                     FakePages::Page p = FakePages::reading();
-                    p.kind = row.domain >= 16 ? QStringLiteral("q") : QStringLiteral("r");
+                    p.kind = d >= 16 ? QStringLiteral("q") : QStringLiteral("r");
                     p.wurds = kVariants[v].wurds;
                     p.lastStop = kVariants[v].lastStop;
                     pages.makeLesson(4, p);
                     st.DisplayEnabled = true;
                     f.Icons(0);
                     pages.load(page);
-                    f.Icons(row.domain);
-                    ASSERT_EQ(st.CurrentDomain, row.domain);
+                    f.Icons(d);
+                    ASSERT_EQ(st.CurrentDomain, d);
                     const int before = st.CurrentPage;
                     pages.changes.clear();
                     if (expected == QLatin1String("X"))
                         s.dialogs.expect(MsgKind::Confirmation, texts::kExitVellora, MsgAnswer::No);
                     // Return in the first two domains is the Exit button's place.
-                    const Tool button = isContinue        ? Tool::btnContinue
-                                        : row.domain >= 2 ? Tool::btnReturn
-                                                          : Tool::btnExit;
+                    const Tool button = isContinue ? Tool::btnContinue
+                                        : d >= 2   ? Tool::btnReturn
+                                                   : Tool::btnExit;
                     QTest::mouseClick(f.Slider->button(button), Qt::LeftButton);
 
                     const std::string at = std::string(isContinue ? "Continue" : "Return") +
-                                           " from " + std::to_string(row.domain) + " variant " +
+                                           " from " + std::to_string(d) + " variant " +
                                            std::to_string(v) + " page " + std::to_string(page);
                     if (expected == QLatin1String("X")) {
                         EXPECT_TRUE(s.dialogs.done()) << at;
-                        EXPECT_EQ(st.CurrentDomain, row.domain) << at;
+                        EXPECT_EQ(st.CurrentDomain, d) << at;
                         continue;
                     }
                     QStringList parts = expected.split(QLatin1Char(' '));
@@ -482,24 +470,15 @@ TEST(ToolStrip, EveryDomainFillsItsPlacesWithOneShownButtonEach) {
         }
 }
 
+// Thirteen places are on view: the strip scrolls one step for each place more.
 TEST(ToolStrip, ScrollArrowsFollowThePlacesOutOfView) {
-    struct Case {
-        int domain, places;
-        bool left;
-    };
-    for (const Case& c : {Case{15, 14, true}, Case{18, 14, true}, Case{0, 3, false},
-                          Case{14, 2, false}, Case{12, 13, false}}) {
-        ToolStripScroll s{PlaceTools(c.domain, false).IconCount, 0};
-        EXPECT_EQ(s.IconCount, c.places) << c.domain;
-        EXPECT_EQ(s.leftEnabled(), c.left) << c.domain;
-        EXPECT_FALSE(s.rightEnabled()) << c.domain;
-        EXPECT_FALSE(s.scrollRight()) << c.domain;
-        EXPECT_EQ(s.scrollLeft(), c.left) << c.domain;
+    for (const auto& [places, steps] : {std::pair{2, 0}, {13, 0}, {14, 1}, {17, 4}}) {
+        ToolStripScroll s{places, 0};
+        EXPECT_FALSE(s.scrollRight()) << places;
+        for (int n = 0; n < steps; ++n) EXPECT_TRUE(s.leftEnabled() && s.scrollLeft()) << places;
+        EXPECT_FALSE(s.leftEnabled() || s.scrollLeft()) << places;
+        EXPECT_EQ(s.rightEnabled(), steps > 0) << places;
     }
-    ToolStripScroll wide{17, 0};
-    int steps = 0;
-    while (wide.scrollLeft()) ++steps;
-    EXPECT_EQ(steps, 4);
 }
 
 // The real strip: scrolled by its arrows, reset on entering a domain.

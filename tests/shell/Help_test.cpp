@@ -85,16 +85,14 @@ TEST(HelpTopics, EveryTopicLoadsWithItsOwnTitleAndEveryLinkLeadsSomewhere) {
         }
     }
     EXPECT_GT(links, 100);
-}
-
-TEST(HelpTopics, DomainTopicsCarryTheDomainNameAndItsHintAndLinkOn) {
+    // A domain's topic carries the domain's name and its hint, and links on.
     for (int d = 0; d < kDomainCount; ++d) {
         SCOPED_TRACE(d);
-        EXPECT_EQ(index().title(helpTopicForDomain(d)), DomainName(d));
-        EXPECT_TRUE(
-            index().text(helpTopicForDomain(d)).contains(QStringLiteral("domain %1").arg(d)));
-        EXPECT_TRUE(index().text(helpTopicForDomain(d)).contains(DomainHint(d).simplified()));
-        EXPECT_GE(index().links(helpTopicForDomain(d)).size(), 3);
+        const int topic = helpTopicForDomain(d);
+        EXPECT_EQ(index().title(topic), DomainName(d));
+        EXPECT_TRUE(index().text(topic).contains(QStringLiteral("domain %1").arg(d)));
+        EXPECT_TRUE(index().text(topic).contains(DomainHint(d).simplified()));
+        EXPECT_GE(index().links(topic).size(), 3);
     }
 }
 
@@ -144,9 +142,7 @@ TEST(HelpSearch, FindsTopicsByTheirWordsIgnoringCaseAndNeedsThemAll) {
     }
     for (const char* query : {"freeze zxqwv", "   "})
         EXPECT_TRUE(index().search(QLatin1String(query)).isEmpty()) << query;
-}
-
-TEST(HelpSearch, TitleMatchesComeFirstAndNavigationPagesAreNoResults) {
+    // Title matches come first; navigation pages are no results.
     const QList<int> found = index().search(QStringLiteral("synchro"));
     ASSERT_FALSE(found.isEmpty());
     EXPECT_EQ(found.first(), helpTopicForDomain(14));

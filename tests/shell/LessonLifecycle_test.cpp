@@ -450,12 +450,6 @@ TEST(MediaFileName, NamesEveryMediaFileOfTheLesson) {
     // A word the page does not have has no file either.
     s.dialogs.expect(MsgKind::Error, QStringLiteral("Media file not made for 12, 7"));
     EXPECT_TRUE(s.life().MediaFileName(12, 7).isEmpty());
-
-    // Numbers longer than 8 digits are used unchanged.
-    s.state().LesnRegNum = 123456789;
-    EXPECT_EQ(s.life().LessonDirectory(123456789), tmp.file(QStringLiteral("workspac/123456789")));
-    EXPECT_EQ(s.life().MediaFileName(2, 0),
-              tmp.file(QStringLiteral("workspac/123456789/L123456789.WAV")));
 }
 
 // Without a lesson the page commands offer to make one (declining it:
