@@ -12,6 +12,7 @@
 #include "ScriptedDialogs.h"
 #include "Splash.h"
 #include "TempDir.h"
+#include "TestFiles.h"
 
 using namespace vellora;
 using namespace vellora::testing;
@@ -72,10 +73,8 @@ TEST(NewPageDialog, YesTakesTheKindAndNoKeepsIt) {
 TEST(DirectorySelector, OnlyAnAcceptedDirectoryIsChosen) {
     TempDir tmp;
     ASSERT_TRUE(QDir(tmp.path()).mkpath(QStringLiteral("disk/lessons")));
-    QFile file(QDir(tmp.path()).filePath(QStringLiteral("disk/readme.txt")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
-    const QString disk = QDir(tmp.path()).filePath(QStringLiteral("disk"));
+    writeFile(tmp.file(QStringLiteral("disk/readme.txt")), QByteArray());
+    const QString disk = tmp.file(QStringLiteral("disk"));
 
     TDirectorySelector chooser;
     ScriptedDialogs dialogs;
@@ -111,7 +110,7 @@ TEST(DirectorySelector, OnlyAnAcceptedDirectoryIsChosen) {
         EXPECT_EQ(static_cast<TDirectorySelector*>(o)->directory(), QDir::homePath());
         return int(QDialog::Accepted);
     });
-    EXPECT_TRUE(chooser.Choose(dialogs, QDir(tmp.path()).filePath(QStringLiteral("missing"))));
+    EXPECT_TRUE(chooser.Choose(dialogs, tmp.file(QStringLiteral("missing"))));
 }
 
 TEST(AboutBox, MemoryFiguresFromTheSystem) {

@@ -70,18 +70,8 @@ TEST(StartUp, DecliningToCreateTheDatabaseEndsStartUpWithItsMessage) {
 
 TEST(StartUp, SecondStartFindsTheDatabaseOrReportsADamagedTableFileAndKeepsIt) {
     TempDir tmp;
-    {
-        ScriptedDialogs d;
-        d.expect(MsgKind::Confirmation, texts::kDatabaseNotFound, MsgAnswer::Yes,
-                 texts::kInvalidDatabase);
-        Application a(tmp.path(), d);
-        ASSERT_TRUE(a.startUp());
-    }
-    {
-        ScriptedDialogs d;  // no message expected
-        Application a(tmp.path(), d);
-        EXPECT_TRUE(a.startUp());
-    }
+    { LessonSession first(tmp.path()); }
+    { LessonSession second(tmp.path()); }  // no message expected
     const QString page = tmp.file(QStringLiteral("db/BPGQU002.DB"));
     const QByteArray good = readFile(page);
     const std::pair<const char*, QByteArray> damages[] = {
@@ -105,11 +95,8 @@ TEST(SharedFiles, StartUpWritesTheMissingOnesAndKeepsAnAuthorsOwn) {
     // The author's own verdict sound is already there.
     const QByteArray own("RIFF, not ours to replace");
     writeFile(tmp.file(QStringLiteral("InCorect.wav")), own);
-    ScriptedDialogs dialogs;
-    dialogs.expect(MsgKind::Confirmation, texts::kDatabaseNotFound, MsgAnswer::Yes,
-                   texts::kInvalidDatabase);
-    Application app(tmp.path(), dialogs);
-    ASSERT_TRUE(app.startUp());
+    LessonSession run(tmp.path());
+    ScriptedDialogs& dialogs = run.dialogs;
 
     EXPECT_EQ(readFile(tmp.file(QStringLiteral("InCorect.wav"))), own);
     // Written once: a second start leaves them alone; ours is written again
