@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QSet>
 #include <QTest>
 #include <QTextBlock>
@@ -234,4 +235,15 @@ TEST(HelpWindowTest, SearchBoxListsMatchesAndOpensTheClickedOne) {
     QTest::keyClicks(search, QStringLiteral("export disk"));
     QTest::keyClick(search, Qt::Key_Return);  // opens the first result
     EXPECT_EQ(w.currentTopic(), index().search(QStringLiteral("export disk")).first());
+}
+
+TEST(HelpWindowTest, FactoryWindowIsAWindowOfItsOwnDeletedWithItsOwner) {
+    QPointer<HelpWindow> w;
+    {
+        QWidget owner;
+        w = createHelpWindow(&owner);
+        ASSERT_TRUE(w);
+        EXPECT_TRUE(w->isWindow());
+    }
+    EXPECT_TRUE(w.isNull());
 }
