@@ -1,27 +1,37 @@
+#include "Domains.h"
+
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QStringList>
 #include <QTest>
 
-#include "Domains.h"
+#include "Diagram.h"
 #include "DomainTexts.h"
 #include "FakePages.h"
 #include "LessonTexts.h"
+#include "Menus.h"
 #include "Navigation.h"
 #include "NewPageDialog.h"
-#include "Screenshot.h"
+#include "ShellKeys.h"
+#include "ShellResources.h"
 #include "ShellTexts.h"
 #include "ShellWindows.h"
 #include "StartedApp.h"
 #include "TFrame.h"
+#include "ToolStrip.h"
 #include "ToolStripWidget.h"
 
 using namespace vellora;
 using namespace vellora::testing;
+using Transitions = AppWithPages;
+using RequestDomain = AppWithPages;
 using DomainEntry = AppWithPages;
 using DomainList = AppWithPages;
+using StripScroll = AppWithPages;
+using M = MenuItem;
 
 namespace {
 
@@ -30,24 +40,18 @@ struct Variant {
 };
 constexpr Variant kVariants[3] = {{0, 0}, {3, 0}, {3, 250}};
 
-// Continue and Return from every domain with a lesson open. An outcome is
-// "[T|N|B ]domain" where T is a change to the title page, N to the next page
-// and B to the previous page entering Synchro, and X the exit question.
+// Continue and Return from every domain with a lesson open, by the domain
+// left. An outcome is "[T|N|B ]domain" where T is a change to the title page,
+// N to the next page and B to the previous page entering Synchro, and X the
+// exit question.
 // "a/b/c" differ for no words / words not synchronised / words synchronised;
 // "p1|p3" differ for page 1 and page 3.
-struct Row {
-    int domain;
-    const char* next;
-    const char* back;
-};
-const Row kTransitions[] = {
-    {0, "2", "X"},          {1, "T 2", "0"},        {2, "3", "0"},           {3, "4", "2"},
-    {4, "5", "3"},          {5, "6", "4"},          {6, "8", "5"},           {7, "8", "6"},
-    {8, "N 9", "7"},        {9, "10", "T 8|B 14"},  {10, "11/12/12", "9"},   {11, "12", "10"},
-    {12, "13", "10"},       {13, "15/14/15", "11/12/12"}, {14, "15", "13"},  {15, "N 9", "14"},
-    {16, "17", "22"},       {17, "18", "16"},       {18, "19", "17"},        {19, "20", "18"},
-    {20, "21", "19"},       {21, "22", "20"},       {22, "16", "21"},
-};
+const char* const kNext[kDomainCount] = {
+    "2",  "T 2",      "3",  "4",   "5",  "6",  "8",  "8",  "N 9", "10", "11/12/12", "12",
+    "13", "15/14/15", "15", "N 9", "17", "18", "19", "20", "21",  "22", "16"};
+const char* const kBack[kDomainCount] = {"X",  "0",        "0",  "2",  "3",  "4",        "5",  "6",
+                                         "7",  "T 8|B 14", "9",  "10", "10", "11/12/12", "13", "14",
+                                         "22", "16",       "17", "18", "19", "20",       "21"};
 
 QString pick(const char* outcomes, int variant, int page) {
     QString s = QString::fromLatin1(outcomes);
@@ -58,7 +62,7 @@ QString pick(const char* outcomes, int variant, int page) {
 
 }  // namespace
 
-TEST(Transitions, UnknownDomainNumbersAreReportedAndGiveStart) {
+TEST(DomainTable, UnknownDomainNumbersAreReportedAndGiveStart) {
     ScriptedDialogs dialogs;
     TDm dm(dialogs);
     dialogs.expect(MsgKind::Information, QStringLiteral("Requested domain is 23"));
@@ -73,46 +77,38 @@ TEST(Transitions, UnknownDomainNumbersAreReportedAndGiveStart) {
     EXPECT_TRUE(dialogs.done());
 }
 
-TEST(Transitions, ContinueAndReturnFromEveryDomain) {
-    StartedApp s;
-    TMainForm& f = s.form();
-    AppState& st = s.state();
-    FakePages pages(f, st);
-
-    for (const Row& row : kTransitions)
+TEST_F(Transitions, ContinueAndReturnFromEveryDomain) {
+    for (int d = 0; d < kDomainCount; ++d)
         for (int v = 0; v < 3; ++v)
             for (int page : {1, 3})
                 for (bool isContinue : {true, false}) {
-                    const QString expected = pick(isContinue ? row.next : row.back, v, page);
+                    const QString expected = pick(isContinue ? kNext[d] : kBack[d], v, page);
                     FakePages::Page p = FakePages::reading();
-                    p.kind = row.domain >= 16 ? QStringLiteral("q") : QStringLiteral("r");
+                    p.kind = d >= 16 ? QStringLiteral("q") : QStringLiteral("r");
                     p.wurds = kVariants[v].wurds;
                     p.lastStop = kVariants[v].lastStop;
                     pages.makeLesson(4, p);
                     st.DisplayEnabled = true;
                     f.Icons(0);
                     pages.load(page);
-                    f.Icons(row.domain);
-                    ASSERT_EQ(st.CurrentDomain, row.domain);
+                    f.Icons(d);
+                    ASSERT_EQ(st.CurrentDomain, d);
                     const int before = st.CurrentPage;
                     pages.changes.clear();
                     if (expected == QLatin1String("X"))
                         s.dialogs.expect(MsgKind::Confirmation, texts::kExitVellora, MsgAnswer::No);
-                    const Tool button = isContinue ? Tool::btnContinue : row.domain >= 2 ? Tool::btnReturn
-                                                                                         : Tool::btnExit;
                     // Return in the first two domains is the Exit button's place.
-                    if (isContinue || row.domain >= 2) {
-                        QTest::mouseClick(f.Slider->button(button), Qt::LeftButton);
-                    } else {
-                        f.navigator().btnReturnClick();
-                    }
+                    const Tool button = isContinue ? Tool::btnContinue
+                                        : d >= 2   ? Tool::btnReturn
+                                                   : Tool::btnExit;
+                    QTest::mouseClick(f.Slider->button(button), Qt::LeftButton);
 
-                    const std::string at = std::string(isContinue ? "Continue" : "Return") + " from " +
-                                           std::to_string(row.domain) + " variant " + std::to_string(v) +
-                                           " page " + std::to_string(page);
+                    const std::string at = std::string(isContinue ? "Continue" : "Return") +
+                                           " from " + std::to_string(d) + " variant " +
+                                           std::to_string(v) + " page " + std::to_string(page);
                     if (expected == QLatin1String("X")) {
                         EXPECT_TRUE(s.dialogs.done()) << at;
-                        EXPECT_EQ(st.CurrentDomain, row.domain) << at;
+                        EXPECT_EQ(st.CurrentDomain, d) << at;
                         continue;
                     }
                     QStringList parts = expected.split(QLatin1Char(' '));
@@ -127,32 +123,62 @@ TEST(Transitions, ContinueAndReturnFromEveryDomain) {
                     EXPECT_EQ(st.CurrentDomain, domain) << at;
                     EXPECT_EQ(f.editDomain->text(), DomainName(domain)) << at;
                     EXPECT_EQ(f.pnlStatus->text(), DomainHint(domain)) << at;
-                    if (v == 0 && page == 1 && isContinue)
-                        saveScreenshot(&f, QStringLiteral("domain-%1.png").arg(domain, 2, 10, QLatin1Char('0')));
                 }
 }
 
-TEST(Transitions, ExitButtonLeavesTheLesnDomainAndEndsFromStart) {
-    StartedApp s;
-    TMainForm& f = s.form();
-    FakePages pages(f, s.state());
-    pages.makeLesson(0);
-    f.Icons(1);
-    QTest::mouseClick(f.Slider->button(Tool::btnExit), Qt::LeftButton);
-    EXPECT_EQ(s.state().CurrentDomain, 0);
-    bool ended = false;
-    QObject::connect(&f, &TMainForm::terminated, [&] { ended = true; });
-    s.dialogs.expect(MsgKind::Confirmation, texts::kExitVellora, MsgAnswer::Yes);
-    QTest::mouseClick(f.Slider->button(Tool::btnExit), Qt::LeftButton);
-    EXPECT_TRUE(ended);
+// (Where each key leads: ContinueAndReturnFromEveryDomain.)
+TEST_F(Transitions, ContinueAndReturnByKey) {
+    pages.makeLesson(2);
+    struct Case {
+        int from;
+        QKeySequence key;
+        int to;
+    };
+    const Case cases[] = {
+        {3, keys::kContinue, 4},
+        {4, keys::kReturn, 3},
+        {1, keys::kReturn, 0},      // Exit stands in for Return
+        {12, keys::kContinue, 13},  // the words step, where Alt and the arrows nudge words
+    };
+    for (const Case& c : cases) {
+        if (c.from >= 9) pages.load(1);
+        f.Icons(c.from);
+        QTest::keySequence(&f, c.key);
+        EXPECT_EQ(st.CurrentDomain, c.to) << c.from << " " << c.key.toString().toStdString();
+    }
+
+    // The keys are shown where the buttons are explained, and no other
+    // command of the window uses them.
+    initShellResources();
+    const QString continueText = keys::kContinue.toString(QKeySequence::NativeText);
+    const QString returnText = keys::kReturn.toString(QKeySequence::NativeText);
+    const QString listText = keys::kDomainList.toString(QKeySequence::NativeText);
+    EXPECT_TRUE(f.Slider->button(Tool::btnContinue)->toolTip().contains(continueText));
+    EXPECT_TRUE(f.Slider->button(Tool::btnReturn)->toolTip().contains(returnText));
+    EXPECT_TRUE(f.Slider->button(Tool::btnExit)->toolTip().contains(returnText));
+    EXPECT_TRUE(f.BitBtn1->toolTip().contains(listText));
+    for (const char* page : {":/help/keys-and-mouse.html", ":/help/main-window.html"}) {
+        QFile file{QLatin1String(page)};
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << page;
+        const QString html = QString::fromUtf8(file.readAll());
+        for (const QString& key : {continueText, returnText, listText})
+            EXPECT_TRUE(html.contains(key)) << page;
+    }
+    QMap<QKeySequence, QString> taken;
+    for (QAction* a : f.findChildren<QAction*>())
+        for (const QKeySequence& k : a->shortcuts()) {
+            EXPECT_FALSE(taken.contains(k))
+                << k.toString().toStdString() << ": " << a->objectName().toStdString() << " and "
+                << taken.value(k).toStdString();
+            taken.insert(k, a->objectName());
+        }
 }
 
-TEST(Transitions, WithoutALessonContinueAndDomainRequestsOfferOne) {
-    StartedApp s;
-    TMainForm& f = s.form();
+// Continue in any of its forms, and a domain asked for, without a lesson.
+TEST_F(Transitions, WithoutALessonContinueAndDomainRequestsOfferOne) {
     int offers = 0;
     QObject::connect(&f, &TMainForm::new1Requested, [&] { ++offers; });
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 7; ++i) {
         s.dialogs.expect(MsgKind::Confirmation, texts::kCreateNewLesn, MsgAnswer::No);
         s.dialogs.expect(MsgKind::Information, texts::kNoLesnFound);
     }
@@ -160,15 +186,21 @@ TEST(Transitions, WithoutALessonContinueAndDomainRequestsOfferOne) {
     f.navigator().RequestDomain(5);
     QTest::mouseClick(f.BtnNext, Qt::LeftButton);
     QTest::mouseClick(f.BtnBack, Qt::LeftButton);
-    EXPECT_EQ(offers, 4);
-    EXPECT_EQ(s.state().CurrentDomain, 0);
+    // The right button is Continue on the window; the left is not.
+    QTest::mouseClick(f.ClientOfMainScreen, Qt::RightButton, {}, QPoint(5, 5));
+    QTest::mouseClick(f.Util, Qt::RightButton, {}, QPoint(10, 10));
+    QTest::mouseClick(f.Util, Qt::LeftButton, {}, QPoint(10, 10));
+    // A domain clicked on the diagram in its Activate mode.
+    TdlgDiagram* diagram = s.app->dlgDiagram();
+    diagram->ShowDiagram();
+    QTest::mouseClick(diagram->rbActivate, Qt::LeftButton);
+    QTest::mouseClick(diagram->DomainLabel(12), Qt::LeftButton);
+    EXPECT_EQ(offers, 7);
+    EXPECT_TRUE(s.dialogs.done());
+    EXPECT_EQ(st.CurrentDomain, 0);
 }
 
-TEST(RequestDomain, ReachesPagesOfTheRightKind) {
-    StartedApp s;
-    TMainForm& f = s.form();
-    AppState& st = s.state();
-    FakePages pages(f, st);
+TEST_F(RequestDomain, ReachesPagesOfTheRightKind) {
     pages.makeLesson(4);
     pages.pages[2].kind = QStringLiteral("q");
     pages.pages[3].wurds = 4;
@@ -209,7 +241,7 @@ TEST(RequestDomain, ReachesPagesOfTheRightKind) {
     EXPECT_EQ(st.CurrentPage, 0);
 }
 
-TEST(RequestDomain, NoPageOfTheKindYetOffersANewPage) {
+TEST(NewPageOffer, NoPageOfTheKindYetOffersANewPage) {
     struct Case {
         int domain;
         MsgAnswer answer;
@@ -237,7 +269,10 @@ TEST(RequestDomain, NoPageOfTheKindYetOffersANewPage) {
         });
         f.navigator().RequestDomain(c.domain);
         EXPECT_TRUE(s.dialogs.done());
-        EXPECT_FALSE(s.app->dlgNewPage()->lbEncounter->isVisibleTo(s.app->dlgNewPage()));
+        // The notice shows for one run of the dialog only.
+        TdlgNewPage* dialog = s.app->dlgNewPage();
+        EXPECT_FALSE(dialog->lbEncounter->isVisibleTo(dialog));
+        EXPECT_FALSE(dialog->lbPageType->isVisibleTo(dialog));
         if (c.answer == MsgAnswer::Yes) {
             EXPECT_EQ(pages.made, std::vector<int>{2});
             EXPECT_EQ(st.NewPageKind, c.question ? QStringLiteral("q") : QStringLiteral("r"));
@@ -351,23 +386,36 @@ TEST_F(DomainEntry, FocusMovesToTheDomainsControl) {
     EXPECT_EQ(f.focusWidget(), choice);
 }
 
-TEST_F(DomainList, ShowsTheCurrentDomainAndRequestsTheClickedOne) {
+TEST_F(DomainList, ShowsTheCurrentDomainAndRequestsTheChosenOne) {
     pages.makeLesson(2);
     pages.load(1);
-    f.Icons(22 - 9);  // Text Sound
+    f.Icons(13);
     QTest::mouseClick(f.BitBtn1, Qt::LeftButton);
     ASSERT_TRUE(f.lbDomain->isVisible());
     EXPECT_EQ(f.lbDomain->currentRow(), 13);
     QListWidgetItem* item = f.lbDomain->item(7);
-    QTest::mouseClick(f.lbDomain->viewport(), Qt::LeftButton, {}, f.lbDomain->visualItemRect(item).center());
+    QTest::mouseClick(f.lbDomain->viewport(), Qt::LeftButton, {},
+                      f.lbDomain->visualItemRect(item).center());
     EXPECT_FALSE(f.lbDomain->isVisible());
     EXPECT_EQ(st.CurrentDomain, 7);
     EXPECT_EQ(pages.changes.back(), std::make_pair(0, 2));
 
-    // In the last domain the list shows it too; Enter requests the selection.
+    // By keyboard: its key opens it with the focus; the arrows and Enter choose.
+    QTest::keySequence(&f, keys::kDomainList);
+    EXPECT_TRUE(f.lbDomain->hasFocus());
+    EXPECT_EQ(f.lbDomain->currentRow(), 7);
+    QTest::keyClick(f.lbDomain, Qt::Key_Down);
+    QTest::keyClick(f.lbDomain, Qt::Key_Down);
+    QTest::keyClick(f.lbDomain, Qt::Key_Up);
+    QTest::keyClick(f.lbDomain, Qt::Key_Return);
+    EXPECT_EQ(st.CurrentDomain, 8);
+    EXPECT_FALSE(f.lbDomain->isVisible());
+
+    // In the last domain the list shows it too.
     pages.load(1);
     f.Icons(9);
-    s.dialogs.expectDialog(QStringLiteral("dlgNewPage"), [](QObject*) { return int(QDialog::Rejected); });
+    s.dialogs.expectDialog(QStringLiteral("dlgNewPage"),
+                           [](QObject*) { return int(QDialog::Rejected); });
     f.navigator().RequestDomain(22);  // no question page yet: the new-page offer, declined
     EXPECT_EQ(st.CurrentDomain, 9);
     st.LastQuestionPage = 2;
@@ -378,4 +426,131 @@ TEST_F(DomainList, ShowsTheCurrentDomainAndRequestsTheClickedOne) {
     f.lbDomain->setCurrentRow(19);
     QTest::keyClick(f.lbDomain, Qt::Key_Return);
     EXPECT_EQ(st.CurrentDomain, 19);
+
+    // Esc closes it with nothing chosen, also over the page, where Esc
+    // otherwise asks a reading to stop.
+    QWidget* field = QApplication::focusWidget();
+    QTest::keySequence(&f, keys::kDomainList);
+    ASSERT_TRUE(f.lbDomain->hasFocus());
+    QTest::keyClick(f.lbDomain, Qt::Key_Down);
+    QTest::keyClick(f.lbDomain, Qt::Key_Escape);
+    EXPECT_FALSE(f.lbDomain->isVisible());
+    EXPECT_EQ(st.CurrentDomain, 19);
+    EXPECT_FALSE(st.StopRequested);
+    EXPECT_EQ(QApplication::focusWidget(), field);
+}
+
+// ---- The tool strip and the menus ----
+
+// Every domain's strip: Exit or Return first, Continue second, and the
+// places filled one after another, one shown button in each.
+TEST(ToolStrip, EveryDomainFillsItsPlacesWithOneShownButtonEach) {
+    for (int d = 0; d < 23; ++d)
+        for (bool video : {false, true}) {
+            const ToolPlacement p = PlaceTools(d, video);
+            const std::string at = "domain " + std::to_string(d) + (video ? " video" : "");
+            std::vector<int> shownAt(size_t(p.IconCount), 0);
+            for (int i = 0; i < kToolCount; ++i) {
+                const char* name = TToolStrip::name(static_cast<Tool>(i));
+                if (p.place[i] < 0) {
+                    EXPECT_FALSE(p.shown[i]) << at << " " << name;
+                    continue;
+                }
+                ASSERT_LT(p.place[i], p.IconCount) << at << " " << name;
+                EXPECT_EQ(p.enabled[i], p.shown[i]) << at << " " << name;
+                shownAt[size_t(p.place[i])] += p.shown[i];
+            }
+            for (int n : shownAt) EXPECT_EQ(n, 1) << at;
+            EXPECT_EQ(p.placeOf(d >= 2 ? Tool::btnReturn : Tool::btnExit), 0) << at;
+            EXPECT_EQ(p.placeOf(Tool::btnContinue), 1) << at;
+            if (p.placeOf(Tool::btnVidCtlOn) >= 0) {
+                EXPECT_EQ(p.placeOf(Tool::btnVidCtlOf), p.placeOf(Tool::btnVidCtlOn)) << at;
+                EXPECT_EQ(p.isShown(Tool::btnVidCtlOf), video) << at;
+            }
+        }
+}
+
+// Thirteen places are on view: the strip scrolls one step for each place more.
+TEST(ToolStrip, ScrollArrowsFollowThePlacesOutOfView) {
+    for (const auto& [places, steps] : {std::pair{2, 0}, {13, 0}, {14, 1}, {17, 4}}) {
+        ToolStripScroll s{places, 0};
+        EXPECT_FALSE(s.scrollRight()) << places;
+        for (int n = 0; n < steps; ++n) EXPECT_TRUE(s.leftEnabled() && s.scrollLeft()) << places;
+        EXPECT_FALSE(s.leftEnabled() || s.scrollLeft()) << places;
+        EXPECT_EQ(s.rightEnabled(), steps > 0) << places;
+    }
+}
+
+// The real strip: scrolled by its arrows, reset on entering a domain.
+TEST_F(StripScroll, TheArrowsMoveTheStripAndEnteringADomainResetsIt) {
+    pages.makeLesson(1);
+    pages.load(1);
+    f.Icons(15);
+    TToolStrip* strip = f.Slider;
+    const int home = f.Panel7->width() + f.Panel2->width() + 2;
+    const int iconWidth = strip->IconWidth();
+    EXPECT_EQ(strip->x(), home);
+    EXPECT_EQ(strip->width(), 13 * iconWidth);
+    EXPECT_TRUE(f.IconsLeft->isEnabled());
+    EXPECT_FALSE(f.IconsRight->isEnabled());
+
+    QWidget* read = strip->button(Tool::btnRead3);
+    EXPECT_EQ(read->x(), 13 * iconWidth + 1);
+    QTest::mouseClick(f.IconsLeft, Qt::LeftButton);
+    EXPECT_EQ(strip->x(), home - iconWidth);
+    EXPECT_EQ(strip->width(), 14 * iconWidth);
+    EXPECT_FALSE(f.IconsLeft->isEnabled());
+    EXPECT_TRUE(f.IconsRight->isEnabled());
+    // The fourteenth place now ends where the thirteenth ended before.
+    EXPECT_EQ(strip->x() + read->x() + read->width(), home + 13 * iconWidth + 1);
+    // The scrolled-out place is behind the panels on the left.
+    const QWidget* left = f.Panel1->childAt(home - iconWidth / 2, read->y() + 5);
+    EXPECT_TRUE(left == f.Panel2 || (left && f.Panel2->isAncestorOf(left)));
+    QTest::mouseClick(f.IconsLeft, Qt::LeftButton);  // disabled: no further
+    EXPECT_EQ(strip->x(), home - iconWidth);
+
+    f.Icons(14);
+    EXPECT_EQ(strip->x(), home);
+    EXPECT_EQ(strip->scroll().IconScroll, 0);
+    EXPECT_FALSE(f.IconsLeft->isEnabled());
+    EXPECT_FALSE(f.IconsRight->isEnabled());
+    for (int i = 0; i < kToolCount; ++i) {
+        const Tool t = static_cast<Tool>(i);
+        const bool on = t == Tool::btnReturn || t == Tool::btnContinue;
+        EXPECT_EQ(strip->button(t)->isVisible(), on) << TToolStrip::name(t);
+    }
+    EXPECT_EQ(strip->button(Tool::btnContinue)->x(), iconWidth + 1);
+}
+
+// ---- Menus ----
+
+// Which items each domain shows: Menus.ItemsReachTheirOperations (KeysAndTools_test).
+TEST(Menus, LessonItemsNeedALessonAndPageItemsAPage) {
+    MenuVisibility v;
+    for (bool lesson : {false, true})
+        for (int page : {0, 2}) {
+            v.Menu(5, lesson, page, false);
+            EXPECT_EQ(v.visible(M::FileSave), lesson) << lesson << page;
+            EXPECT_EQ(v.visible(M::PageDelete), page > 0) << lesson << page;
+            EXPECT_TRUE(v.visible(M::FileOpen));
+            EXPECT_FALSE(v.visible(M::StopMenu));
+        }
+}
+
+TEST(Menus, WhileALessonPlaysOnlyTheStopMenuShowsAndNothingChanges) {
+    MenuVisibility v;
+    v.Menu(11, true, 3, false);
+    const MenuVisibility before = v;
+    v.Menu(2, false, 0, true);
+    for (int i = 0; i < kMenuItemCount; ++i)
+        EXPECT_EQ(v.visible(static_cast<M>(i)), before.visible(static_cast<M>(i))) << i;
+    v.MenuHide(false);
+    for (M top : {M::FileMenu, M::EditMenu, M::PageMenu, M::TextMenu, M::WordsMenu, M::QuestionMenu,
+                  M::HelpMenu})
+        EXPECT_FALSE(v.visible(top)) << int(top);
+    EXPECT_TRUE(v.visible(M::StopMenu));
+    v.MenuHide(true);
+    for (M top : {M::FileMenu, M::PageMenu, M::TextMenu, M::QuestionMenu, M::HelpMenu})
+        EXPECT_TRUE(v.visible(top)) << int(top);
+    EXPECT_FALSE(v.visible(M::StopMenu));
 }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -13,7 +12,6 @@
 #include <QTextDocument>
 #include <QToolButton>
 
-#include "Screenshot.h"
 #include "DomainTable.h"
 #include "Domains.h"
 #include "HelpIndex.h"
@@ -41,8 +39,6 @@ const HelpIndex& index() {
     return instance;
 }
 
-using vellora::testing::saveScreenshot;
-
 // Clicks the first link to `href` in the browser's page, as a reader would.
 bool clickLink(QTextBrowser* browser, const QString& href) {
     QTextDocument* doc = browser->document();
@@ -60,12 +56,6 @@ bool clickLink(QTextBrowser* browser, const QString& href) {
         }
     }
     return false;
-}
-
-QStringList resultTitles(const QListWidget* list) {
-    QStringList titles;
-    for (int i = 0; i < list->count(); ++i) titles << list->item(i)->text();
-    return titles;
 }
 
 }  // namespace
@@ -96,15 +86,14 @@ TEST(HelpTopics, EveryTopicLoadsWithItsOwnTitleAndEveryLinkLeadsSomewhere) {
         }
     }
     EXPECT_GT(links, 100);
-}
-
-TEST(HelpTopics, DomainTopicsCarryTheDomainNameAndItsHintAndLinkOn) {
+    // A domain's topic carries the domain's name and its hint, and links on.
     for (int d = 0; d < kDomainCount; ++d) {
         SCOPED_TRACE(d);
-        EXPECT_EQ(index().title(helpTopicForDomain(d)), DomainName(d));
-        EXPECT_TRUE(index().text(helpTopicForDomain(d)).contains(QStringLiteral("domain %1").arg(d)));
-        EXPECT_TRUE(index().text(helpTopicForDomain(d)).contains(DomainHint(d).simplified()));
-        EXPECT_GE(index().links(helpTopicForDomain(d)).size(), 3);
+        const int topic = helpTopicForDomain(d);
+        EXPECT_EQ(index().title(topic), DomainName(d));
+        EXPECT_TRUE(index().text(topic).contains(QStringLiteral("domain %1").arg(d)));
+        EXPECT_TRUE(index().text(topic).contains(DomainHint(d).simplified()));
+        EXPECT_GE(index().links(topic).size(), 3);
     }
 }
 
@@ -130,36 +119,21 @@ TEST(HelpLinks, ResolveOnlyRealTopicsAndAnchors) {
 
 TEST(HelpSearch, FindsTopicsByTheirWordsIgnoringCaseAndNeedsThemAll) {
     const int synchro = helpTopicForDomain(14);
-    const int choice = helpTopicForDomain(20);
-    enum Expect { Some, Any, None };
     struct Case {
         const char* query;
-        int mustFind;     // -1: nothing in particular
-        int mustNotFind;  // -1: nothing in particular
-        Expect expect;
+        int found, notFound;  // -1: nothing in particular
     };
     const Case cases[] = {
-        {"fREEZE", synchro, -1, Some},
-        {"  freeze,  leader ", synchro, -1, Some},
-        {"Leader fixed", -1, synchro, Any},  // "fixed" is about choices, not the synchronisation
-        {"fixed shuffled", choice, synchro, Some},
-        {"freeze zxqwv", -1, -1, None},
-        {"   ", -1, -1, None},
+        {"fREEZE", synchro, -1},
+        {"  freeze,  leader ", synchro, -1},
+        {"Leader fixed", -1, synchro},  // "fixed" is about choices, not the synchronisation
+        {"fixed shuffled", helpTopicForDomain(20), synchro},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.query);
         const QList<int> found = index().search(QLatin1String(c.query));
-        if (c.expect == None) {
-            EXPECT_TRUE(found.isEmpty());
-        } else if (c.expect == Some) {
-            EXPECT_FALSE(found.isEmpty());
-        }
-        if (c.mustFind >= 0) {
-            EXPECT_TRUE(found.contains(c.mustFind));
-        }
-        if (c.mustNotFind >= 0) {
-            EXPECT_FALSE(found.contains(c.mustNotFind));
-        }
+        EXPECT_EQ(found.contains(c.found), c.found >= 0);
+        EXPECT_FALSE(found.contains(c.notFound));
         // Whatever is found really holds every word.
         for (int topic : found)
             for (const QString& w : HelpIndex::searchWords(QLatin1String(c.query)))
@@ -167,9 +141,9 @@ TEST(HelpSearch, FindsTopicsByTheirWordsIgnoringCaseAndNeedsThemAll) {
                     (index().title(topic) + index().text(topic)).contains(w, Qt::CaseInsensitive))
                     << topic;
     }
-}
-
-TEST(HelpSearch, TitleMatchesComeFirstAndNavigationPagesAreNoResults) {
+    for (const char* query : {"freeze zxqwv", "   "})
+        EXPECT_TRUE(index().search(QLatin1String(query)).isEmpty()) << query;
+    // Title matches come first; navigation pages are no results.
     const QList<int> found = index().search(QStringLiteral("synchro"));
     ASSERT_FALSE(found.isEmpty());
     EXPECT_EQ(found.first(), helpTopicForDomain(14));
@@ -183,13 +157,10 @@ TEST(HelpWindowTest, ShowsATopicThroughItsBrowserAndWalksTheHistory) {
     QTextBrowser* browser = w.HelpBrowser;
     QToolButton *back = w.HelpBack, *forward = w.HelpForward;
     HelpViewer& viewer = w;
-    w.resize(960, 680);
     viewer.showTopic(kHelpTutorial);
-    saveScreenshot(&w, QStringLiteral("help-tutorial.png"));
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(w.currentTopic(), kHelpTutorial);
     EXPECT_EQ(browser->documentTitle(), index().title(kHelpTutorial));
-    EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("Create New Page?")));
     EXPECT_TRUE(w.windowTitle().contains(index().title(kHelpTutorial)));
     EXPECT_FALSE(back->isEnabled());
 
@@ -208,18 +179,11 @@ TEST(HelpWindowTest, ShowsATopicThroughItsBrowserAndWalksTheHistory) {
 
     QTest::mouseClick(w.HelpContents, Qt::LeftButton);
     EXPECT_EQ(w.currentTopic(), kHelpContents);
-    saveScreenshot(&w, QStringLiteral("help-contents.png"));
-}
-
-TEST(HelpWindowTest, FollowsALinkInsideATopic) {
-    HelpWindow w;
-    w.showTopic(kHelpContents);
-    ASSERT_TRUE(clickLink(w.HelpBrowser, QStringLiteral("domain-11-text.html")));
+    // A link inside the topic leads on.
+    ASSERT_TRUE(clickLink(browser, QStringLiteral("domain-11-text.html")));
     EXPECT_EQ(w.currentTopic(), helpTopicForDomain(11));
-    EXPECT_EQ(w.HelpBrowser->documentTitle(), QStringLiteral("Text"));
-    saveScreenshot(&w, QStringLiteral("help-domain-text.png"));
+    EXPECT_EQ(browser->documentTitle(), QStringLiteral("Text"));
     EXPECT_TRUE(w.windowTitle().endsWith(QStringLiteral("Text")));
-    EXPECT_TRUE(w.HelpBack->isEnabled());
 }
 
 TEST(HelpWindowTest, UnknownTopicShowsAMessageNotABlankPage) {
@@ -231,7 +195,6 @@ TEST(HelpWindowTest, UnknownTopicShowsAMessageNotABlankPage) {
         EXPECT_EQ(w.HelpBrowser->documentTitle(), texts::kHelpUnknownTitle);
         EXPECT_TRUE(w.HelpBrowser->toPlainText().contains(texts::kHelpUnknownText.arg(topic)));
     }
-    saveScreenshot(&w, QStringLiteral("help-unknown-topic.png"));
     // Its link to the contents works, and back returns to the message.
     ASSERT_TRUE(clickLink(w.HelpBrowser, QStringLiteral("contents.html")));
     EXPECT_EQ(w.currentTopic(), kHelpContents);
@@ -251,10 +214,7 @@ TEST(HelpWindowTest, SearchBoxListsMatchesAndOpensTheClickedOne) {
     EXPECT_EQ(label->text(), texts::kHelpAllTopics);
 
     QTest::keyClicks(search, QStringLiteral("FREEZE leader"));
-    saveScreenshot(&w, QStringLiteral("help-search.png"));
-    const QStringList titles = resultTitles(results);
-    EXPECT_TRUE(titles.contains(QStringLiteral("Synchro")));
-    EXPECT_EQ(titles.size(), index().search(QStringLiteral("freeze leader")).size());
+    EXPECT_EQ(results->count(), index().search(QStringLiteral("freeze leader")).size());
     EXPECT_NE(label->text(), texts::kHelpNothingFound);
 
     QListWidgetItem* synchro =
@@ -277,16 +237,13 @@ TEST(HelpWindowTest, SearchBoxListsMatchesAndOpensTheClickedOne) {
     EXPECT_EQ(w.currentTopic(), index().search(QStringLiteral("export disk")).first());
 }
 
-TEST(HelpWindowTest, FactoryWindowBelongsToItsOwnerButIsAWindowOfItsOwn) {
+TEST(HelpWindowTest, FactoryWindowIsAWindowOfItsOwnDeletedWithItsOwner) {
     QPointer<HelpWindow> w;
     {
         QWidget owner;
         w = createHelpWindow(&owner);
         ASSERT_TRUE(w);
         EXPECT_TRUE(w->isWindow());
-        w->showTopic(helpTopicForDomain(0));
-        EXPECT_EQ(w->currentTopic(), helpTopicForDomain(0));
-        EXPECT_FALSE(owner.isVisible());
     }
-    EXPECT_TRUE(w.isNull());  // deleted with its owner
+    EXPECT_TRUE(w.isNull());
 }

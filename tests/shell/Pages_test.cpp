@@ -12,6 +12,7 @@
 #include "PageTexts.h"
 #include "Table.h"
 #include "TempDir.h"
+#include "TestFiles.h"
 
 namespace vellora::testing {
 namespace {
@@ -33,58 +34,10 @@ struct PageSession : LessonSession {
     }
 };
 
-TEST(Pages, NewAuthorTypesTwoLinesAndSavesThePageAndItsWords) {
-    TempDir tmp;
-    PageSession s(tmp.path());
-    for (int i = 0; i < 7 && s.state().CurrentDomain < 8; ++i) s.cont();
-    ASSERT_EQ(s.state().CurrentDomain, 8);
-    s.expectNewPage(false);
-    s.cont();  // Objective: on to a new page
-    ASSERT_EQ(s.state().CurrentPage, 1);
-    EXPECT_EQ(s.state().CurrentDomain, 9);
-    s.cont();  // Picture
-    s.cont();  // Video: no words yet, so Text
-    ASSERT_EQ(s.state().CurrentDomain, 11);
-    EXPECT_TRUE(s.frame().TextBox->isVisible());
-    QTest::keyClicks(s.frame().TextBox, QStringLiteral("The cat sat,"));
-    QTest::keyClick(s.frame().TextBox, Qt::Key_Return);
-    QTest::keyClicks(s.frame().TextBox, QStringLiteral("and the dog ran!"));
-    saveScreenshot(&s.form(), QStringLiteral("page-text-box.png"));
-    s.cont();
-    ASSERT_EQ(s.state().CurrentDomain, 12);
-    EXPECT_EQ(s.frame().WurdCount, 7);
-    EXPECT_TRUE(s.frame().sbWurdsBox->isVisible());
-    EXPECT_FALSE(s.frame().TextBox->isVisible());
-    // Ctrl selects the next word, Alt nudges it a pixel.
-    QTest::keyClick(s.frame().wurd(1), Qt::Key_Right, Qt::ControlModifier);
-    EXPECT_EQ(s.frame().CurrentWurd, 2);
-    const QPoint at = s.frame().wurd(2)->pos();
-    QTest::keyClick(s.frame().wurd(2), Qt::Key_Down, Qt::AltModifier);
-    EXPECT_EQ(s.frame().wurd(2)->pos(), at + QPoint(0, 1));
-    QTest::keyClick(&s.form(), Qt::Key_F7);
-
-    const qint64 page = s.rows().PageRecord(s.state().LesnRegNum, 1);
-    ASSERT_NE(page, 0);
-    EXPECT_EQ(s.rows().LoadPage(page)->Wurds, 7);
-    const QStringList expected = {"The", "cat", "sat,", "and", "the", "dog", "ran!"};
-    const std::vector<WurdData> words = s.storedWurds();
-    ASSERT_EQ(int(words.size()), 7);
-    for (int i = 0; i < 7; ++i) {
-        EXPECT_EQ(words[size_t(i)].WText, expected[i]);
-        EXPECT_EQ(words[size_t(i)].WurdNumber, i + 1);
-        EXPECT_EQ(words[size_t(i)].WStopTime, 0);
-    }
-    // The second line starts one line lower, at the left margin again.
-    EXPECT_EQ(words[3].WLeft, 3);
-    EXPECT_EQ(words[1].WTop, words[0].WTop + 1);
-    EXPECT_GT(words[3].WTop, words[0].WTop);
-    EXPECT_EQ(s.form().editPages->text(), QStringLiteral("1"));
-    Table lesson(s.db(), TableId::Lesn);
-    ASSERT_TRUE(lesson.findKey(s.state().LesnRegNum));
-    EXPECT_EQ(lesson.asInteger(QStringLiteral("Pages")), 1);
-}
-
-TEST(Pages, WordsComeBackExactlyAfterReopeningTheLesson) {
+// Words typed on a page are stored, and come back exactly, with their style,
+// colour, size, place and stop time, when the lesson is opened again. (The
+// way to a new page's Text domain by Continue: EndToEnd_test.)
+TEST(Pages, TypedWordsAreSavedAndComeBackExactlyAfterReopeningTheLesson) {
     TempDir tmp;
     qint64 lesson = 0;
     std::vector<WurdData> saved;
@@ -92,9 +45,34 @@ TEST(Pages, WordsComeBackExactlyAfterReopeningTheLesson) {
         PageSession s(tmp.path());
         s.newPage(false);
         s.newPage(false);  // a second page, so that the words are not on page 1
-        s.typeText(QStringLiteral("One two three"));
+        s.typeText(QStringLiteral("The cat sat,"));
+        QTest::keyClick(s.frame().TextBox, Qt::Key_Return);
+        QTest::keyClicks(s.frame().TextBox, QStringLiteral("and the dog ran!"));
         s.cont();
-        ASSERT_EQ(s.frame().WurdCount, 3);
+        ASSERT_EQ(s.state().CurrentDomain, 12);
+        ASSERT_EQ(s.frame().WurdCount, 7);
+        EXPECT_TRUE(s.frame().sbWurdsBox->isVisible());
+        EXPECT_FALSE(s.frame().TextBox->isVisible());
+        // Ctrl selects the next word, Alt nudges it a pixel.
+        QTest::keyClick(s.frame().wurd(1), Qt::Key_Right, Qt::ControlModifier);
+        EXPECT_EQ(s.frame().CurrentWurd, 2);
+        const QPoint at = s.frame().wurd(2)->pos();
+        QTest::keyClick(s.frame().wurd(2), Qt::Key_Down, Qt::AltModifier);
+        EXPECT_EQ(s.frame().wurd(2)->pos(), at + QPoint(0, 1));
+        QTest::keyClick(&s.form(), Qt::Key_F7);
+
+        const QStringList expected = {"The", "cat", "sat,", "and", "the", "dog", "ran!"};
+        const std::vector<WurdData> words = s.storedWurds();
+        ASSERT_EQ(int(words.size()), 7);
+        for (int i = 0; i < 7; ++i) {
+            EXPECT_EQ(words[size_t(i)].WText, expected[i]);
+            EXPECT_EQ(words[size_t(i)].WurdNumber, i + 1);
+        }
+        // The second line starts one line lower, at the left margin again.
+        EXPECT_EQ(words[3].WLeft, 3);
+        EXPECT_EQ(words[1].WTop, words[0].WTop + 1);
+        EXPECT_GT(words[3].WTop, words[0].WTop);
+
         // Style, colour, size and place of word 2, and stop times.
         TWurd* w = s.frame().wurd(2);
         QFont f = w->font();
@@ -107,14 +85,15 @@ TEST(Pages, WordsComeBackExactlyAfterReopeningTheLesson) {
         w->setPalette(p);
         w->setGeometry(40, 50, 61, 33);
         s.frame().StopTimes = {};
-        s.frame().StopTimes[1] = 500, s.frame().StopTimes[2] = 70000, s.frame().StopTimes[3] = 90123;
+        s.frame().StopTimes[1] = 500, s.frame().StopTimes[2] = 70000,
+        s.frame().StopTimes[3] = 90123;
         EXPECT_TRUE(s.form().SaveAll());
         saved = s.storedWurds();
         lesson = s.state().LesnRegNum;
         s.dialogs.expect(MsgKind::Confirmation, QStringLiteral("Exit Vellora?"), MsgAnswer::No);
         s.form().ShutDown();
     }
-    ASSERT_EQ(saved.size(), 3u);
+    ASSERT_EQ(saved.size(), 7u);
     EXPECT_EQ(saved[1].WFontStyle, 110);
     EXPECT_EQ(saved[1].WFontColor, 9);  // red
     EXPECT_EQ(saved[1].WFontSize, 20);
@@ -127,9 +106,9 @@ TEST(Pages, WordsComeBackExactlyAfterReopeningTheLesson) {
     EXPECT_TRUE(again.form().pages().PageMode().isEmpty());
     again.form().pages().ChangePage(2, 12);
     TFrame& frame = *again.app->Frame();
-    ASSERT_EQ(frame.WurdCount, 3);
+    ASSERT_EQ(frame.WurdCount, 7);
     TWurd* w = frame.wurd(2);
-    EXPECT_EQ(w->text(), QStringLiteral("two"));
+    EXPECT_EQ(w->text(), QStringLiteral("cat"));
     EXPECT_EQ(w->geometry(), QRect(40, 50, 61, 33));
     EXPECT_TRUE(w->font().bold() && w->font().italic() && !w->font().underline());
     EXPECT_EQ(w->font().pointSize(), 20);
@@ -144,7 +123,8 @@ TEST(Pages, PageChangesNewPagesAndTheirDomains) {
     TempDir tmp;
     PageSession s(tmp.path());
     // Past the last page, answering No: nothing changes.
-    s.dialogs.expectDialog(QStringLiteral("dlgNewPage"), [](QObject*) { return int(QDialog::Rejected); });
+    s.dialogs.expectDialog(QStringLiteral("dlgNewPage"),
+                           [](QObject*) { return int(QDialog::Rejected); });
     s.form().pages().ChangePage(1, 9);
     EXPECT_EQ(s.state().PageCount, 0);
     EXPECT_EQ(s.state().CurrentPage, 0);
@@ -158,7 +138,8 @@ TEST(Pages, PageChangesNewPagesAndTheirDomains) {
     struct Case {
         int page, domain, expectedDomain;
         const char* mode;
-    } cases[] = {{1, 10, 10, "r"}, {2, 10, 17, "q"}, {1, 9, 9, "r"}, {2, 9, 16, "q"}, {1, 12, 12, "r"}};
+    } cases[] = {
+        {1, 10, 10, "r"}, {2, 10, 17, "q"}, {1, 9, 9, "r"}, {2, 9, 16, "q"}, {1, 12, 12, "r"}};
     for (const Case& c : cases) {
         s.form().pages().ChangePage(c.page, c.domain);
         EXPECT_EQ(s.state().CurrentPage, c.page);
@@ -168,6 +149,12 @@ TEST(Pages, PageChangesNewPagesAndTheirDomains) {
     EXPECT_EQ(s.state().LastReadingPage, 1);
     EXPECT_EQ(s.state().LastQuestionPage, 2);
 
+    // A count that the lesson's rows disagree with is repaired on the title
+    // page: the lesson goes on with 2.
+    s.state().PageCount = 5;
+    s.dialogs.expect(MsgKind::Information, texts::kPagesRepaired.arg(5).arg(2));
+    s.form().pages().ChangePage(0, 2);
+    EXPECT_EQ(s.state().PageCount, 2);
     // Pages 3, 4, then 5 of 4: the count reaches the indicator, the state and
     // the lesson row.
     s.form().pages().ChangePage(2, 9);
@@ -221,7 +208,8 @@ TEST(Pages, DamagedRowsAndFilesEndInAClearMessage) {
     // A word too long for its row sends the author back to the text, and the
     // page keeps its words.
     s.typeText(QStringLiteral("short Pneumonoultramicroscopic"));
-    s.dialogs.expect(MsgKind::Warning, texts::kWurdTooLong.arg(QStringLiteral("Pneumonoultramicroscopic")).arg(20));
+    s.dialogs.expect(MsgKind::Warning,
+                     texts::kWurdTooLong.arg(QStringLiteral("Pneumonoultramicroscopic")).arg(20));
     s.cont();
     EXPECT_EQ(s.state().CurrentDomain, 11);
     EXPECT_EQ(s.frame().TextBox->toPlainText(), QStringLiteral("short Pneumonoultramicroscopic"));
@@ -251,11 +239,8 @@ TEST(Pages, DamagedRowsAndFilesEndInAClearMessage) {
     // A text file that is not text, a picture that is not a picture.
     const QString binary = tmp.file(QStringLiteral("binary.txt"));
     const QString latin1 = tmp.file(QStringLiteral("latin1.txt"));
-    QFile b(binary), l(latin1);
-    ASSERT_TRUE(b.open(QIODevice::WriteOnly) && l.open(QIODevice::WriteOnly));
-    b.write(QByteArray("ab\0cd", 5));
-    l.write("caf\xe9");
-    b.close(), l.close();
+    writeFile(binary, QByteArray("ab\0cd", 5));
+    writeFile(latin1, "caf\xe9");
     s.form().Icons(11);
     for (const QString& f : {binary, latin1}) {
         s.dialogs.expectFile(f);
@@ -264,10 +249,7 @@ TEST(Pages, DamagedRowsAndFilesEndInAClearMessage) {
         EXPECT_TRUE(s.frame().TextBox->document()->isEmpty());
     }
     const QString notPicture = s.life().MediaFileName(9, 0);
-    QFile p(notPicture);
-    ASSERT_TRUE(p.open(QIODevice::WriteOnly));
-    p.write("not a picture");
-    p.close();
+    writeFile(notPicture, "not a picture");
     s.dialogs.expect(MsgKind::Warning, texts::kNotPicture.arg(QFileInfo(notPicture).fileName()));
     s.form().pages().ChangePage(2, 9);
     s.form().pages().ChangePage(1, 9);
@@ -275,28 +257,13 @@ TEST(Pages, DamagedRowsAndFilesEndInAClearMessage) {
     EXPECT_EQ(s.state().CurrentPage, 1);
 }
 
-TEST(Pages, LessonPagesCountDisagreeingWithItsRowsIsRepaired) {
-    TempDir tmp;
-    PageSession s(tmp.path());
-    s.newPage(false);
-    s.newPage(false);
-    // The lesson row claims 5 pages but holds 2; the title page says so and
-    // the lesson goes on with 2, so that the next page is 3.
-    s.state().PageCount = 5;
-    s.dialogs.expect(MsgKind::Information, texts::kPagesRepaired.arg(5).arg(2));
-    s.form().pages().ChangePage(0, 2);
-    EXPECT_EQ(s.state().PageCount, 2);
-    s.form().pages().ChangePage(2, 9);
-    s.newPage(false);
-    EXPECT_EQ(s.state().CurrentPage, 3);
-}
-
 TEST(Pages, ParsedWordsLayOutAndShowInEveryBackground) {
     TempDir tmp;
     PageSession s(tmp.path());
     s.newPage(false);
     QStringList words;
-    for (int i = 1; i <= 40; ++i) words << (i % 7 == 0 ? QStringLiteral("Lesson,") : QStringLiteral("word%1").arg(i));
+    for (int i = 1; i <= 40; ++i)
+        words << (i % 7 == 0 ? QStringLiteral("Lesson,") : QStringLiteral("word%1").arg(i));
     s.typeText(words.join(QLatin1Char(' ')));
     s.cont();
     ASSERT_EQ(s.frame().WurdCount, 40);
@@ -317,7 +284,6 @@ TEST(Pages, ParsedWordsLayOutAndShowInEveryBackground) {
             EXPECT_FALSE(r.intersects(prev)) << n;
         }
     }
-    saveScreenshot(&s.form(), QStringLiteral("page-40-words.png"));
 
     // Backgrounds: the gradient is drawn in bands of blue from the top.
     const QString wallpaper = tmp.file(QStringLiteral("tile.png"));
@@ -327,16 +293,12 @@ TEST(Pages, ParsedWordsLayOutAndShowInEveryBackground) {
     s.form().SetBackgroundIndex(1);
     const QImage gradient = s.frame().grab().toImage();
     EXPECT_EQ(gradient.pixelColor(s.frame().width() - 2, 1), QColor(0, 0, 255));
-    saveScreenshot(&s.form(), QStringLiteral("background-gradient.png"));
     // The wallpaper is the lesson's background picture, tiled from the top left.
     s.frame().setBackgroundSource([] { return 2; });
     s.form().pages().SetWallpaper(wallpaper);
     const QImage tiled = s.frame().grab().toImage();
-    EXPECT_EQ(tiled.pixelColor(s.frame().width() - 2, s.frame().height() - 2), QColor(200, 120, 40));
-    saveScreenshot(&s.form(), QStringLiteral("background-wallpaper.png"));
-    s.frame().setBackgroundSource([] { return 0; });
-    s.frame().update();
-    saveScreenshot(&s.form(), QStringLiteral("background-plain.png"));
+    EXPECT_EQ(tiled.pixelColor(s.frame().width() - 2, s.frame().height() - 2),
+              QColor(200, 120, 40));
 }
 
 TEST(Pages, ResizingScalesTheControlsButNotTheWords) {
@@ -372,17 +334,17 @@ TEST(Pages, TextFilesAndTheLastOneRemembered) {
         if (c.saveAs) {
             s.dialogs.expectFile(saved);
             s.form().pages().TextFile(TextFileCommand::SaveAs);
-            QFile f(saved);
-            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-            EXPECT_EQ(f.readAll(), QByteArray("Once upon a time"));
+            EXPECT_EQ(readFile(saved), QByteArray("Once upon a time"));
         } else {
             // New asks before the typed text goes; OK saves it first (Cancel here).
-            s.dialogs.expect(MsgKind::Confirmation, texts::kUntitled + texts::kTextChanged, MsgAnswer::Cancel);
+            s.dialogs.expect(MsgKind::Confirmation, texts::kUntitled + texts::kTextChanged,
+                             MsgAnswer::Cancel);
             s.form().pages().TextFile(TextFileCommand::New);
             EXPECT_TRUE(s.frame().TextBox->document()->isEmpty());
         }
         s.app->finish();
-        EXPECT_EQ(QSettings(ini, QSettings::IniFormat).value(texts::kLastOpenKey).toString(), c.remembered);
+        EXPECT_EQ(QSettings(ini, QSettings::IniFormat).value(texts::kLastOpenKey).toString(),
+                  c.remembered);
     }
 }
 

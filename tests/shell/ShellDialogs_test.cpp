@@ -2,33 +2,20 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <QTest>
 
-#include "Screenshot.h"
 #include "AboutBox.h"
 #include "AppState.h"
 #include "Diagram.h"
 #include "DirectorySelector.h"
-#include "DomainTexts.h"
-#include "FakePages.h"
-#include "LessonTexts.h"
 #include "NewPageDialog.h"
 #include "ScriptedDialogs.h"
 #include "Splash.h"
-#include "StartedApp.h"
 #include "TempDir.h"
+#include "TestFiles.h"
 
 using namespace vellora;
 using namespace vellora::testing;
-
-namespace {
-
-void screenshot(QWidget& w, const QString& name) {
-    vellora::testing::saveScreenshot(&w, name + QStringLiteral(".png"));
-}
-
-}  // namespace
 
 TEST(ShortenedPath, LongPathsKeepTheirHeadAndTail) {
     struct Case {
@@ -39,7 +26,8 @@ TEST(ShortenedPath, LongPathsKeepTheirHeadAndTail) {
     const Case cases[] = {
         {QString(), QString()},
         {QStringLiteral("/"), QStringLiteral("/")},
-        {QStringLiteral("/media/usb0/lessons/ab"), QStringLiteral("/media/usb0/lessons/ab")},  // 22: unchanged
+        {QStringLiteral("/media/usb0/lessons/ab"),
+         QStringLiteral("/media/usb0/lessons/ab")},  // 22: unchanged
         {QStringLiteral("/media/usb0/lessons/abc"), QStringLiteral("/me..ia/usb0/lessons/abc")},
         {thirty, QStringLiteral("/ho..r/lessons/exportABC")},
     };
@@ -75,19 +63,7 @@ TEST(NewPageDialog, YesTakesTheKindAndNoKeepsIt) {
     dialog.Execute(dialogs);
     EXPECT_EQ(st.NewPageKind, QStringLiteral("r"));
 
-    // The not-encountered notice shows for one run of the dialog only.
-    dialog.PrepareNotEncountered(1);
-    screenshot(dialog, QStringLiteral("new-page"));
-    EXPECT_TRUE(dialog.lbEncounter->isVisibleTo(&dialog));
-    EXPECT_EQ(dialog.lbPageType->text(), texts::kQuestionPage);
-    EXPECT_TRUE(dialog.rbQuestion->isChecked());
-    dialogs.expectDialog(QStringLiteral("dlgNewPage"), [](QObject*) { return int(QDialog::Rejected); });
-    dialog.Execute(dialogs);
-    EXPECT_FALSE(dialog.lbEncounter->isVisibleTo(&dialog));
-    EXPECT_FALSE(dialog.lbPageType->isVisibleTo(&dialog));
-    dialog.PrepareNotEncountered(0);
-    EXPECT_EQ(dialog.lbPageType->text(), texts::kReadingPage);
-    EXPECT_TRUE(dialog.rbReading->isChecked());
+    // The notice of a kind not met yet: NewPageOffer.NoPageOfTheKindYetOffersANewPage.
     int help = 0;
     QObject::connect(&dialog, &TdlgNewPage::helpRequested, [&](int topic) { help = topic; });
     QTest::mouseClick(dialog.HelpBtn, Qt::LeftButton);
@@ -97,10 +73,8 @@ TEST(NewPageDialog, YesTakesTheKindAndNoKeepsIt) {
 TEST(DirectorySelector, OnlyAnAcceptedDirectoryIsChosen) {
     TempDir tmp;
     ASSERT_TRUE(QDir(tmp.path()).mkpath(QStringLiteral("disk/lessons")));
-    QFile file(QDir(tmp.path()).filePath(QStringLiteral("disk/readme.txt")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
-    const QString disk = QDir(tmp.path()).filePath(QStringLiteral("disk"));
+    writeFile(tmp.file(QStringLiteral("disk/readme.txt")), QByteArray());
+    const QString disk = tmp.file(QStringLiteral("disk"));
 
     TDirectorySelector chooser;
     ScriptedDialogs dialogs;
@@ -120,14 +94,14 @@ TEST(DirectorySelector, OnlyAnAcceptedDirectoryIsChosen) {
         emit d->DirectoryListBox1->itemActivated(d->DirectoryListBox1->item(0));
         EXPECT_EQ(d->directory(), QDir(disk).absolutePath());
         d->setDirectory(QDir(disk).filePath(QStringLiteral("lessons")));
-        screenshot(*d, QStringLiteral("directory-chooser"));
         return int(QDialog::Accepted);
     });
     EXPECT_TRUE(chooser.Choose(dialogs, disk));
     EXPECT_TRUE(chooser.ExportDirChosen);
     EXPECT_TRUE(chooser.directory().endsWith(QStringLiteral("/disk/lessons")));
 
-    dialogs.expectDialog(QStringLiteral("DirectorySelector"), [](QObject*) { return int(QDialog::Rejected); });
+    dialogs.expectDialog(QStringLiteral("DirectorySelector"),
+                         [](QObject*) { return int(QDialog::Rejected); });
     EXPECT_FALSE(chooser.Choose(dialogs, disk));
     EXPECT_FALSE(chooser.ExportDirChosen);
 
@@ -136,12 +110,13 @@ TEST(DirectorySelector, OnlyAnAcceptedDirectoryIsChosen) {
         EXPECT_EQ(static_cast<TDirectorySelector*>(o)->directory(), QDir::homePath());
         return int(QDialog::Accepted);
     });
-    EXPECT_TRUE(chooser.Choose(dialogs, QDir(tmp.path()).filePath(QStringLiteral("missing"))));
+    EXPECT_TRUE(chooser.Choose(dialogs, tmp.file(QStringLiteral("missing"))));
 }
 
 TEST(AboutBox, MemoryFiguresFromTheSystem) {
-    const auto full = ParseMeminfo("MemTotal:       24576000 kB\nMemFree:         1000000 kB\n"
-                                   "MemAvailable:   18432000 kB\nBuffers:          200 kB\n");
+    const auto full = ParseMeminfo(
+        "MemTotal:       24576000 kB\nMemFree:         1000000 kB\n"
+        "MemAvailable:   18432000 kB\nBuffers:          200 kB\n");
     ASSERT_TRUE(full);
     EXPECT_EQ(full->totalKB, 24576000);
     EXPECT_EQ(full->loadPercent(), 25);
@@ -151,7 +126,8 @@ TEST(AboutBox, MemoryFiguresFromTheSystem) {
     EXPECT_FALSE(ParseMeminfo("MemFree: 10 kB\n"));
     EXPECT_FALSE(ParseMeminfo("MemTotal: 0 kB\n"));
     EXPECT_FALSE(ParseMeminfo("garbage\n\x01\x02"));
-    const auto odd = ParseMeminfo("MemTotal: 100 kB\nMemAvailable: 500 kB\n");  // more free than there is
+    const auto odd =
+        ParseMeminfo("MemTotal: 100 kB\nMemAvailable: 500 kB\n");  // more free than there is
     ASSERT_TRUE(odd);
     EXPECT_EQ(odd->loadPercent(), 0);
 
@@ -170,13 +146,9 @@ TEST(AboutBox, ThePictureTurnsThePages) {
     EXPECT_EQ(box.Notebook1->currentWidget(), box.pageSystemStats);
     EXPECT_FALSE(box.lbSystemVersion->text().isEmpty());
     if (QFile::exists(QStringLiteral("/proc/meminfo"))) {
-        EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{1,3} %$")).match(box.lbMemoryInUse->text()).hasMatch())
-            << box.lbMemoryInUse->text().toStdString();
-        EXPECT_TRUE(
-            QRegularExpression(QStringLiteral("^\\d{1,3}(,\\d{3})* KB$")).match(box.lbPhysicalMemory->text()).hasMatch())
-            << box.lbPhysicalMemory->text().toStdString();
+        EXPECT_TRUE(box.lbMemoryInUse->text().endsWith(QStringLiteral(" %")));
+        EXPECT_TRUE(box.lbPhysicalMemory->text().endsWith(QStringLiteral(" KB")));
     }
-    screenshot(box, QStringLiteral("about-stats"));
     QTest::mouseClick(box.AboutImage, Qt::LeftButton);
     EXPECT_EQ(box.Notebook1->currentWidget(), box.pageCredits);
     QTest::mouseClick(box.AboutImage, Qt::LeftButton);
@@ -185,21 +157,36 @@ TEST(AboutBox, ThePictureTurnsThePages) {
 
 TEST(Splash, ShowsItsPicture) {
     TSplashScreen splash;
-    screenshot(splash, QStringLiteral("splash"));
     const QImage image = splash.grab().toImage();
     EXPECT_EQ(image.pixelColor(180, 20), QColor(0, 128, 128));  // the teal face
 }
 
-TEST(Diagram, RemembersItsModeBetweenOpenings) {
+TEST(Diagram, ClicksGoToTheirDomainOnlyInActivateModeWhichItRemembers) {
     AppState st;
     TdlgDiagram diagram(st);
+    std::vector<int> requested;
+    QObject::connect(&diagram, &TdlgDiagram::domainRequested,
+                     [&](int d) { requested.push_back(d); });
+    int continues = 0;
+    QObject::connect(&diagram, &TdlgDiagram::continueRequested, [&] { ++continues; });
     diagram.ShowDiagram();
     EXPECT_TRUE(diagram.rbView->isChecked());
+    for (int d = 0; d < 23; ++d) EXPECT_FALSE(diagram.DomainLabel(d)->toolTip().isEmpty()) << d;
+    QTest::mouseClick(diagram.DomainLabel(5), Qt::LeftButton);  // view mode: nothing
+    EXPECT_TRUE(requested.empty());
+
     QTest::mouseClick(diagram.rbActivate, Qt::LeftButton);
     EXPECT_TRUE(diagram.DiagramActivate());
+    QTest::mouseClick(diagram.DomainLabel(5), Qt::LeftButton);
+    QTest::mouseClick(diagram.DomainLabel(22), Qt::LeftButton);
+    EXPECT_EQ(requested, (std::vector<int>{5, 22}));
+    QTest::mouseClick(diagram.sbDiagram->widget(), Qt::RightButton, {}, QPoint(200, 5));
+    EXPECT_EQ(continues, 1);
+
+    // The mode is kept between openings, whatever the buttons show while closed.
     QTest::mouseClick(diagram.OKBtn, Qt::LeftButton);
     EXPECT_FALSE(diagram.isVisible());
-    diagram.rbView->setChecked(true);  // whatever the buttons show while closed
+    diagram.rbView->setChecked(true);
     diagram.rbActivate->setChecked(true);
     diagram.ShowDiagram();
     EXPECT_TRUE(diagram.rbActivate->isChecked());
@@ -208,26 +195,6 @@ TEST(Diagram, RemembersItsModeBetweenOpenings) {
     diagram.ShowDiagram();
     EXPECT_TRUE(diagram.rbView->isChecked());
     EXPECT_FALSE(diagram.DiagramActivate());
-}
-
-TEST(Diagram, EveryLabelHasAHintAndClicksGoThereOnlyInActivateMode) {
-    AppState st;
-    TdlgDiagram diagram(st);
-    std::vector<int> requested;
-    QObject::connect(&diagram, &TdlgDiagram::domainRequested, [&](int d) { requested.push_back(d); });
-    int continues = 0;
-    QObject::connect(&diagram, &TdlgDiagram::continueRequested, [&] { ++continues; });
-    diagram.ShowDiagram();
-    for (int d = 0; d < 23; ++d) EXPECT_FALSE(diagram.DomainLabel(d)->toolTip().isEmpty()) << d;
-
-    QTest::mouseClick(diagram.DomainLabel(5), Qt::LeftButton);  // view mode: nothing
-    EXPECT_TRUE(requested.empty());
-    QTest::mouseClick(diagram.rbActivate, Qt::LeftButton);
-    QTest::mouseClick(diagram.DomainLabel(5), Qt::LeftButton);
-    QTest::mouseClick(diagram.DomainLabel(22), Qt::LeftButton);
-    EXPECT_EQ(requested, (std::vector<int>{5, 22}));
-    QTest::mouseClick(diagram.sbDiagram->widget(), Qt::RightButton, {}, QPoint(200, 5));
-    EXPECT_EQ(continues, 1);
 }
 
 TEST(Diagram, MarksTheCurrentDomainOnceItsKindOfPageWasMet) {
@@ -255,23 +222,7 @@ TEST(Diagram, MarksTheCurrentDomainOnceItsKindOfPageWasMet) {
     diagram.HotDomain(18);
     EXPECT_EQ(hot(), std::vector<int>{18});
     diagram.ShowDiagram();
-    screenshot(diagram, QStringLiteral("diagram"));
     st.LessonOpen = false;
     diagram.HotDomain(0);
     EXPECT_EQ(hot(), std::vector<int>{18});
-}
-
-TEST(Diagram, ActivateWithoutALessonOffersOne) {
-    StartedApp s;
-    TMainForm& f = s.form();
-    int offers = 0;
-    QObject::connect(&f, &TMainForm::new1Requested, [&] { ++offers; });
-    s.dialogs.expect(MsgKind::Confirmation, texts::kCreateNewLesn, MsgAnswer::No);
-    s.dialogs.expect(MsgKind::Information, texts::kNoLesnFound);
-    TdlgDiagram* diagram = s.app->dlgDiagram();
-    diagram->ShowDiagram();
-    QTest::mouseClick(diagram->rbActivate, Qt::LeftButton);
-    QTest::mouseClick(diagram->DomainLabel(12), Qt::LeftButton);
-    EXPECT_EQ(offers, 1);
-    EXPECT_EQ(s.state().CurrentDomain, 0);
 }

@@ -22,10 +22,15 @@ struct StartedApp {
     ScriptedDialogs dialogs;
     std::unique_ptr<Application> app;
 
-    StartedApp() {
-        dialogs.expect(MsgKind::Confirmation, texts::kDatabaseNotFound, MsgAnswer::Yes, texts::kInvalidDatabase);
+    StartedApp() : StartedApp(QString(), true) {}
+    // With `lesson` named on the command line; unless `enter`, the window
+    // stays hidden and no domain is entered yet.
+    StartedApp(const QString& lesson, bool enter) {
+        dialogs.expect(MsgKind::Confirmation, texts::kDatabaseNotFound, MsgAnswer::Yes,
+                       texts::kInvalidDatabase);
         app = std::make_unique<Application>(tmp.path(), dialogs);
-        EXPECT_TRUE(app->startUp());
+        EXPECT_TRUE(app->startUp(lesson));
+        if (!enter) return;
         app->show();
         form().activateWindow();
         QApplication::setActiveWindow(&form());

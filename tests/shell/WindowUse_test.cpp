@@ -1,7 +1,10 @@
+// The main window: start-up, screens, resizing, closing, its place on the
+// screens and its keys.
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QGuiApplication>
+#include <QImage>
 #include <QMenuBar>
 #include <QScreen>
 #include <QSettings>
@@ -9,16 +12,16 @@
 
 #include "Controls.h"
 #include "DomainTable.h"
-#include "Domains.h"
 #include "DomainTexts.h"
-#include "ShellTexts.h"
-#include "FakePages.h"
+#include "Domains.h"
 #include "LessonSession.h"
-#include "ShellKeys.h"
-#include "ShellResources.h"
+#include "Rescale.h"
+#include "SharedFiles.h"
+#include "ShellTexts.h"
 #include "StartedApp.h"
 #include "TFrame.h"
-#include "ToolStripWidget.h"
+#include "TestFiles.h"
+#include "WaveFile.h"
 #include "WindowPlace.h"
 
 using namespace vellora;
@@ -41,8 +44,8 @@ QSize designWindow(TMainForm& f) {
 
 void resizeClient(TMainForm& f, double scale) {
     const QSize design = designWindow(f);
-    f.resize(qRound(design.width() * scale), f.menuBar()->sizeHint().height() +
-                                                 qRound(TMainForm::kDesignHeight * scale));
+    f.resize(qRound(design.width() * scale),
+             f.menuBar()->sizeHint().height() + qRound(TMainForm::kDesignHeight * scale));
     QApplication::processEvents();
 }
 
@@ -53,6 +56,285 @@ QList<QRect> screens() {
 }
 
 }  // namespace
+
+TEST(StartUp, DecliningToCreateTheDatabaseEndsStartUpWithItsMessage) {
+    TempDir tmp;
+    ScriptedDialogs d;
+    d.expect(MsgKind::Confirmation, texts::kDatabaseNotFound, MsgAnswer::No,
+             texts::kInvalidDatabase);
+    d.expect(MsgKind::Error, texts::kCodeNotDone);
+    Application a(tmp.path(), d);
+    EXPECT_FALSE(a.startUp());
+    EXPECT_FALSE(QFile::exists(tmp.file(QStringLiteral("db/VELLO002.DB"))));
+}
+
+TEST(StartUp, SecondStartFindsTheDatabaseOrReportsADamagedTableFileAndKeepsIt) {
+    TempDir tmp;
+    { LessonSession first(tmp.path()); }
+    { LessonSession second(tmp.path()); }  // no message expected
+    const QString page = tmp.file(QStringLiteral("db/BPGQU002.DB"));
+    const QByteArray good = readFile(page);
+    const std::pair<const char*, QByteArray> damages[] = {
+        {"text file", "this is not a database\n"},
+        {"truncated", good.left(good.size() / 2 + 100)},
+        {"empty", QByteArray()},
+    };
+    for (const auto& [what, bytes] : damages) {
+        writeFile(page, bytes);
+        ScriptedDialogs d;
+        d.expectContaining(MsgKind::Error,
+                           QStringLiteral("BPGQU002.DB is damaged or is not a lesson table"));
+        Application a(tmp.path(), d);
+        EXPECT_FALSE(a.startUp()) << what;
+        EXPECT_EQ(readFile(page), bytes) << what << ": the damaged file was changed";
+    }
+}
+
+TEST(SharedFiles, StartUpWritesTheMissingOnesAndKeepsAnAuthorsOwn) {
+    TempDir tmp;
+    // The author's own verdict sound is already there.
+    const QByteArray own("RIFF, not ours to replace");
+    writeFile(tmp.file(QStringLiteral("InCorect.wav")), own);
+    LessonSession run(tmp.path());
+    ScriptedDialogs& dialogs = run.dialogs;
+
+    EXPECT_EQ(readFile(tmp.file(QStringLiteral("InCorect.wav"))), own);
+    // Written once: a second start leaves them alone; ours is written again
+    // when it goes missing.
+    EXPECT_TRUE(WriteSharedFiles(tmp.path(), dialogs).isEmpty());
+    QFile::remove(tmp.file(QStringLiteral("InCorect.wav")));
+    EXPECT_EQ(WriteSharedFiles(tmp.path(), dialogs), QStringList{QStringLiteral("InCorect.wav")});
+    for (const char* name : {"Correct.wav", "ShwCorct.wav", "InCorect.wav"}) {
+        QString error;
+        const auto sound = readWave(tmp.file(QLatin1String(name)), &error);
+        ASSERT_TRUE(sound) << name << ": " << error.toStdString();
+        EXPECT_GT(sound->lengthMs(), 300) << name;
+    }
+    // The preview shows the background's bands: bright blue at the top, dark at the bottom.
+    const QImage gradient(tmp.file(QStringLiteral("gradient.bmp")));
+    ASSERT_FALSE(gradient.isNull());
+    EXPECT_EQ(gradient.pixel(0, 0), qRgb(0, 0, 255));
+    EXPECT_EQ(gradient.pixel(gradient.width() - 1, gradient.height() - 1), qRgb(0, 0, 3));
+}
+
+TEST(MainWindow, ScreenSwitchingFollowsTheDomainGroups) {
+    StartedApp s;
+    TMainForm& f = s.form();
+    AppState& st = s.state();
+    ASSERT_TRUE(st.DisplayEnabled);
+
+    f.Icons(2);
+    EXPECT_TRUE(st.TitleShown);
+    EXPECT_TRUE(f.TitleScreen->isVisible());
+    EXPECT_FALSE(f.Util->isVisible());
+    f.SetCurrentPage(3);
+    f.Icons(9);
+    EXPECT_TRUE(st.FrameShown);
+    EXPECT_FALSE(st.TitleShown);
+    EXPECT_TRUE(f.Frame->isVisible());
+    EXPECT_EQ(st.CurrentPage, 3);
+    f.Icons(3);  // title turned on again: page number becomes 0
+    EXPECT_EQ(f.editPage->text(), QStringLiteral("0"));
+    f.SetCurrentPage(2);
+    f.Icons(4);  // already shown: the page number stays
+    EXPECT_EQ(st.CurrentPage, 2);
+    f.Icons(0);
+    EXPECT_FALSE(st.TitleShown);
+    EXPECT_FALSE(st.FrameShown);
+    EXPECT_TRUE(f.Util->isVisible());
+    EXPECT_EQ(st.CurrentPage, 0);
+
+    // Nothing switches while the display is disabled.
+    st.DisplayEnabled = false;
+    f.Icons(9);
+    EXPECT_FALSE(st.FrameShown);
+}
+
+// The program starts on a quiet screen; CleanUp hides every popup again.
+TEST(MainWindow, PopupsStatusLineAndGauge) {
+    StartedApp s;
+    TMainForm& f = s.form();
+    QWidget* jump1 = f.Frame->SelectJump1Page;
+    QWidget* jump2 = f.Frame->SelectJump2Page;
+    QWidget* popups[] = {f.pnlColor,  f.pnlSize,   f.lbDomain, f.pnlSetStyle,
+                         f.BackPanel, f.FontCombo, jump1,      jump2};
+    for (QWidget* w : popups) EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
+    EXPECT_FALSE(f.Gauge1->isVisibleTo(&f));
+    for (QWidget* w : popups) w->show();
+    f.CleanUp();
+    for (QWidget* w : popups) EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
+    EXPECT_FALSE(f.pnlSetStyle->isEnabled());
+    EXPECT_FALSE(s.state().CleaningUp);
+
+    f.Status(QStringLiteral("Spanning:"), QStringLiteral("LESN.ZIP"), 27);
+    EXPECT_EQ(f.pnlStatus->text(), QStringLiteral("Spanning: Zipping file \" LESN.ZIP"));
+    f.Status(QStringLiteral("Printing page 3."), QString(), 40);  // an id without text
+    EXPECT_EQ(f.pnlStatus->text(), QStringLiteral("Printing page 3.  "));
+    f.ShowProgress(true, 40);
+    EXPECT_TRUE(f.Gauge1->isVisibleTo(&f));
+    EXPECT_EQ(f.Gauge1->progress(), 40);
+    f.ShowProgress(true, 140);
+    EXPECT_EQ(f.Gauge1->progress(), 100);
+    f.ShowProgress(false, 0);
+    EXPECT_FALSE(f.Gauge1->isVisibleTo(&f));
+}
+
+TEST(MainWindow, ResizeScalesControlsOnlyAfterTheFirstDomain) {
+    StartedApp s(QString(), false);
+    TMainForm& f = s.form();
+    QWidget* central = f.centralWidget();
+    const QRect before = f.BtnNext->geometry();
+    f.resize(f.width() * 2, f.height());
+    QApplication::processEvents();
+    EXPECT_FALSE(s.state().ResizeEnabled);
+    EXPECT_EQ(f.BtnNext->geometry(), before);  // no domain entered yet
+
+    s.app->show();
+    f.FormActivate();  // enters the first domain; the layout catches up with the wider window
+    EXPECT_TRUE(s.state().ResizeEnabled);
+    EXPECT_EQ(f.BtnNext->geometry(),
+              scaleRect(before, TMainForm::kDesignWidth, TMainForm::kDesignHeight, central->width(),
+                        central->height()));
+    const int w0 = central->width(), h0 = central->height();
+    const QRect next = f.BtnNext->geometry();
+    f.resize(f.width() + w0, f.height() + h0);  // twice the client size
+    QApplication::processEvents();
+    EXPECT_EQ(central->width(), 2 * w0);
+    EXPECT_EQ(f.BtnNext->geometry(), scaleRect(next, w0, h0, 2 * w0, 2 * h0));
+    EXPECT_EQ(f.Frame->size(), f.ClientOfMainScreen->size());
+    EXPECT_EQ(s.state().BaseWidth, 2 * w0);
+    EXPECT_EQ(f.editDomain->font().pointSize(), StatusFontSize(2 * h0));
+
+    f.resize(40, 60);  // a tiny window still gives readable status text
+    QApplication::processEvents();
+    EXPECT_EQ(f.BtnBack->font().pointSize(), 5);
+}
+
+TEST(MainWindow, ShutDownAsksAndSavesFirst) {
+    struct Case {
+        bool lessonOpen;
+        bool saveSucceeds;
+        const QString* question;
+        MsgAnswer answer;
+        bool closes;
+    };
+    const Case cases[] = {
+        {false, true, &texts::kExitVellora, MsgAnswer::Yes, true},
+        {false, true, &texts::kExitVellora, MsgAnswer::No, false},
+        {true, true, &texts::kExitVellora, MsgAnswer::Yes, true},
+        {true, false, &texts::kNotSaved, MsgAnswer::Yes, true},
+        {true, false, &texts::kNotSaved, MsgAnswer::No, false},
+    };
+    for (const auto& c : cases) {
+        StartedApp s;
+        TMainForm& f = s.form();
+        int saves = 0;
+        f.addSaver([&] {
+            ++saves;
+            return c.saveSucceeds;
+        });
+        if (c.lessonOpen)
+            s.app->lifecycle()->FileNewClick();  // a real lesson, so its own record saves
+        ASSERT_EQ(s.state().LessonOpen, c.lessonOpen);
+        bool terminated = false;
+        QObject::connect(&f, &TMainForm::terminated, [&] { terminated = true; });
+        s.dialogs.expect(MsgKind::Confirmation, *c.question, c.answer);
+        f.ShutDown();
+        EXPECT_EQ(terminated, c.closes);
+        EXPECT_EQ(s.state().Closing, c.closes);
+        EXPECT_EQ(saves, c.lessonOpen ? 1 : 0);
+        if (!c.closes && c.question == &texts::kExitVellora) {
+            // Declining leaves the screen switching off until the next click.
+            EXPECT_FALSE(s.state().DisplayEnabled);
+            QTest::mouseClick(f.centralWidget(), Qt::LeftButton, {}, QPoint(300, 5));
+            EXPECT_TRUE(s.state().DisplayEnabled);
+        }
+    }
+}
+
+TEST(MainWindow, ClosingTheWindowGoesThroughTheExitDialogue) {
+    StartedApp s;
+    TMainForm& f = s.form();
+    s.dialogs.expect(MsgKind::Confirmation, texts::kExitVellora, MsgAnswer::No);
+    f.close();
+    EXPECT_TRUE(f.isVisible());
+    s.dialogs.expect(MsgKind::Confirmation, texts::kExitVellora, MsgAnswer::Yes);
+    f.close();
+    EXPECT_FALSE(f.isVisible());
+}
+
+TEST(MainWindow, CommandLineLessonIsOpenedOnceWhenItExists) {
+    struct Case {
+        QString argument;
+        bool opens;
+    };
+    for (const auto& c : {Case{QStringLiteral("1"), true}, Case{QStringLiteral("2"), false},
+                          Case{QStringLiteral("abc"), false}, Case{QString(), false}}) {
+        StartedApp s(c.argument, false);
+        TMainForm& f = s.form();
+        f.LesnTable->append();
+        f.LesnTable->setInteger(QStringLiteral("DataVersion"), AppState::ProgramDataVersion);
+        f.LesnTable->post();  // lesson 1, with its directory
+        QDir().mkpath(s.tmp.file(QStringLiteral("workspac/00000001")));
+        QList<qint64> opened;
+        QObject::connect(&f, &TMainForm::openLessonRequested, [&](qint64 n) { opened << n; });
+        s.app->show();
+        f.FormActivate();
+        f.FormActivate();  // a dialog closing activates the window again
+        EXPECT_EQ(opened, c.opens ? QList<qint64>{1} : QList<qint64>{}) << c.argument.toStdString();
+        EXPECT_EQ(f.editDomain->text(),
+                  c.opens ? QStringLiteral("Title") : QStringLiteral("Start"));
+        EXPECT_EQ(s.state().LessonOpen, c.opens);
+    }
+}
+
+TEST(CommandLine, Parsing) {
+    struct Case {
+        QStringList args;
+        QString dataDir, printPdf, play, lesson;
+        bool error;
+    };
+    const QString v = QStringLiteral("vellora");
+    const Case cases[] = {
+        {{v, "--data-dir", "/tmp/x", "12"}, "/tmp/x", "", "", "12", false},
+        {{v, "--bogus"}, "", "", "", "", true},
+        {{v, "--print-pdf", "out.pdf", "3"}, "", "out.pdf", "", "3", false},
+        {{v, "--play", "4"}, "", "", "4", "", false},
+        {{v, "--print-pdf", "out.pdf"}, "", "out.pdf", "", "", true},
+        {{v, "--print-pdf"}, "", "", "", "", true},
+        {{v, "--play", "4", "--print-pdf", "out.pdf", "3"}, "", "out.pdf", "4", "3", true},
+    };
+    for (const Case& c : cases) {
+        const CommandLine cmd = parseCommandLine(c.args);
+        const std::string at = c.args.join(' ').toStdString();
+        if (!c.dataDir.isEmpty()) {
+            EXPECT_EQ(cmd.dataDir, c.dataDir) << at;
+        }
+        EXPECT_EQ(QStringList({cmd.printPdf, cmd.play, cmd.lesson}),
+                  QStringList({c.printPdf, c.play, c.lesson}))
+            << at;
+        EXPECT_EQ(!cmd.error.isEmpty(), c.error) << at;
+    }
+    EXPECT_TRUE(
+        parseCommandLine({v, "--play", "4", "--print-pdf", "o.pdf", "3"}).error.contains("--play"));
+    EXPECT_EQ(defaultProgramDir(QStringLiteral("/tmp/a/../b/")), QStringLiteral("/tmp/b"));
+}
+
+TEST(Rescale, StatusFontSizeAndEdges) {
+    struct Case {
+        int height, size;
+    };
+    for (const auto& c : {Case{404, 8}, Case{375, 8}, Case{325, 6}, Case{425, 8}, Case{475, 10},
+                          Case{100, 5}, Case{0, 5}, Case{1000, 20}, Case{1024, 20}})
+        EXPECT_EQ(StatusFontSize(c.height), c.size) << c.height;
+    EXPECT_EQ(mulDiv(5, 3, 2), 8);    // 7.5 rounds up
+    EXPECT_EQ(mulDiv(-5, 3, 2), -8);  // and away from zero below it
+    EXPECT_EQ(mulDiv(7, 1, 0), 7);
+    // Neighbours stay flush: the right edge of one is the left of the next.
+    const QRect a(0, 0, 33, 10), b(33, 0, 34, 10);
+    const QRect sa = scaleRect(a, 591, 404, 700, 500), sb = scaleRect(b, 591, 404, 700, 500);
+    EXPECT_EQ(sa.left() + sa.width(), sb.left());
+}
 
 TEST(WindowUse, IndicatorBoxKeepsItsShapeThroughResizes) {
     StartedApp s;
@@ -72,10 +354,12 @@ TEST(WindowUse, IndicatorBoxKeepsItsShapeThroughResizes) {
         resizeClient(f, step.scale);
         // Controls of the box lie inside it and clear of each other.
         for (int i = 0; i < box.size(); ++i) {
-            EXPECT_TRUE(f.Panel7->rect().contains(box[i]->geometry())) << box[i]->objectName().toStdString();
+            EXPECT_TRUE(f.Panel7->rect().contains(box[i]->geometry()))
+                << box[i]->objectName().toStdString();
             for (int j = i + 1; j < box.size(); ++j)
                 EXPECT_FALSE(box[i]->geometry().intersects(box[j]->geometry()))
-                    << box[i]->objectName().toStdString() << " on " << box[j]->objectName().toStdString();
+                    << box[i]->objectName().toStdString() << " on "
+                    << box[j]->objectName().toStdString();
         }
         // Each arrow of the page spin button fills its half and shows.
         TSpinButton* spin = f.SpinButton3;
@@ -91,7 +375,9 @@ TEST(WindowUse, IndicatorBoxKeepsItsShapeThroughResizes) {
         for (int d = kDomainCount - 1; d >= 0; --d) {
             f.setStatusText(DomainHint(d));
             const QFont font = f.pnlStatus->fittedFont();
-            EXPECT_LE(QFontMetrics(font).horizontalAdvance(DomainHint(d)), f.pnlStatus->contentsRect().width()) << d;
+            EXPECT_LE(QFontMetrics(font).horizontalAdvance(DomainHint(d)),
+                      f.pnlStatus->contentsRect().width())
+                << d;
             EXPECT_GE(font.pixelSize(), d == 14 ? TStatusLine::kSmallestPixelSize : 11) << d;
         }
         f.setStatusText(DomainHint(1));  // the longest hint without a lesson
@@ -103,7 +389,8 @@ TEST(WindowUse, IndicatorBoxKeepsItsShapeThroughResizes) {
 }
 
 TEST(WindowUse, OpeningPlaceOnTheScreens) {
-    const QRect wide(0, 0, 1920, 1080), side(1920, 0, 1280, 1024), small(0, 0, 800, 600), tiny(0, 0, 500, 350);
+    const QRect wide(0, 0, 1920, 1080), side(1920, 0, 1280, 1024), small(0, 0, 800, 600),
+        tiny(0, 0, 500, 350);
     const QSize design(591, 430);
     struct Case {
         std::optional<QRect> remembered;
@@ -111,14 +398,16 @@ TEST(WindowUse, OpeningPlaceOnTheScreens) {
         QRect expected;
     };
     const Case cases[] = {
-        {std::nullopt, {wide}, QRect(516, 217, 887, 645)},   // half as large again, centred
-        {std::nullopt, {small}, QRect(60, 52, 680, 495)},    // as large as 85% of the screen allows
-        {std::nullopt, {tiny}, QRect(0, 0, 500, 350)},       // never larger than the screen
-        {QRect(2000, 100, 900, 600), {wide, side}, QRect(2000, 100, 900, 600)},  // on the second screen
-        {QRect(5000, 100, 900, 600), {wide, side}, QRect(516, 217, 887, 645)},   // off every screen
-        {QRect(1850, 1050, 900, 600), {wide}, QRect(516, 217, 887, 645)},        // a corner only
-        {QRect(1800, 900, 900, 600), {wide}, QRect(1020, 480, 900, 600)},        // partly off: moved on
-        {QRect(-100, 10, 2500, 1300), {wide}, QRect(0, 0, 1920, 1080)},          // too large: shrunk
+        {std::nullopt, {wide}, QRect(516, 217, 887, 645)},  // half as large again, centred
+        {std::nullopt, {small}, QRect(60, 52, 680, 495)},   // as large as 85% of the screen allows
+        {std::nullopt, {tiny}, QRect(0, 0, 500, 350)},      // never larger than the screen
+        {QRect(2000, 100, 900, 600),
+         {wide, side},
+         QRect(2000, 100, 900, 600)},  // on the second screen
+        {QRect(5000, 100, 900, 600), {wide, side}, QRect(516, 217, 887, 645)},  // off every screen
+        {QRect(1850, 1050, 900, 600), {wide}, QRect(516, 217, 887, 645)},       // a corner only
+        {QRect(1800, 900, 900, 600), {wide}, QRect(1020, 480, 900, 600)},  // partly off: moved on
+        {QRect(-100, 10, 2500, 1300), {wide}, QRect(0, 0, 1920, 1080)},    // too large: shrunk
     };
     for (const Case& c : cases)
         EXPECT_EQ(OpeningGeometry(c.remembered, c.screens, c.screens.first(), design), c.expected)
@@ -131,7 +420,7 @@ TEST(WindowUse, WindowOpensCentredAndWhereItWasLeft) {
     const QRect primary = QGuiApplication::primaryScreen()->availableGeometry();
     struct Case {
         const char* what;
-        std::function<void()> before;  // changes the settings file before the start
+        std::function<void()> before;   // changes the settings file before the start
         std::optional<QRect> expected;  // none: centred at the opening size
     };
     const QRect moved(primary.x() + 30, primary.y() + 40, 700, 500);
@@ -142,7 +431,6 @@ TEST(WindowUse, WindowOpensCentredAndWhereItWasLeft) {
     const Case cases[] = {
         {"first start", [] {}, std::nullopt},
         {"as left", [] {}, moved},
-        {"off every screen", [&] { write("Left", primary.right() + 4000); }, std::nullopt},
         {"unreadable", [&] { write("Width", QStringLiteral("wide")); }, std::nullopt},
     };
     for (const Case& c : cases) {
@@ -153,7 +441,8 @@ TEST(WindowUse, WindowOpensCentredAndWhereItWasLeft) {
         if (c.expected) {
             EXPECT_EQ(f.geometry(), *c.expected);
         } else {
-            EXPECT_EQ(f.geometry(), OpeningGeometry(std::nullopt, screens(), primary, designWindow(f)));
+            EXPECT_EQ(f.geometry(),
+                      OpeningGeometry(std::nullopt, screens(), primary, designWindow(f)));
             EXPECT_LE((f.geometry().center() - primary.center()).manhattanLength(), 2);
             EXPECT_GT(f.width(), TMainForm::kDesignWidth);
         }
@@ -162,92 +451,4 @@ TEST(WindowUse, WindowOpensCentredAndWhereItWasLeft) {
         f.ShutDown();
         EXPECT_TRUE(run.dialogs.done());
     }
-    // The page window keeps its own section in the same file.
-    QSettings s(ini, QSettings::IniFormat);
-    EXPECT_EQ(s.value(QStringLiteral("MainWindow/Width")).toInt(), 700);
-}
-
-TEST(WindowUse, ContinueAndReturnByKey) {
-    StartedApp s;
-    TMainForm& f = s.form();
-    AppState& st = s.state();
-    FakePages pages(f, st);
-    pages.makeLesson(2);
-    struct Case {
-        int from;
-        QKeySequence key;
-        int to;
-    };
-    const Case cases[] = {
-        {3, keys::kContinue, 4}, {6, keys::kContinue, 8}, {8, keys::kReturn, 7},
-        {4, keys::kReturn, 3},   {1, keys::kReturn, 0},   // Exit stands in for Return
-        {12, keys::kContinue, 13},                        // the words step, where Alt and the arrows nudge words
-    };
-    for (const Case& c : cases) {
-        if (c.from >= 9) pages.load(1);
-        f.Icons(c.from);
-        QTest::keySequence(&f, c.key);
-        EXPECT_EQ(st.CurrentDomain, c.to) << c.from << " " << c.key.toString().toStdString();
-    }
-
-    // The keys are shown where the buttons are explained, and no other
-    // command of the window uses them.
-    initShellResources();
-    const QString continueText = keys::kContinue.toString(QKeySequence::NativeText);
-    const QString returnText = keys::kReturn.toString(QKeySequence::NativeText);
-    const QString listText = keys::kDomainList.toString(QKeySequence::NativeText);
-    EXPECT_TRUE(f.Slider->button(Tool::btnContinue)->toolTip().contains(continueText));
-    EXPECT_TRUE(f.Slider->button(Tool::btnReturn)->toolTip().contains(returnText));
-    EXPECT_TRUE(f.Slider->button(Tool::btnExit)->toolTip().contains(returnText));
-    EXPECT_TRUE(f.BitBtn1->toolTip().contains(listText));
-    for (const char* page : {":/help/keys-and-mouse.html", ":/help/main-window.html"}) {
-        QFile file{QLatin1String(page)};
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << page;
-        const QString html = QString::fromUtf8(file.readAll());
-        for (const QString& key : {continueText, returnText, listText}) EXPECT_TRUE(html.contains(key)) << page;
-    }
-    QMap<QKeySequence, QString> taken;
-    for (QAction* a : f.findChildren<QAction*>())
-        for (const QKeySequence& k : a->shortcuts()) {
-            EXPECT_FALSE(taken.contains(k)) << k.toString().toStdString() << ": " << a->objectName().toStdString()
-                                            << " and " << taken.value(k).toStdString();
-            taken.insert(k, a->objectName());
-        }
-}
-
-TEST(WindowUse, DomainListByKeyboard) {
-    StartedApp s;
-    TMainForm& f = s.form();
-    AppState& st = s.state();
-    FakePages pages(f, st);
-    pages.makeLesson(2);
-    f.Icons(3);
-    QWidget* field = QApplication::focusWidget();
-    ASSERT_NE(field, nullptr);
-
-    QTest::keySequence(&f, keys::kDomainList);
-    EXPECT_TRUE(f.lbDomain->isVisible());
-    EXPECT_TRUE(f.lbDomain->hasFocus());
-    EXPECT_EQ(f.lbDomain->currentRow(), 3);
-    saveScreenshot(&f, QStringLiteral("window-domain-list.png"));
-    QTest::keyClick(f.lbDomain, Qt::Key_Down);
-    QTest::keyClick(f.lbDomain, Qt::Key_Down);
-    QTest::keyClick(f.lbDomain, Qt::Key_Up);
-    QTest::keyClick(f.lbDomain, Qt::Key_Return);
-    EXPECT_EQ(st.CurrentDomain, 4);
-    EXPECT_FALSE(f.lbDomain->isVisible());
-
-    // Esc closes it with nothing chosen, also over the page, where Esc
-    // otherwise asks a reading to stop.
-    pages.load(1);
-    f.Icons(9);
-    field = QApplication::focusWidget();
-    QTest::keySequence(&f, keys::kDomainList);
-    ASSERT_TRUE(f.lbDomain->hasFocus());
-    QTest::keyClick(f.lbDomain, Qt::Key_Down);
-    QTest::keyClick(f.lbDomain, Qt::Key_Escape);
-    EXPECT_FALSE(f.lbDomain->isVisible());
-    EXPECT_EQ(st.CurrentDomain, 9);
-    EXPECT_FALSE(st.StopRequested);
-    EXPECT_EQ(QApplication::focusWidget(), field);
 }
