@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "AboutBox.h"
 #include "ColorGrid.h"
 #include "Controls.h"
 #include "Diagram.h"
@@ -20,8 +19,6 @@
 #include "KeyPreview.h"
 #include "LessonSession.h"
 #include "MainMenu.h"
-#include "Navigation.h"
-#include "ShellWindows.h"
 #include "StartedApp.h"
 #include "TFrame.h"
 #include "TTitleScreen.h"
@@ -90,28 +87,6 @@ TEST_F(Keys, UAsksForHelpAndEscForAStopButNotOnTheBlankScreen) {
     QTest::keyClick(f.BtnNext, Qt::Key_Escape);
     EXPECT_EQ(help.topics, std::vector<int>{403});
     EXPECT_FALSE(st.StopRequested);
-}
-
-TEST(HelpMenu, ContentsSearchTutorialAndAbout) {
-    StartedApp s;
-    TMainForm& f = s.form();
-    FakeHelp help;
-    f.setHelpViewer(&help);
-    f.MainMenu1->action(MenuItem::HelpContents)->trigger();
-    f.MainMenu1->action(MenuItem::HelpTutorial)->trigger();
-    f.MainMenu1->action(MenuItem::HelpSearch)->trigger();
-    EXPECT_EQ(help.topics, (std::vector<int>{501, 0}));
-    EXPECT_EQ(help.searches, 1);
-    EXPECT_EQ(f.HelpContext(), 504);
-    s.dialogs.expectDialog(QStringLiteral("AboutBox"),
-                           [](QObject*) { return int(QDialog::Accepted); });
-    f.MainMenu1->action(MenuItem::HelpAbout)->trigger();
-    EXPECT_TRUE(s.dialogs.done());
-    // Help buttons of the dialogs open their topics.
-    QTest::mouseClick(s.app->dlgDiagram()->BitBtn1, Qt::LeftButton);
-    EXPECT_EQ(help.topics.back(), 28);
-    f.setHelpViewer(nullptr);
-    f.ContextHelp();  // no viewer: nothing happens
 }
 
 TEST_F(Tools, ButtonsThatEnterADomainFirst) {
@@ -250,14 +225,31 @@ TEST_F(Tools, LessonBackgroundPanel) {
 }
 
 TEST_F(Menus, ItemsReachTheirOperations) {
-    FakeMedia media(f);
+    FakeHelp help;
+    f.setHelpViewer(&help);
+    TMainMenu& menu = *f.MainMenu1;
+    menu.action(MenuItem::HelpContents)->trigger();
+    menu.action(MenuItem::HelpTutorial)->trigger();
+    menu.action(MenuItem::HelpSearch)->trigger();
+    EXPECT_EQ(help.topics, (std::vector<int>{501, 0}));
+    EXPECT_EQ(help.searches, 1);
+    EXPECT_EQ(f.HelpContext(), 504);
+    s.dialogs.expectDialog(QStringLiteral("AboutBox"),
+                           [](QObject*) { return int(QDialog::Accepted); });
+    menu.action(MenuItem::HelpAbout)->trigger();
+    EXPECT_TRUE(s.dialogs.done());
+    // Help buttons of the dialogs open their topics.
+    QTest::mouseClick(s.app->dlgDiagram()->BitBtn1, Qt::LeftButton);
+    EXPECT_EQ(help.topics.back(), 28);
+    f.setHelpViewer(nullptr);
+    f.ContextHelp();  // no viewer: nothing happens
+
     QStringList signalled;
     QObject::connect(&f, &TMainForm::newLessonRequested, [&] { signalled << "new"; });
     QObject::connect(&f, &TMainForm::fileOpenRequested, [&] { signalled << "open"; });
     QObject::connect(&f, &TMainForm::new1Requested, [&] { signalled << "new1"; });
     QObject::connect(&f, &TMainForm::exportRequested, [&] { signalled << "export"; });
     QObject::connect(&f, &TMainForm::readRequested, [&] { signalled << "read"; });
-    TMainMenu& menu = *f.MainMenu1;
     menu.action(MenuItem::FileNew)->trigger();  // a lesson is made
     s.dialogs.expectDialog(QStringLiteral("DlgOpenLesson"),
                            [](QObject*) { return int(QDialog::Rejected); });

@@ -109,12 +109,11 @@ TEST_F(QuestionPage, SlotsSaveIntoTheirRowsAndFixedRowsKeepTheirSlot) {
     const qint64 page1 = st().PageRegNum;
     s->form().pages().ChangePage(2, 9);
     EXPECT_EQ(row(rows().ChoiceKeysOfPage(page1)[2]).Enumerator, slotOf3);
-    const int first = 1, third = 3;
     std::set<int> seconds;
     for (int i = 0; i < 12; ++i) {
         s->form().pages().ChangePage(1, 20);
-        ASSERT_EQ(rowIn(1), first);
-        ASSERT_EQ(rowIn(3), third);
+        ASSERT_EQ(rowIn(1), 1);
+        ASSERT_EQ(rowIn(3), 3);
         EXPECT_TRUE(frame().Fix[3]->isChecked());
         EXPECT_EQ(frame().Value[3]->value(), 100);
         seconds.insert(rowIn(2));
