@@ -57,7 +57,7 @@ struct MediaPage : SimulatedLesson {
         writeFile(name(11), {});
         player.simulateFile(name(11), ms);
     }
-    void setStops(std::initializer_list<qint64> stops) {
+    void setStops(const std::vector<qint64>& stops) {
         int n = 1;
         for (qint64 t : stops) frame().StopTimes[size_t(n++)] = t;
     }
@@ -81,11 +81,10 @@ struct MediaPage : SimulatedLesson {
 
 TEST_F(MediaPage, ReadingLightsEachWordAsTheSoundReachesItsStop) {
     // (time after the start, the yellow word; 0: none, reading over)
-    using Timeline = std::vector<std::pair<qint64, int>>;
     const struct {
         qint64 sound;
-        std::initializer_list<qint64> stops;
-        Timeline timeline;
+        std::vector<qint64> stops;
+        std::vector<std::pair<qint64, int>> timeline;
     } cases[] = {
         // Equal stops light one tick apart; the sound's end before the last
         // stop ends the reading.
