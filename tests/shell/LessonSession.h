@@ -7,7 +7,6 @@
 #include <QTest>
 #include <memory>
 
-#include "Screenshot.h"
 #include "Application.h"
 #include "HandleDataBase.h"
 #include "LessonLifecycle.h"
@@ -16,10 +15,13 @@
 #include "NewPageDialog.h"
 #include "PageLayer.h"
 #include "PageRows.h"
+#include "Screenshot.h"
 #include "ScriptedDialogs.h"
 #include "ShellWindows.h"
+#include "SimulatedMedia.h"
 #include "TFrame.h"
 #include "TMainForm.h"
+#include "TempDir.h"
 #include "TextAttributes.h"
 #include "Texts.h"
 
@@ -39,7 +41,8 @@ struct LessonSession {
                            const std::function<void(ScriptedDialogs&)>& script = nullptr,
                            MediaDevice* player = nullptr, WaveRecorder* recorder = nullptr) {
         if (!QFile::exists(QDir(dataDir).filePath(QStringLiteral("db/VELLO002.DB"))))
-            dialogs.expect(MsgKind::Confirmation, texts::kDatabaseNotFound, MsgAnswer::Yes, texts::kInvalidDatabase);
+            dialogs.expect(MsgKind::Confirmation, texts::kDatabaseNotFound, MsgAnswer::Yes,
+                           texts::kInvalidDatabase);
         if (script) script(dialogs);
         app = std::make_unique<Application>(dataDir, dialogs);
         app->useMediaDevices(player, recorder);
@@ -78,6 +81,25 @@ struct LessonSession {
         QTest::keyClicks(frame().TextBox, text);
         form().navigator().btnContinueClick();
     }
+};
+
+// A session in a data directory of its own whose player and recorder run on
+// a clock the test moves.
+struct SimulatedLesson : ::testing::Test {
+    TempDir tmp;
+    SimulatedClock clock;
+    SimulatedMediaDevice player{clock};
+    SimulatedRecorder recorder{clock};
+    std::unique_ptr<LessonSession> s;
+
+    // Starts the program, and makes a new lesson unless `newLesson` is false.
+    void start(bool newLesson = true) {
+        s = std::make_unique<LessonSession>(tmp.path(), QString(), nullptr, &player, &recorder);
+        if (newLesson) s->life().FileNewClick();
+    }
+    TFrame& frame() { return s->frame(); }
+    AppState& st() { return s->state(); }
+    PageRows& rows() { return s->rows(); }
 };
 
 }  // namespace vellora::testing
