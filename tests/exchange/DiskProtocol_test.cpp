@@ -110,21 +110,6 @@ TEST(PercentDone, IsIntegerPercentOfWhatIsWritten) {
     EXPECT_THROW(PercentDone(0, 0), EDivByZero);
 }
 
-TEST(DirectorySize, CountsNonEmptyFilesDirectlyInTheDirectory) {
-    TempDir tmp;
-    writeFile(tmp.file(u"a.wav"_s), QByteArray(100, 'a'));
-    writeFile(tmp.file(u"b.bmp"_s), QByteArray(23, 'b'));
-    writeFile(tmp.file(u"empty"_s), QByteArray());
-    QDir().mkpath(tmp.file(u"sub"_s));
-    writeFile(tmp.file(u"sub/c"_s), QByteArray(1000, 'c'));
-    ExchangeState state;
-    EXPECT_EQ(DirectorySize(tmp.path(), state), 123);
-    EXPECT_EQ(state.PackageFileCount, 2);
-    EXPECT_EQ(DirectorySize(tmp.file(u"missing"_s), state), -1);
-    EXPECT_EQ(state.PackageFileCount, 0);
-    EXPECT_EQ(DirectorySize(QString(), state), -1);
-}
-
 TEST_F(SpanFile, SpreadsSeventyThousandBytesOverFortyThousandByteDisks) {
     DiskSet set(70000, 1);
     onDisks(set.root, 40000, 2);
@@ -164,25 +149,6 @@ TEST_F(SpanFile, MovesAFileThatFitsOnTheFirstDiskWhenAllowed) {
     EXPECT_EQ(diskIdIn(target).PackageSize, 50000);
     EXPECT_EQ(diskIdIn(target).DiskNumber, 1);
     EXPECT_TRUE(status.shownText(kCopied));
-}
-
-TEST_F(SpanFile, StopsAtADiskOfAnEarlierExport) {
-    DiskSet set(5000, 3);
-    const QString target = set.tmp.file(u"out"_s);
-    QDir().mkpath(target);
-    {
-        Joining first;
-        first.dialogs.expect(MsgKind::Information, prompt(1));
-        ASSERT_TRUE(first.spanner.SpanFile(set.source, target));
-    }
-    const auto before = treeDigest(target);
-    writeFile(set.source, patternBytes(6000, 9));
-    dialogs.expect(MsgKind::Information, prompt(1))
-        .expect(MsgKind::Warning, texts::kLesnDisk + kCancelSuffix, MsgAnswer::Ok)  // looks again
-        .expect(MsgKind::Warning, texts::kLesnDisk + kCancelSuffix, MsgAnswer::Cancel);
-    EXPECT_FALSE(spanner.SpanFile(set.source, target));
-    EXPECT_EQ(treeDigest(target), before);
-    EXPECT_EQ(spanner.lastProblem(), texts::kLesnDisk);
 }
 
 // A disk with room for less than 2048 bytes is refused and left as it was;
@@ -328,48 +294,42 @@ TEST(SpanZip, AFileThatChangesWhileItIsZippedStopsTheExport) {
 
 // Joining ----------------------------------------------------------------
 
-TEST(ReassembleFile, ASingleFileWithoutDiskIdNeedsNoDisksAndCanBeReadInPlace) {
+TEST(Reassemble, ASingleFileWithoutDiskIdNeedsNoDisksAndIsReadInPlace) {
     TempDir tmp;
     const QByteArray data = patternBytes(12345, 13);
     const QString source = piece(tmp.path());
     const QString target = tmp.file(u"x.zip"_s);
     writeFile(source, data);
-    {
-        Joining j;
-        const DiskSpanner::Joined joined = j.spanner.Reassemble(source, target, true);
-        EXPECT_TRUE(joined.complete);
-        EXPECT_EQ(joined.archive, source);
-        EXPECT_TRUE(j.state.SingleFileMode);
-        EXPECT_EQ(j.state.PackageSize, 12345);
-        EXPECT_EQ(j.state.PackageFileCount, 0);
-        EXPECT_FALSE(QFileInfo::exists(target));
-    }
     Joining j;
-    ASSERT_TRUE(j.spanner.ReassembleFile(source, target));
-    EXPECT_EQ(readFile(target), data);
+    const DiskSpanner::Joined joined = j.spanner.Reassemble(source, target, true);
+    EXPECT_TRUE(joined.complete);
+    EXPECT_EQ(joined.archive, source);
+    EXPECT_TRUE(j.state.SingleFileMode);
+    EXPECT_EQ(j.state.PackageSize, 12345);
+    EXPECT_EQ(j.state.PackageFileCount, 0);
+    EXPECT_FALSE(QFileInfo::exists(target));
 }
 
-// The only disk of a set is read in place, or copied when asked; its DiskID
-// is found whatever the case of its name.
-TEST(ReassembleFile, ReadsTheOnlyDiskOfASetInPlaceAndFindsItsDiskIdInAnyCase) {
+// The only disk of a set is read in place; its DiskID is found whatever the
+// case of its name.
+TEST(Reassemble, ReadsTheOnlyDiskOfASetInPlaceAndFindsItsDiskIdInAnyCase) {
     DiskSet set(30000, 14);
     set.span(40000, 1, 5);
     QDir(set.disk(1)).rename(u"DiskID"_s, u"DISKID"_s);
     const QString target = set.tmp.file(u"j.zip"_s);
-    for (bool inPlace : {true, false}) {
-        Joining j;
-        const DiskSpanner::Joined joined = j.spanner.Reassemble(set.piece(1), target, inPlace);
-        EXPECT_TRUE(joined.complete);
-        EXPECT_FALSE(j.state.SingleFileMode);
-        EXPECT_EQ(joined.archive, inPlace ? set.piece(1) : target);
-        EXPECT_EQ(readFile(joined.archive), set.data);
-    }
+    Joining j;
+    const DiskSpanner::Joined joined = j.spanner.Reassemble(set.piece(1), target, true);
+    EXPECT_TRUE(joined.complete);
+    EXPECT_FALSE(j.state.SingleFileMode);
+    EXPECT_EQ(joined.archive, set.piece(1));
+    EXPECT_EQ(readFile(joined.archive), set.data);
+    EXPECT_FALSE(QFileInfo::exists(target));
 }
 
 // Disks offered in and out of order, one of another export among them, all
 // at hand or each copied off in turn; a request given up leaves the set
 // incomplete and nothing joined.
-TEST(ReassembleFile, AsksForEachDiskUntilTheSetIsCompleteOrGivenUp) {
+TEST(Reassemble, AsksForEachDiskUntilTheSetIsCompleteOrGivenUp) {
     DiskSet set(70000, 17);
     set.span(30000, 3, 7);
     DiskSet other(70000, 18);
@@ -432,12 +392,6 @@ TEST(ReassembleFile, AsksForEachDiskUntilTheSetIsCompleteOrGivenUp) {
         QFile::remove(target);
     }
 
-    Joining join;  // asked to join disks at hand, it joins even so
-    join.drive.keepsDisks = true;
-    join.drive.inserted = {other.piece(1), other.piece(1), other.piece(2), other.piece(3)};
-    ASSERT_TRUE(join.spanner.ReassembleFile(other.piece(1), target));
-    EXPECT_EQ(readFile(target), other.data);
-
     Joining longer;  // a piece longer than its DiskID allows
     longer.drive.keepsDisks = true;
     writeFile(set.piece(3), patternBytes(10001, 1));
@@ -445,7 +399,7 @@ TEST(ReassembleFile, AsksForEachDiskUntilTheSetIsCompleteOrGivenUp) {
     EXPECT_THROW(longer.spanner.Reassemble(set.piece(1), target, true), EPackageError);
 }
 
-TEST(ReassembleFile, AskingForALaterDiskWithoutDiskIdNamesTheMissingFile) {
+TEST(Reassemble, AskingForALaterDiskWithoutDiskIdNamesTheMissingFile) {
     DiskSet set(70000, 16);
     set.span(40000, 2, 6);
     const QString missing = QDir(set.disk(2)).filePath(u"DiskID"_s);
@@ -454,13 +408,13 @@ TEST(ReassembleFile, AskingForALaterDiskWithoutDiskIdNamesTheMissingFile) {
     j.drive.inserted = {set.piece(1), set.piece(1), set.piece(2)};
     j.dialogs.expect(MsgKind::Warning, QDir::toNativeSeparators(missing) + kCancelSuffix,
                      MsgAnswer::Cancel);
-    EXPECT_TRUE(j.spanner.ReassembleFile(set.piece(1), set.tmp.file(u"j.zip"_s)));
+    EXPECT_TRUE(j.spanner.Reassemble(set.piece(1), set.tmp.file(u"j.zip"_s), true).copied);
 }
 
 // DiskIDs that are short, long, negative, zero, huge or smaller than their
 // piece are refused by the DiskID's own checks (above) and, end to end, by
 // the import's hostile packages; here what only the joining sees.
-TEST(ReassembleFile, NeverReadsAPipeForADiskIdOrAPieceNorFindsAMissingPiece) {
+TEST(Reassemble, NeverReadsAPipeForADiskIdOrAPieceNorFindsAMissingPiece) {
     for (const QString& name : {u"DiskID"_s, u"lesn.lsn"_s}) {
         TempDir tmp;
         writeFile(piece(tmp.path()), patternBytes(1000, 1));
@@ -470,13 +424,14 @@ TEST(ReassembleFile, NeverReadsAPipeForADiskIdOrAPieceNorFindsAMissingPiece) {
         Joining j;
         j.dialogs.expect(MsgKind::Warning, texts::incorrectDisk(1) + kCancelSuffix,
                          MsgAnswer::Cancel);
-        EXPECT_FALSE(j.spanner.ReassembleFile(piece(tmp.path()), tmp.file(u"j.zip"_s)))
+        EXPECT_FALSE(j.spanner.Reassemble(piece(tmp.path()), tmp.file(u"j.zip"_s), true).copied)
             << name.toStdString();
     }
     Joining j;  // no package file on the disk at all
     j.dialogs.expect(MsgKind::Warning, texts::incorrectDisk(1) + kCancelSuffix, MsgAnswer::Cancel);
     TempDir tmp;
-    EXPECT_FALSE(j.spanner.ReassembleFile(piece(tmp.file(u"nowhere"_s)), tmp.file(u"j.zip"_s)));
+    EXPECT_FALSE(
+        j.spanner.Reassemble(piece(tmp.file(u"nowhere"_s)), tmp.file(u"j.zip"_s), true).copied);
 }
 
 // Pieces copied between two file systems go through the buffer rather than
@@ -498,7 +453,7 @@ TEST_F(SpanFile, CopiesBetweenFileSystems) {
     Joining j;
     j.drive.inserted = {piece(disks, 1), piece(disks, 1), piece(disks, 2)};
     const QString joined = QDir(shm.path()).filePath(u"joined.zip"_s);
-    ASSERT_TRUE(j.spanner.ReassembleFile(piece(disks, 1), joined));
+    ASSERT_TRUE(j.spanner.Reassemble(piece(disks, 1), joined, true).copied);
     EXPECT_EQ(readFile(joined), data);
 }
 

@@ -161,6 +161,7 @@ TEST_F(ExportTest, ExportingTwiceIntoOneDirectoryStopsAtTheLesnDisk) {
     const auto before = filesIn(other.directory);
     auto x = exchangeFor(other);
     x->dialogs.expect(MsgKind::Information, prompt(1))
+        .expect(MsgKind::Warning, texts::kLesnDisk + kCancelSuffix, MsgAnswer::Ok)  // looks again
         .expect(MsgKind::Warning, texts::kLesnDisk + kCancelSuffix, MsgAnswer::Cancel);
     const ExchangeOutcome outcome = ExportToDisk(x->context);
     EXPECT_EQ(outcome.result, ExchangeOutcome::Result::Cancelled);

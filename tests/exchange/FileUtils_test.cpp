@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -25,52 +24,8 @@ struct RecordingStatus : StatusLine {
     void setStatusText(const QString& text) override { texts << text; }
 };
 
-// A disk that takes only `left` more bytes.
-struct FullDiskFile : QSaveFile {
-    FullDiskFile(const QString& path, qint64 capacity) : QSaveFile(path), left(capacity) {}
-    qint64 left;
-    qint64 writeData(const char* data, qint64 len) override {
-        if (len > left) {
-            setErrorString(u"No space left on device"_s);
-            return -1;
-        }
-        left -= len;
-        return QSaveFile::writeData(data, len);
-    }
-};
-
-// A source that fails after `good` bytes, like a bad sector.
-struct FailingSource : QBuffer {
-    FailingSource(const QByteArray& data, qint64 good) : good(good) {
-        setData(data);
-        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    }
-    qint64 good;
-    qint64 readData(char* out, qint64 max) override {
-        if (pos() >= good) {
-            setErrorString(u"Input/output error"_s);
-            return -1;
-        }
-        return QBuffer::readData(out, std::min(max, good - pos()));
-    }
-};
-
 struct FaultyFileSystem : FileSystem {
-    qint64 diskCapacity = -1;   // >= 0: writes beyond it fail
-    qint64 readableBytes = -1;  // >= 0: reads beyond it fail
     QSet<QString> undeletable;  // files and directories that cannot be removed
-    std::unique_ptr<QIODevice> openForReading(const QString& path) const override {
-        if (readableBytes < 0) return FileSystem::openForReading(path);
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly)) return nullptr;
-        return std::make_unique<FailingSource>(f.readAll(), readableBytes);
-    }
-    std::unique_ptr<QSaveFile> create(const QString& path) const override {
-        if (diskCapacity < 0) return FileSystem::create(path);
-        auto f = std::make_unique<FullDiskFile>(path, diskCapacity);
-        if (!f->open(QIODevice::WriteOnly)) return nullptr;
-        return f;
-    }
     bool removeFile(const QString& path) const override {
         return !undeletable.contains(QFileInfo(path).fileName()) && FileSystem::removeFile(path);
     }
@@ -81,76 +36,6 @@ struct FaultyFileSystem : FileSystem {
 };
 
 }  // namespace
-
-// The block copy is no part of an export or import today (the disk spanner
-// copies by itself); it is kept honest here in two tests.
-TEST(FileUtils, CopyFileBlocksCopiesEverySizeIntoAFileOrADirectory) {
-    TempDir tmp;
-    const QString src = tmp.file(u"src.bin"_s), dst = tmp.file(u"dst.bin"_s);
-    for (qint64 size : {0, 1, 8191, 8192, 8193, 3 * 8192 + 17}) {
-        SCOPED_TRACE(size);
-        writeFile(src, patternBytes(size, 1));
-        CopyFyle(src, dst);
-        EXPECT_EQ(readFile(dst), patternBytes(size, 1));
-        EXPECT_EQ(FileSize(dst), size);
-    }
-    // Onto itself, and into a directory under the source's name.
-    CopyFyle(src, src);
-    EXPECT_EQ(readFile(src), patternBytes(3 * 8192 + 17, 1));
-    QDir(tmp.path()).mkdir(u"lesson"_s);
-    CopyFileBlocks(src, tmp.file(u"lesson"_s), true);
-    EXPECT_EQ(readFile(tmp.file(u"lesson/src.bin"_s)), patternBytes(3 * 8192 + 17, 1));
-    // No temporary left behind.
-    EXPECT_EQ(namesIn(tmp.path()), (QStringList{"dst.bin", "lesson", "src.bin"}));
-    EXPECT_EQ(FileSize(tmp.file(u"none"_s)), -1);
-    EXPECT_EQ(FileSize(tmp.path()), -1);
-}
-
-TEST(FileUtils, AFailedCopyNamesItsCauseAndKeepsTheOldDestination) {
-    TempDir tmp;
-    const QByteArray content = patternBytes(5 * 8192 + 100, 1);
-    const QString src = tmp.file(u"src.bin"_s), dst = tmp.file(u"dst.bin"_s);
-    writeFile(src, content);
-    writeFile(tmp.file(u"plain"_s), "a file, not a directory");
-    const QString missing = tmp.file(u"missing.bin"_s);
-    const QString underFile = tmp.file(u"plain/out.bin"_s);
-    using Kind = EFileError::Kind;
-    const struct {
-        QString source, destination;
-        qint64 capacity, readable;  // -1: no limit
-        Kind kind;
-        QString message;  // the start of it
-    } cases[] = {
-        {missing, dst, -1, -1, Kind::Open, u"Cannot open file "_s + missing},
-        {tmp.path(), dst, -1, -1, Kind::Open, u"Cannot open file "_s + tmp.path()},
-        {src, underFile, -1, -1, Kind::Create, u"Cannot create file "_s + underFile},
-        {src, dst, 0, -1, Kind::Write, u"Cannot write file "_s + dst},
-        {src, dst, 2 * 8192, -1, Kind::Write, u"Cannot write file "_s + dst},
-        {src, dst, 5 * 8192 + 99, -1, Kind::Write, u"Cannot write file "_s + dst},
-        {src, dst, -1, 8192 + 5, Kind::Read, QString()},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.message.toStdString());
-        writeFile(dst, "previous");
-        FaultyFileSystem fs;
-        fs.diskCapacity = c.capacity;
-        fs.readableBytes = c.readable;
-        try {
-            CopyFileBlocks(c.source, c.destination, false, fs);
-            ADD_FAILURE() << "no file error";
-        } catch (const EFileError& e) {
-            EXPECT_EQ(e.kind(), c.kind);
-            EXPECT_TRUE(e.message().startsWith(c.message)) << e.message().toStdString();
-        }
-        EXPECT_EQ(readFile(dst), QByteArray("previous"));
-    }
-    EXPECT_EQ(namesIn(tmp.path()), (QStringList{"dst.bin", "plain", "src.bin"}));
-    // Exactly enough room is enough.
-    FaultyFileSystem roomy;
-    roomy.diskCapacity = content.size();
-    CopyFyle(src, dst, roomy);
-    EXPECT_EQ(readFile(dst), content);
-}
 
 TEST(FileUtils, DeleteFilesDeletesWhatMatchesShowsEachPathAndReportsFailures) {
     TempDir tmp;
@@ -237,6 +122,10 @@ TEST(FileUtils, RenameDirectoryIsOneRenameAndNeverReplacesWhatIsThere) {
     EXPECT_TRUE(RenameDirectory(from, to));
     EXPECT_FALSE(QFileInfo::exists(from));
     EXPECT_EQ(readFile(to + u"/P0000007.BMP"_s), QByteArray("picture"));
+    // The size of a file only: none for a directory or what is not there.
+    EXPECT_EQ(FileSize(to + u"/P0000007.BMP"_s), 7);
+    EXPECT_EQ(FileSize(to), -1);
+    EXPECT_EQ(FileSize(from), -1);
 
     // Missing source.
     EXPECT_FALSE(RenameDirectory(from, tmp.file(u"other"_s)));

@@ -4,8 +4,6 @@
 #include <functional>
 
 #include "ExchangeTestSupport.h"
-#include "IUnzip.h"
-#include "InfoZip.h"
 
 using namespace vellora;
 using namespace vellora::testing;
@@ -96,21 +94,6 @@ TEST_F(ImportTest, ASingleLesnLsnWithoutDiskIdImportsWithNoPromptsAndNoGauge) {
     ASSERT_TRUE(outcome.ok());
     expectSameLesson(source, lesson, data, outcome.lesnRegNum);
     for (const auto& g : x->status.gauge) EXPECT_FALSE(g.visible && g.percent > 0);
-}
-
-TEST_F(ImportTest, DisksOfferedInTheOrderTwoThenOne) {
-    const QString disks = out.file(u"two"_s);
-    ASSERT_EQ(exportTo(source, lesson, disks, QFileInfo(package).size() / 2 + 1), 2);
-    auto x = importer(data, piece(disks, 2));
-    x->drive.inserted = {piece(disks, 2), piece(disks, 2), piece(disks, 1), piece(disks, 1),
-                         piece(disks, 2)};
-    x->dialogs.expect(MsgKind::Warning, texts::diskRequest(1) + kCancelSuffix)
-        .expect(MsgKind::Warning, texts::diskRequest(2) + kCancelSuffix)
-        .expect(MsgKind::Information, texts::kLesnImported);
-    const ExchangeOutcome outcome = ImportFromDisk(x->context);
-    ASSERT_TRUE(outcome.ok());
-    expectSameLesson(source, lesson, data, outcome.lesnRegNum);
-    EXPECT_TRUE(x->status.shownText(u"Copying LESN.LSN File...  Reassembling files  100% done."_s));
 }
 
 // Hostile packages ---------------------------------------------------------

@@ -117,6 +117,7 @@ TEST_F(PackToolTest, ExportsOntoDisksOfAGivenSizeAndImportsThemInOrder) {
     const ToolRun second = pack(target.programDir, QStringList{"import"} + again);
     EXPECT_EQ(second.status, 0) << second.err.toStdString();
     EXPECT_EQ(second.out, u"2\n"_s);
+    expectSameLesson(source, lesson, target, 2);
 }
 
 TEST_F(PackToolTest, FailuresEndWithOneLineAndNothingChanged) {

@@ -56,10 +56,10 @@ inline void buildZip(const QString& path, const std::vector<RawEntry>& entries,
 }
 
 // The bytes of an archive of `entries`, as buildZip makes it.
-inline QByteArray zipBytes(const std::vector<RawEntry>& entries, const QByteArray& comment = {}) {
+inline QByteArray zipBytes(const std::vector<RawEntry>& entries) {
     const QTemporaryDir dir;
     const QString path = dir.filePath(u"a.zip"_s);
-    buildZip(path, entries, comment);
+    buildZip(path, entries);
     return readFile(path);
 }
 

@@ -183,16 +183,6 @@ TEST(StoredZipWriter, AnOutputInPartsGetsTheSameArchiveWhereverThePartsEnd) {
         EXPECT_TRUE(output.bytes == expected) << part;
         EXPECT_FALSE(QFileInfo::exists(zip.NameOfZipFile)) << part;
     }
-
-    // Only a new stored archive can go to an output.
-    PartsOutput output(100);
-    TInfoZip deflated;
-    deflated.Level = 6;
-    deflated.NameOfZipFile = tmp.file(u"d.zip"_s);
-    deflated.FileList << source + u"/*.*"_s;
-    deflated.Output = &output;
-    EXPECT_THROW(deflated.Execute(), EInfoZipException);
-    EXPECT_EQ(output.begun, 0);
 }
 
 TEST(StoredZipWriter, AFileChangedSizeWhereItsHeaderComesFirstIsRefused) {
@@ -220,35 +210,6 @@ TEST(StoredZipWriter, AFileChangedSizeWhereItsHeaderComesFirstIsRefused) {
                 << size << ": " << e.message().toStdString();
         }
         EXPECT_EQ(output.committed, 0) << size;
-    }
-}
-
-TEST(StoredZipWriter, DatesOutsideTheFormatAreHeldToItsRange) {
-    auto local = [](int y, int mo, int d, int h, int mi, int s) {
-        return QDateTime(QDate(y, mo, d), QTime(h, mi, s)).toSecsSinceEpoch();
-    };
-    const struct {
-        qint64 when;
-        qint64 stored;
-    } cases[] = {
-        {0, local(1980, 1, 1, 0, 0, 0)},
-        {local(1979, 12, 31, 23, 59, 59), local(1980, 1, 1, 0, 0, 0)},
-        {local(1980, 1, 1, 0, 0, 1), local(1980, 1, 1, 0, 0, 0)},
-        {local(2107, 12, 31, 23, 59, 59), local(2107, 12, 31, 23, 59, 58)},
-        {local(2200, 5, 5, 5, 5, 5), local(2107, 12, 31, 23, 59, 58)},
-    };
-    for (const auto& c : cases) {
-        TempDir tmp;
-        const QString file = tmp.file(u"a.wav"_s);
-        writeFile(file, "x");
-        setModified(file, QDateTime::fromSecsSinceEpoch(c.when));
-        TInfoZip zip;
-        zip.NameOfZipFile = tmp.file(u"out.zip"_s);
-        zip.FileList << file;
-        zip.Execute();
-        const auto entries = entriesOf(zip.NameOfZipFile);
-        ASSERT_EQ(entries.size(), 1u);
-        EXPECT_EQ(qint64(entries[0].mtime), c.stored) << c.when;
     }
 }
 
@@ -420,33 +381,9 @@ TEST(ArchivePieces, ReadsThePiecesAsOneRunOfBytes) {
     EXPECT_EQ(got.left(10), all.left(10));
 }
 
-TEST(ArchivePieces, NamesThePieceThatCannotBeOpened) {
-    TempDir tmp;
-    writeFile(tmp.file(u"a"_s), "abc");
-    QDir().mkpath(tmp.file(u"dir"_s));
-    const zipsupport::ArchivePieces missing({tmp.file(u"a"_s), tmp.file(u"b"_s)});
-    EXPECT_FALSE(missing.isOpen());
-    EXPECT_EQ(missing.failedPath(), tmp.file(u"b"_s));
-    EXPECT_EQ(missing.systemError(), ENOENT);
-    const zipsupport::ArchivePieces directory({tmp.file(u"dir"_s)});
-    EXPECT_FALSE(directory.isOpen());
-    EXPECT_EQ(directory.systemError(), EISDIR);
-}
-
 // The writer ----------------------------------------------------------------
 
 namespace {
-
-struct Lines {
-    QStringList text;
-    QObject* lastSender = nullptr;
-    TInfoZipPrint handler() {
-        return [this](QObject* sender, const QString& line) {
-            lastSender = sender;
-            text << line;
-        };
-    }
-};
 
 // A lesson-like directory: media, tables, a file without extension, a hidden
 // file and a subdirectory with a file in it.
@@ -522,7 +459,7 @@ TEST(WildcardMatch, MatchesLikeTheFileDialogsWithoutRegardToCase) {
             << c.pattern << " ~ " << c.name;
 }
 
-TEST(TInfoZip, RefusesBadOptionsOrTwoFilesOfOneNameBeforeWritingAnything) {
+TEST(TInfoZip, RefusesNoFilesOrTwoFilesOfOneNameBeforeWritingAnything) {
     Folder f;
     writeFile(f.zipPath(), "old archive");
     QDir().mkpath(f.tmp.file(u"other"_s));
@@ -531,12 +468,6 @@ TEST(TInfoZip, RefusesBadOptionsOrTwoFilesOfOneNameBeforeWritingAnything) {
         std::function<void(TInfoZip&)> set;
         QString message;
     } cases[] = {
-        {[](TInfoZip& z) { z.Level = 10; }, texts::kLevelOutOfRange},
-        {[](TInfoZip& z) { z.Level = -1; }, texts::kLevelOutOfRange},
-        {[](TInfoZip& z) { z.Date = true; }, texts::kDateNotSupported},
-        {[](TInfoZip& z) { z.Date = true, z.Level = 42; }, texts::kDateNotSupported},
-        {[](TInfoZip& z) { z.Move = true; }, u"Move not supported yet"_s},
-        {[](TInfoZip& z) { z.LF_CRLF = true; }, u"LF_CRLF not supported yet"_s},
         {[](TInfoZip& z) { z.FileList.clear(); }, texts::kNothingToZip},
         {[&](TInfoZip& z) { z.FileList = {f.dir + u"/*.none"_s}; }, texts::kNothingToZip},
         {[&](TInfoZip& z) { z.FileList << f.dir + u"/missing.wav"_s; },
@@ -555,150 +486,35 @@ TEST(TInfoZip, RefusesBadOptionsOrTwoFilesOfOneNameBeforeWritingAnything) {
     }
 }
 
-TEST(TInfoZip, WildcardListChoosesFilesWithoutRegardToCase) {
-    const struct {
-        QStringList patterns;
-        bool noDirEntries, system;
-        QStringList entries;
-    } cases[] = {
-        {{"/*.WaV"}, true, false, {"A.WAV", "b.wav"}},
-        {{"/*.*"}, true, false, {"A.WAV", "README", "VELLO002.DB", "b.wav"}},
-        {{"/*.*"}, false, false, {"A.WAV", "README", "Sub/", "VELLO002.DB", "b.wav"}},
-        {{"/*.*"}, true, true, {".hidden", "A.WAV", "README", "VELLO002.DB", "b.wav"}},
-        {{"/?.wav", "/vello*"}, true, false, {"A.WAV", "VELLO002.DB", "b.wav"}},
-        {{"/README"}, true, false, {"README"}},
-    };
-    for (const auto& c : cases) {
-        Folder f;
-        // A stale archive from an earlier run lies in the zipped folder.
-        writeFile(f.zipPath(), "stale");
-        TInfoZip zip;
-        zip.NoDirEntries = c.noDirEntries;
-        zip.System = c.system;
-        zip.NameOfZipFile = f.zipPath();
-        for (const QString& p : c.patterns) zip.FileList << f.dir + p;
-        zip.Execute();
-        EXPECT_EQ(namesOf(f.zipPath()), c.entries) << c.patterns.join(' ').toStdString();
-        EXPECT_EQ(zip.FileList.size(), c.patterns.size());  // the caller clears it
-    }
-}
-
-// Two lines per file by default; options the program itself never sets (it
-// zips a lesson folder flat at level 0), one case each: what the option
-// changes in the archive or the lines. Grow onto no archive, and deflating, go through libzip
-// rather than our stored writer.
-TEST(TInfoZip, OptionsTheProgramDoesNotSetStillDoWhatTheySay) {
-    const QDateTime newest = QDateTime::fromSecsSinceEpoch(1600000000);
-    const struct {
-        const char* what;
-        std::function<void(TInfoZip&, Folder&)> set;
-        std::function<void(TInfoZip&, const QStringList&)> check;
-        QStringList entries = {"A.WAV", "b.wav"};
-    } cases[] = {
-        {"as the program zips", [](TInfoZip&, Folder&) {},
-         [](TInfoZip&, const QStringList& lines) {
-             EXPECT_EQ(lines, (QStringList{"  adding: A.WAV", "  added: A.WAV (stored)",
-                                           "  adding: b.wav", "  added: b.wav (stored)"}));
-         }},
-        {"level 9 deflates", [](TInfoZip& z, Folder&) { z.Level = 9; },
-         [](TInfoZip& z, const QStringList&) {
-             for (const EntryInfo& e : entriesOf(z.NameOfZipFile))
-                 EXPECT_EQ(e.method, ZIP_CM_DEFLATE);
-         }},
-        {"quiet", [](TInfoZip& z, Folder&) { z.Quiet = true; },
-         [](TInfoZip&, const QStringList& lines) { EXPECT_TRUE(lines.isEmpty()); }},
-        {"verbose", [](TInfoZip& z, Folder&) { z.Verbose = true; },
-         [](TInfoZip&, const QStringList& lines) {
-             EXPECT_EQ(lines.last(), u"  total: 2 entries, 310 bytes"_s);
-         }},
-        {"grow",
-         [](TInfoZip& z, Folder& f) {
-             TInfoZip first;
-             first.NameOfZipFile = z.NameOfZipFile;
-             first.FileList << f.dir + u"/README"_s;
-             first.Execute();
-             z.Grow = true;
-         },
-         nullptr,
-         {"A.WAV", "README", "b.wav"}},
-        {"recurse",
-         [](TInfoZip& z, Folder& f) {
-             z.Recurse = true;
-             z.FileList = {f.dir + u"/s*"_s};
-         },
-         nullptr,
-         {"Sub/", "Sub/inner.bmp"}},
-        {"recurse, junk folder names",
-         [](TInfoZip& z, Folder& f) {
-             z.Recurse = z.JunkDir = true;
-             z.FileList = {f.dir + u"/s*"_s};
-         },
-         nullptr,
-         {"inner.bmp"}},
-        {"latest time",
-         [&](TInfoZip& z, Folder& f) {
-             setModified(f.dir + u"/A.WAV"_s, newest);
-             setModified(f.dir + u"/b.wav"_s, newest.addDays(-3));
-             z.LatestTime = true;
-         },
-         [&](TInfoZip& z, const QStringList&) {
-             EXPECT_EQ(QFileInfo(z.NameOfZipFile).lastModified(), newest);
-         }},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        Folder f;
-        Lines lines;
-        TInfoZip zip;
-        zip.NameOfZipFile = f.tmp.file(u"out.zip"_s);
-        zip.FileList << f.dir + u"/*.wav"_s;
-        c.set(zip, f);
-        zip.OnPrint = lines.handler();
-        zip.Execute();
-        EXPECT_EQ(namesOf(zip.NameOfZipFile), c.entries);
-        EXPECT_EQ(lines.lastSender, lines.text.isEmpty() ? nullptr : &zip);
-        if (c.check) c.check(zip, lines.text);
-        // Whichever writer made it, every entry reads back.
-        const QString dest = f.tmp.file(u"dest"_s);
-        unzipInto(zip.NameOfZipFile, dest);
-        if (c.entries.contains(u"A.WAV"_s)) {
-            EXPECT_EQ(readFile(dest + u"/A.WAV"_s), patternBytes(300, 1));
-        }
-    }
-}
-
-TEST(TInfoZip, AnErrorInTheHandlerStopsTheRunAndLeavesNoArchive) {
+// As an export zips a lesson folder: every file directly in it, but neither
+// a hidden file, the subfolder nor the stale archive lying there; two lines
+// per file from the sending component.
+TEST(TInfoZip, ZipsEveryFileOfAFolderFlat) {
     Folder f;
+    writeFile(f.zipPath(), "stale");
+    QStringList lines;
+    QObject* sender = nullptr;
     TInfoZip zip;
+    zip.NoDirEntries = true;
     zip.NameOfZipFile = f.zipPath();
     zip.FileList << f.dir + u"/*.*"_s;
-    int calls = 0;
-    zip.OnPrint = [&](QObject*, const QString&) {
-        if (++calls == 3) throw std::runtime_error("stop");
-    };
-    EXPECT_THROW(zip.Execute(), std::runtime_error);
-    EXPECT_FALSE(QFileInfo::exists(f.zipPath()));
-    EXPECT_EQ(treeOf(f.dir).filter(u"LESN.ZIP"_s), QStringList{});
-}
-
-TEST(TInfoZip, OnlyOneOperationRunsAtATime) {
-    Folder f;
-    TInfoZip zip;
-    TIUnzip unzip;
-    unzip.FileName = f.zipPath();
-    unzip.Dest = f.tmp.path();
-    zip.NameOfZipFile = f.zipPath();
-    zip.FileList << f.dir + u"/A.WAV"_s;
-    QString nested;
-    zip.OnPrint = [&](QObject*, const QString&) {
-        if (nested.isEmpty()) nested = messageOf([&] { unzip.Execute(); });
+    zip.OnPrint = [&](QObject* from, const QString& line) {
+        sender = from;
+        lines << line;
     };
     zip.Execute();
-    EXPECT_EQ(nested, texts::kZipBusy);
-    EXPECT_EQ(namesOf(f.zipPath()), QStringList{"A.WAV"});
+    EXPECT_EQ(namesOf(f.zipPath()), (QStringList{"A.WAV", "README", "VELLO002.DB", "b.wav"}));
+    EXPECT_EQ(zip.FileList.size(), 1);  // the caller clears it
+    EXPECT_EQ(lines.size(), 8);
+    EXPECT_EQ(lines.mid(0, 2), (QStringList{"  adding: A.WAV", "  added: A.WAV (stored)"}));
+    EXPECT_EQ(sender, &zip);
+    const QString dest = f.tmp.file(u"dest"_s);
+    unzipInto(f.zipPath(), dest);
+    EXPECT_EQ(readFile(dest + u"/VELLO002.DB"_s), patternBytes(5000, 3));
 }
 
-TEST(TInfoZip, AReplacedArchiveKeepsItsModeAndNoTemporaryFileStays) {
+// A new archive is made as any file of the user is, and nothing else stays.
+TEST(TInfoZip, ANewArchiveFollowsTheUmaskAndNoTemporaryFileStays) {
     Folder f;
     const QString archive = f.tmp.file(u"out.zip"_s);
     auto mode = [&] {
@@ -711,11 +527,8 @@ TEST(TInfoZip, AReplacedArchiveKeepsItsModeAndNoTemporaryFileStays) {
     zip.NameOfZipFile = archive;
     zip.FileList << f.dir + u"/*.wav"_s;
     zip.Execute();
-    EXPECT_EQ(mode(), 0640u);
-    ASSERT_EQ(::chmod(QFile::encodeName(archive).constData(), 0604), 0);
-    zip.Execute();
     ::umask(oldMask);
-    EXPECT_EQ(mode(), 0604u);
+    EXPECT_EQ(mode(), 0640u);
     EXPECT_EQ(treeOf(f.tmp.path()).filter(u"out.zip"_s), QStringList{"out.zip"});
 }
 
@@ -737,14 +550,10 @@ TEST(TInfoZip, FilesChangedAfterTheyWereListed) {
     EXPECT_EQ(treeOf(f.tmp.path()).filter(u"out.zip"_s), QStringList{"out.zip"});
 
     const QByteArray grown = patternBytes(300, 1) + patternBytes(2 * zipsupport::kBlockSize + 3, 9);
-    Lines lines;
-    zip.OnPrint = [&](QObject* sender, const QString& line) {
-        lines.handler()(sender, line);
+    zip.OnPrint = [&](QObject*, const QString& line) {
         if (line == u"  adding: A.WAV"_s) writeFile(f.dir + u"/A.WAV"_s, grown);
     };
-    zip.Verbose = true;
     zip.Execute();
-    EXPECT_EQ(lines.text.last(), u"  total: 1 entries, %1 bytes"_s.arg(grown.size()));
     const QString dest = f.tmp.file(u"dest"_s);
     unzipInto(archive, dest);
     EXPECT_EQ(readFile(dest + u"/A.WAV"_s), grown);
@@ -837,76 +646,72 @@ TEST(ZipEntryFileName, KeepsOnlyASafeLastPart) {
     EXPECT_EQ(ZipEntryFileName(QString(255, 'x')), QString(255, 'x'));
 }
 
-// Our archives are standard ones: libzip (checking every local header
-// against the central directory, and every CRC) and Info-ZIP's unzip read
-// them, with the right names, sizes and dates; the direct reader finds each
-// stored entry's data where it is; TIUnzip gives every byte and date back.
+// Our archives, zipped as an export zips, are standard ones: libzip
+// (checking every local header against the central directory, and every CRC)
+// and Info-ZIP's unzip read them, with the right names, sizes and dates; the
+// direct reader finds each stored entry's data where it is; TIUnzip gives
+// every byte and date back.
 TEST(ZipRoundTrip, OtherToolsAgreeAndEveryByteAndDateComesBack) {
     const std::map<QString, qsizetype> files = {
-        {"empty.db", 0},           {"one.wav", 1},
-        {"VELLO002.DB", 20000},    {"edge.bmp", kBlock - 1},
-        {"block.avi", kBlock},     {"blockplus.avi", kBlock + 1},
-        {"exact.WAV", 3 * kBlock}, {"longer.AVI", 2 * kBlock + 12345},
-        {"Sub/inner.txt", 5000},   {QString::fromUtf8("caf\xc3\xa9 \xe2\x99\xaa.wav"), 777},
+        {"empty.db", 0},
+        {"one.wav", 1},
+        {"VELLO002.DB", 20000},
+        {"edge.bmp", kBlock - 1},
+        {"block.avi", kBlock},
+        {"blockplus.avi", kBlock + 1},
+        {"exact.WAV", 3 * kBlock},
+        {"longer.AVI", 2 * kBlock + 12345},
+        {QString::fromUtf8("caf\xc3\xa9 \xe2\x99\xaa.wav"), 777},
     };
     const qint64 when = QDateTime(QDate(2021, 6, 15), QTime(13, 45, 31)).toSecsSinceEpoch();
-    for (int level : {0, 6}) {
-        SCOPED_TRACE(level);
-        Scene s;
-        const QString source = s.tmp.file(u"src"_s);
-        QDir().mkpath(source + u"/Sub"_s);
-        for (const auto& [name, size] : files) {
-            writeFile(source + '/' + name, patternBytes(size, int(qHash(name))));
-            setModified(source + '/' + name, QDateTime::fromSecsSinceEpoch(when));
-        }
-        TInfoZip zip;
-        zip.Level = level;
-        zip.Recurse = true;
-        zip.NameOfZipFile = s.archive;
-        zip.FileList << source + u"/*.*"_s;
-        zip.Execute();
-
-        std::map<QString, EntryInfo> read;
-        for (const EntryInfo& e : entriesOf(s.archive)) read[e.name] = e;
-        ASSERT_EQ(read.size(), files.size() + 1);
-        EXPECT_TRUE(read.count(u"Sub/"_s));
-        const auto stored = level == 0 ? storedData(s.archive) : decltype(storedData({})){};
-        for (const auto& [name, size] : files) {
-            SCOPED_TRACE(name.toStdString());
-            EXPECT_EQ(read[name].data, patternBytes(size, int(qHash(name))));
-            EXPECT_EQ(qint64(read[name].mtime), when - 1);  // two-second steps
-            if (level == 0) {
-                EXPECT_EQ(read[name].method, ZIP_CM_STORE);
-                EXPECT_EQ(stored.at(name.toUtf8()), read[name].data);
-            }
-        }
-        if (!QStandardPaths::findExecutable(u"unzip"_s).isEmpty()) {
-            QProcess test;
-            test.start(u"unzip"_s, {u"-t"_s, s.archive});
-            ASSERT_TRUE(test.waitForFinished());
-            const QString out = QString::fromUtf8(test.readAllStandardOutput());
-            EXPECT_EQ(test.exitCode(), 0) << out.toStdString();
-            EXPECT_TRUE(out.contains(u"No errors detected"_s)) << out.toStdString();
-        }
-
-        s.u.OnPrint = [&](QObject* sender, const QString& line) {
-            EXPECT_EQ(sender, &s.u);
-            s.lines << line;
-        };
-        EXPECT_EQ(s.run(), QString());
-        EXPECT_EQ(s.lines.size(), qsizetype(files.size()));  // one line per file, no line end
-        QStringList expected;
-        for (const auto& [name, size] : files) {
-            const QString flat = QFileInfo(name).fileName();
-            expected << (level == 0 ? u" extracting: "_s : u"  inflating: "_s) + flat;
-            EXPECT_EQ(readFile(s.dest + '/' + flat), patternBytes(size, int(qHash(name))));
-            EXPECT_EQ(QFileInfo(s.dest + '/' + flat).lastModified().toSecsSinceEpoch(), when - 1);
-        }
-        expected.sort();
-        s.lines.sort();
-        EXPECT_EQ(s.lines, expected);
-        EXPECT_EQ(treeOf(s.dest).size(), qsizetype(files.size()));
+    Scene s;
+    const QString source = s.tmp.file(u"src"_s);
+    QDir().mkpath(source);
+    for (const auto& [name, size] : files) {
+        writeFile(source + '/' + name, patternBytes(size, int(qHash(name))));
+        setModified(source + '/' + name, QDateTime::fromSecsSinceEpoch(when));
     }
+    TInfoZip zip;
+    zip.NoDirEntries = true;
+    zip.NameOfZipFile = s.archive;
+    zip.FileList << source + u"/*.*"_s;
+    zip.Execute();
+
+    std::map<QString, EntryInfo> read;
+    for (const EntryInfo& e : entriesOf(s.archive)) read[e.name] = e;
+    ASSERT_EQ(read.size(), files.size());
+    const auto stored = storedData(s.archive);
+    for (const auto& [name, size] : files) {
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_EQ(read[name].data, patternBytes(size, int(qHash(name))));
+        EXPECT_EQ(qint64(read[name].mtime), when - 1);  // two-second steps
+        EXPECT_EQ(read[name].method, ZIP_CM_STORE);
+        EXPECT_EQ(stored.at(name.toUtf8()), read[name].data);
+    }
+    if (!QStandardPaths::findExecutable(u"unzip"_s).isEmpty()) {
+        QProcess test;
+        test.start(u"unzip"_s, {u"-t"_s, s.archive});
+        ASSERT_TRUE(test.waitForFinished());
+        const QString out = QString::fromUtf8(test.readAllStandardOutput());
+        EXPECT_EQ(test.exitCode(), 0) << out.toStdString();
+        EXPECT_TRUE(out.contains(u"No errors detected"_s)) << out.toStdString();
+    }
+
+    s.u.OnPrint = [&](QObject* sender, const QString& line) {
+        EXPECT_EQ(sender, &s.u);
+        s.lines << line;
+    };
+    EXPECT_EQ(s.run(), QString());
+    QStringList expected;  // one line per file, no line end
+    for (const auto& [name, size] : files) {
+        expected << u" extracting: "_s + name;
+        EXPECT_EQ(readFile(s.dest + '/' + name), patternBytes(size, int(qHash(name))));
+        EXPECT_EQ(QFileInfo(s.dest + '/' + name).lastModified().toSecsSinceEpoch(), when - 1);
+    }
+    expected.sort();
+    s.lines.sort();
+    EXPECT_EQ(s.lines, expected);
+    EXPECT_EQ(treeOf(s.dest).size(), qsizetype(files.size()));
 }
 
 // Every entry lands directly in Dest under the last part of its name,
@@ -932,12 +737,7 @@ TEST(TIUnzip, EveryEntryLandsDirectlyInDestAndNeverOutside) {
 
 TEST(TIUnzip, UnusableArchivesAreRefusedAndDestStaysEmpty) {
     const QByteArray good = patternBytes(5000, 9);
-    const QByteArray marker = "MARKER-" + patternBytes(40000, 5).toHex();
-    const QByteArray bytes = zipBytes({{"first.db", patternBytes(3000, 1)},
-                                       {"second.wav", marker},
-                                       {"third.bmp", patternBytes(100, 2)}});
-    const qsizetype at = bytes.indexOf(marker) + 20000;
-    ASSERT_GT(at, 20000);
+    const QByteArray bytes = zipBytes({{"first.db", patternBytes(3000, 1)}, {"second.wav", good}});
     const struct {
         const char* what;
         QByteArray content;
@@ -951,17 +751,11 @@ TEST(TIUnzip, UnusableArchivesAreRefusedAndDestStaysEmpty) {
          texts::unzipUnsafeName(u".vellora-unzip-1-1.part"_s)},
         {"same name twice", zipBytes({{"a/x.wav", "1"}, {"b/x.wav", "2"}}),
          texts::unzipDuplicateName(u"x.wav"_s)},
-        {"symlink",
-         zipBytes({{"ok.db", good}, {"link", "/etc/passwd", ZIP_CM_STORE, S_IFLNK | 0777}}),
-         texts::unzipLinkEntry(u"link"_s)},
         {"fifo", zipBytes({{"pipe", "", ZIP_CM_STORE, S_IFIFO | 0644}}),
          texts::unzipLinkEntry(u"pipe"_s)},
-        {"not a zip", "This is a plain text file, not an archive.\n", {}},
         {"empty file", "", {}},
         {"cut at the end", bytes.left(bytes.size() - 1), {}},
         {"cut in the directory", bytes.left(bytes.size() - 60), {}},
-        {"cut in the data", bytes.left(at), {}},
-        {"cut after a header", bytes.left(40), {}},
     };
     for (const auto& c : cases) {
         Scene s;
@@ -972,30 +766,7 @@ TEST(TIUnzip, UnusableArchivesAreRefusedAndDestStaysEmpty) {
     }
 }
 
-TEST(TIUnzip, ExistingFilesAreKeptUnlessOverwriteOrNewer) {
-    const struct {
-        bool overwrite, newer;
-        const char* content;
-        const char* line;
-    } cases[] = {
-        {false, false, "old", "  skipping: a.db (already exists)"},
-        {true, false, "new", " extracting: a.db"},
-        {false, true, "new", " extracting: a.db"},
-    };
-    for (const auto& c : cases) {
-        Scene s;
-        buildZip(s.archive, {{"a.db", "new"}});
-        writeFile(s.dest + u"/a.db"_s, "old");
-        setModified(s.dest + u"/a.db"_s, QDateTime::currentDateTime().addYears(-5));
-        s.u.OverWrite = c.overwrite;
-        s.u.ExtractNewer = c.newer;
-        EXPECT_EQ(s.run(), QString());
-        EXPECT_EQ(s.file("a.db"), QByteArray(c.content));
-        EXPECT_EQ(s.lines, QStringList{QString::fromUtf8(c.line)});
-    }
-}
-
-TEST(TIUnzip, NeitherFollowsALinkInDestNorReplacesItsOwnArchive) {
+TEST(TIUnzip, LeavesALinkInDestAndItsOwnArchiveAlone) {
     Scene s;
     const QString outside = s.tmp.file(u"outside.txt"_s);
     writeFile(outside, "precious");
@@ -1006,13 +777,12 @@ TEST(TIUnzip, NeitherFollowsALinkInDestNorReplacesItsOwnArchive) {
     buildZip(inside, {{"victim", "overwritten?"}, {"LESN.ZIP", "not an archive"}});
     const QByteArray archiveBytes = readFile(inside);
     s.u.FileName = inside;
-    s.u.OverWrite = true;
     EXPECT_EQ(s.run(), QString());
     EXPECT_EQ(readFile(outside), QByteArray("precious"));
-    EXPECT_FALSE(QFileInfo(s.dest + u"/victim"_s).isSymLink());
-    EXPECT_EQ(s.file("victim"), QByteArray("overwritten?"));
+    EXPECT_TRUE(QFileInfo(s.dest + u"/victim"_s).isSymLink());
     EXPECT_EQ(readFile(inside), archiveBytes);
-    EXPECT_TRUE(s.lines.contains(u"  skipping: LESN.ZIP (the archive itself)"_s));
+    EXPECT_EQ(s.lines, (QStringList{"  skipping: victim (already exists)",
+                                    "  skipping: LESN.ZIP (the archive itself)"}));
 }
 
 TEST(TIUnzip, BadDestOrArchivePathsAreReported) {
@@ -1025,51 +795,6 @@ TEST(TIUnzip, BadDestOrArchivePathsAreReported) {
     s.u.Dest = s.dest;
     s.u.FileName = s.tmp.file(u"nothing.zip"_s);
     EXPECT_TRUE(s.run().startsWith(texts::unzipCannotOpen(s.u.FileName, QString())));
-    EXPECT_EQ(s.tree(), kNothingWritten);
-
-    // An empty FileName does nothing at all, whatever Dest is.
-    s.u.FileName.clear();
-    s.u.Dest = s.tmp.file(u"missing"_s);
-    EXPECT_EQ(s.run(), QString());
-    EXPECT_TRUE(s.lines.isEmpty());
-}
-
-// Listing, the comment and testing (damage found: DamageAtBlockEdges...) only report.
-TEST(TIUnzip, ListingCommentAndTestOnlyReport) {
-    Scene s;
-    buildZip(s.archive, {{"a.db", "abc"}, {"sub/", {}}}, "made for\r\nthe test");
-    s.u.Listing = true;
-    s.u.ZipComment = true;
-    EXPECT_EQ(s.run(), QString());
-    ASSERT_EQ(s.lines.size(), 4);
-    EXPECT_EQ(s.lines[0], u"made for\r"_s);  // only the LF goes
-    EXPECT_EQ(s.lines[1], u"the test"_s);
-    EXPECT_TRUE(s.lines[2].startsWith(u"         3  "_s));
-    EXPECT_TRUE(s.lines[2].endsWith(u"   a.db"_s));
-    EXPECT_TRUE(s.lines[3].endsWith(u"   sub/"_s));
-    EXPECT_EQ(s.tree(), kNothingWritten);
-
-    s.u.Listing = s.u.ZipComment = false;
-    s.u.TestZip = true;
-    s.u.Dest = s.tmp.file(u"nowhere"_s);  // not needed for a test
-    s.lines.clear();
-    EXPECT_EQ(s.run(), QString());
-    EXPECT_EQ(s.lines.value(0), u"    testing: a.db"_s);
-    EXPECT_EQ(s.tree(), kNothingWritten);
-
-    s.u.TestZip = false;
-    s.u.CreateDirectorys = true;
-    EXPECT_EQ(s.run(), u"CreateDirectorys not supported yet"_s);
-}
-
-TEST(TIUnzip, AnErrorInTheHandlerLeavesNoFiles) {
-    Scene s;
-    buildZip(s.archive, {{"a.db", "a"}, {"b.db", "b"}, {"c.db", "c"}});
-    int calls = 0;
-    s.u.OnPrint = [&](QObject*, const QString&) {
-        if (++calls == 3) throw std::runtime_error("stop");
-    };
-    EXPECT_THROW(s.u.Execute(), std::runtime_error);
     EXPECT_EQ(s.tree(), kNothingWritten);
 }
 
@@ -1150,15 +875,12 @@ TEST(TIUnzip, DamageAtBlockEdgesAndAnArchiveCutShortAreFound) {
     ASSERT_GT(data, 0);
     const QString damaged = texts::unzipEntryDamaged(u"big.avi"_s, u"CRC error"_s);
     for (qsizetype at : {qsizetype(0), kBlock - 1, kBlock, 2 * kBlock - 1}) {
-        for (bool test : {false, true}) {
-            Scene s;
-            QByteArray flipped = bytes;
-            flipped[data + at] = char(flipped[data + at] ^ 0x80);
-            writeFile(s.archive, flipped);
-            s.u.TestZip = test;
-            EXPECT_EQ(s.run(), damaged) << at;
-            EXPECT_EQ(s.tree(), kNothingWritten) << at;
-        }
+        Scene s;
+        QByteArray flipped = bytes;
+        flipped[data + at] = char(flipped[data + at] ^ 0x80);
+        writeFile(s.archive, flipped);
+        EXPECT_EQ(s.run(), damaged) << at;
+        EXPECT_EQ(s.tree(), kNothingWritten) << at;
     }
 
     Scene s;
@@ -1247,14 +969,4 @@ TEST(TIUnzip, APieceLyingInDestIsNeverReplaced) {
     EXPECT_TRUE(s.lines.contains(u"  skipping: piece2 (the archive itself)"_s))
         << s.lines.join('|').toStdString();
     EXPECT_EQ(s.file("x.db"), patternBytes(5000, 2));
-}
-
-TEST(ZipEntryNames, ListsTheEntriesOfPiecesOrNothing) {
-    Scene s;
-    buildZip(s.archive, {{"../up.db", "1"}, {"a.wav", patternBytes(3000, 3)}});
-    const QStringList pieces = cutInto(s, readFile(s.archive), {1000});
-    EXPECT_EQ(ZipEntryNames(pieces), (QStringList{"../up.db", "a.wav"}));
-    EXPECT_EQ(ZipEntryNames({s.archive}), (QStringList{"../up.db", "a.wav"}));
-    EXPECT_TRUE(ZipEntryNames(pieces.mid(0, 1)).isEmpty());
-    EXPECT_TRUE(ZipEntryNames({s.tmp.file(u"none"_s)}).isEmpty());
 }
