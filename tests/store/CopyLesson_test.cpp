@@ -8,13 +8,10 @@
 
 #include "FileNames.h"
 #include "FillRow.h"
-#include "HandleDataBase.h"
 #include "QtPrinters.h"
-#include "ScriptedDialogs.h"
 #include "StatusLine.h"
 #include "TempDir.h"
 #include "TestFiles.h"
-#include "Texts.h"
 
 using namespace vellora;
 using namespace vellora::testing;
@@ -192,19 +189,8 @@ TEST(CopyLesson, ALessonWithoutPagesCopiesOnlyItsRowBothWays) {
     }
 }
 
-TEST(CopyLesson, InTakesThePackagesFirstLessonWhateverNumberIsAsked) {
-    ImportSetup s;
-    for (qint64 asked : {qint64(0), qint64(-5), qint64(1), qint64(999999)}) {
-        const CopyLessonResult r =
-            CopyLesson(*s.package, asked, *s.working, CopyDirection::In, s.options());
-        EXPECT_EQ(r.pages, 3) << asked;
-    }
-    // Importing the same package again gives a new lesson each time.
-    EXPECT_EQ(dumpTable(*s.working, TableId::Lesn).size(), 4u);
-}
-
 // Every refusal leaves both sides as they were.
-TEST(CopyLesson, MissingLessonUnknownDirectionOrWrongDestinationIsRefusedAndWritesNothing) {
+TEST(CopyLesson, MissingLessonOrWrongDestinationIsRefusedAndWritesNothing) {
     ImportSetup s;
     auto package = makeDatabase(s.program.file(QStringLiteral("pkg")), false);
     auto empty = makeDatabase(s.program.file(QStringLiteral("empty")), false);
@@ -219,12 +205,8 @@ TEST(CopyLesson, MissingLessonUnknownDirectionOrWrongDestinationIsRefusedAndWrit
         }
     };
     expectMissing([&] { CopyLesson(*s.other, 77, *package, CopyDirection::Out, {}); });
-    expectMissing([&] { CopyDirectionFromText(QStringLiteral("sideways")); });
-    expectMissing([&] { CopyDirectionFromText(QStringLiteral("OUT")); });
     expectMissing(
         [&] { CopyLesson(*empty, 1, *s.working, CopyDirection::In, s.options()); });  // no lesson
-    EXPECT_EQ(CopyDirectionFromText(QStringLiteral("out")), CopyDirection::Out);
-    EXPECT_EQ(CopyDirectionFromText(QStringLiteral("in")), CopyDirection::In);
     // "out" into tables that assign keys would renumber the lesson and break
     // its references; "in" into caller-keyed tables has no keys to give.
     EXPECT_THROW(CopyLesson(*s.other, s.sample.lesn, *otherWorking, CopyDirection::Out, {}),
@@ -321,48 +303,6 @@ TEST(CopyLesson, InThatFailsHalfWayLeavesTheWorkingDatabaseAndTheMediaAsTheyWere
                       QByteArray("content of W0000002.WAV"));
         }
     }
-}
-
-TEST(CopyLesson, NamedDatabasesUseTheOpenWorkingConnection) {
-    TempDir program;
-    ScriptedDialogs dialogs;
-    dialogs.expect(MsgKind::Confirmation, texts::kDatabaseNotFound, MsgAnswer::Yes,
-                   texts::kInvalidDatabase);
-    SilentStatusLine silent;
-    HandleDataBase hdb(program.path(), dialogs, silent);
-    hdb.OpenDataBase();
-    Sample sample;
-    sample.build(hdb.database());
-
-    const QString lessonDir = LessonDirectory(program.path(), sample.lesn);
-    QDir().mkpath(lessonDir);
-    Database::createTables(lessonDir, false);
-    // An open transaction with a write of its own on the working connection: a
-    // second connection could not read past it consistently nor write at all.
-    Database::Transaction outer(hdb.database());
-    const qint64 extra = addLesson(hdb.database(), 5);
-    const CopyLessonResult out = CopyLesson(hdb, QStringLiteral("QUES002"), sample.lesn, lessonDir,
-                                            QStringLiteral("out"), nullptr);
-    EXPECT_EQ(out.pages, 3);
-
-    const QString scratch = ScratchDirectory(program.path());
-    QDir().mkpath(scratch);
-    for (const QString& f : QDir(lessonDir).entryList(QDir::Files))
-        QFile::copy(QDir(lessonDir).filePath(f), QDir(scratch).filePath(f));
-    const CopyLessonResult in = CopyLesson(hdb, scratch, sample.lesn, QStringLiteral("ques002"),
-                                           QStringLiteral("in"), nullptr);
-    EXPECT_EQ(in.lesnRegNum, extra + 1);
-    EXPECT_EQ(in.lessonDirectory, LessonDirectory(program.path(), extra + 1));
-    EXPECT_EQ(in.scratchDirectory, scratch);
-    outer.commit();
-    EXPECT_EQ(dumpTable(hdb.database(), TableId::Page).size(), 6u);
-
-    EXPECT_THROW(
-        CopyLesson(hdb, QStringLiteral("QUES002"), 1, lessonDir, QStringLiteral("across"), nullptr),
-        HDDBExeption);
-    EXPECT_THROW(CopyLesson(hdb, QStringLiteral("NoSuchAlias"), 1, lessonDir, QStringLiteral("out"),
-                            nullptr),
-                 StoreError);
 }
 
 TEST(CopyLesson, WordsAddedOutOfPageOrderSwapTheirNumbersAndKeepTheirSounds) {

@@ -230,22 +230,6 @@ TEST(Table, TransactionsRollBackUnlessCommitted) {
     EXPECT_EQ(w.recordCount(), 1);
 }
 
-TEST(Query, SelectsOneTableInKeyOrderWithFieldsInOrder) {
-    Db d;
-    Table w(*d.db, TableId::Wurd);
-    addWord(w, 5, 1, QStringLiteral("a"));
-    addWord(w, 6, 1, QStringLiteral("x"));
-    addWord(w, 5, 2, QStringLiteral("b"));
-    Query q(*d.db, TableId::Wurd, QStringLiteral("PageRegNum"), 5);
-    EXPECT_EQ(q.recordCount(), 2);
-    QStringList texts;
-    for (q.first(); !q.eof(); q.next()) texts << q.field(3).toString();
-    EXPECT_EQ(texts.join(','), QStringLiteral("a,b"));
-    Query none(*d.db, TableId::Page, QStringLiteral("LesnRegNum"), 1);
-    EXPECT_EQ(none.recordCount(), 0);
-    EXPECT_FALSE(none.first());
-}
-
 TEST(HandleDataBase, CreatesTheDatabaseOnYesAndAgainWhenATableOrItsDirectoryIsGone) {
     TempDir tmp;
     RecordingStatus status;
@@ -300,26 +284,6 @@ TEST(HandleDataBase, DirectoryThatCannotBeMadeIsTriedABoundedNumberOfTimes) {
     HandleDataBase h(tmp.path(), d, status);
     h.aliases().add(HandleDataBase::kAlias, tmp.file(QStringLiteral("blocker/db")));
     EXPECT_THROW(h.OpenDataBase(), HDDBExeption);
-}
-
-TEST(CreateTables, TwiceInOneDirectoryKeepsTheFirstTables) {
-    TempDir tmp;
-    HandleDataBase::CreateTables(tmp.path(), false);
-    {
-        Database db(tmp.path());
-        Table w(db, TableId::Wurd);
-        w.append();
-        w.setInteger(QStringLiteral("WurdRegNum"), 9);
-        w.post();
-    }
-    HandleDataBase::CreateTables(tmp.path(), false);
-    Database db(tmp.path());
-    Table w(db, TableId::Wurd);
-    EXPECT_EQ(w.recordCount(), 1);
-    EXPECT_TRUE(w.findKey(9));
-    EXPECT_FALSE(db.autoIncKeys(TableId::Wurd));
-    EXPECT_THROW(HandleDataBase::CreateTables(tmp.file(QStringLiteral("missing")), true),
-                 StoreError);
 }
 
 TEST(Database, OpeningTellsTheConditionsApartAndRefusesTableFilesThatAreNotOurs) {
