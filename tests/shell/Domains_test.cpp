@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QStringList>
@@ -10,17 +9,12 @@
 
 #include "Diagram.h"
 #include "DomainTexts.h"
-#include "FakePages.h"
+#include "HelpTopics.h"
+#include "HelpWindow.h"
+#include "LessonSession.h"
 #include "LessonTexts.h"
-#include "Menus.h"
-#include "Navigation.h"
-#include "NewPageDialog.h"
 #include "ShellKeys.h"
-#include "ShellResources.h"
 #include "ShellTexts.h"
-#include "ShellWindows.h"
-#include "StartedApp.h"
-#include "TFrame.h"
 #include "ToolStrip.h"
 #include "ToolStripWidget.h"
 
@@ -31,7 +25,6 @@ using RequestDomain = AppWithPages;
 using DomainEntry = AppWithPages;
 using DomainList = AppWithPages;
 using StripScroll = AppWithPages;
-using M = MenuItem;
 
 namespace {
 
@@ -61,21 +54,6 @@ QString pick(const char* outcomes, int variant, int page) {
 }
 
 }  // namespace
-
-TEST(DomainTable, UnknownDomainNumbersAreReportedAndGiveStart) {
-    ScriptedDialogs dialogs;
-    TDm dm(dialogs);
-    dialogs.expect(MsgKind::Information, QStringLiteral("Requested domain is 23"));
-    EXPECT_EQ(dm.NextDm(23, {}), 0);
-    dialogs.expect(MsgKind::Information, QStringLiteral("Domain requested is 40"));
-    EXPECT_EQ(dm.PrecediingDm(40, {}), 0);
-    dialogs.expect(MsgKind::Information, QStringLiteral("Requested domain is -1"));
-    EXPECT_EQ(dm.NextDm(-1, {}), 0);
-    EXPECT_EQ(dm.NextDm(6, {}), 8);  // no message for a known domain
-    EXPECT_EQ(NextDomain(23, {}), -1);
-    EXPECT_EQ(PrecedingDomain(-1, {}), -1);
-    EXPECT_TRUE(dialogs.done());
-}
 
 TEST_F(Transitions, ContinueAndReturnFromEveryDomain) {
     for (int d = 0; d < kDomainCount; ++d)
@@ -147,23 +125,7 @@ TEST_F(Transitions, ContinueAndReturnByKey) {
         EXPECT_EQ(st.CurrentDomain, c.to) << c.from << " " << c.key.toString().toStdString();
     }
 
-    // The keys are shown where the buttons are explained, and no other
-    // command of the window uses them.
-    initShellResources();
-    const QString continueText = keys::kContinue.toString(QKeySequence::NativeText);
-    const QString returnText = keys::kReturn.toString(QKeySequence::NativeText);
-    const QString listText = keys::kDomainList.toString(QKeySequence::NativeText);
-    EXPECT_TRUE(f.Slider->button(Tool::btnContinue)->toolTip().contains(continueText));
-    EXPECT_TRUE(f.Slider->button(Tool::btnReturn)->toolTip().contains(returnText));
-    EXPECT_TRUE(f.Slider->button(Tool::btnExit)->toolTip().contains(returnText));
-    EXPECT_TRUE(f.BitBtn1->toolTip().contains(listText));
-    for (const char* page : {":/help/keys-and-mouse.html", ":/help/main-window.html"}) {
-        QFile file{QLatin1String(page)};
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << page;
-        const QString html = QString::fromUtf8(file.readAll());
-        for (const QString& key : {continueText, returnText, listText})
-            EXPECT_TRUE(html.contains(key)) << page;
-    }
+    // No other command of the window uses them.
     QMap<QKeySequence, QString> taken;
     for (QAction* a : f.findChildren<QAction*>())
         for (const QKeySequence& k : a->shortcuts()) {
@@ -265,14 +227,12 @@ TEST(NewPageOffer, NoPageOfTheKindYetOffersANewPage) {
             EXPECT_TRUE(d->lbEncounter->isVisibleTo(d));
             EXPECT_EQ(d->lbPageType->text(), *c.label);
             EXPECT_EQ(d->rbQuestion->isChecked(), c.question);
+            QTest::mouseClick(d->HelpBtn, Qt::LeftButton);
             return c.answer == MsgAnswer::Yes ? QDialog::Accepted : QDialog::Rejected;
         });
         f.navigator().RequestDomain(c.domain);
         EXPECT_TRUE(s.dialogs.done());
-        // The notice shows for one run of the dialog only.
-        TdlgNewPage* dialog = s.app->dlgNewPage();
-        EXPECT_FALSE(dialog->lbEncounter->isVisibleTo(dialog));
-        EXPECT_FALSE(dialog->lbPageType->isVisibleTo(dialog));
+        EXPECT_EQ(s.app->Help()->currentTopic(), kHelpNewPage);
         if (c.answer == MsgAnswer::Yes) {
             EXPECT_EQ(pages.made, std::vector<int>{2});
             EXPECT_EQ(st.NewPageKind, c.question ? QStringLiteral("q") : QStringLiteral("r"));
@@ -283,6 +243,28 @@ TEST(NewPageOffer, NoPageOfTheKindYetOffersANewPage) {
             EXPECT_TRUE(st.NewPageKind.isEmpty());
         }
     }
+}
+
+TEST(Diagram, ClicksGoToTheirDomainOnlyInActivateMode) {
+    AppState st;
+    TdlgDiagram diagram(st);
+    std::vector<int> requested;
+    QObject::connect(&diagram, &TdlgDiagram::domainRequested,
+                     [&](int d) { requested.push_back(d); });
+    int continues = 0;
+    QObject::connect(&diagram, &TdlgDiagram::continueRequested, [&] { ++continues; });
+    diagram.ShowDiagram();
+    EXPECT_TRUE(diagram.rbView->isChecked());
+    QTest::mouseClick(diagram.DomainLabel(5), Qt::LeftButton);  // view mode: nothing
+    EXPECT_TRUE(requested.empty());
+
+    QTest::mouseClick(diagram.rbActivate, Qt::LeftButton);
+    EXPECT_TRUE(diagram.DiagramActivate());
+    QTest::mouseClick(diagram.DomainLabel(5), Qt::LeftButton);
+    QTest::mouseClick(diagram.DomainLabel(22), Qt::LeftButton);
+    EXPECT_EQ(requested, (std::vector<int>{5, 22}));
+    QTest::mouseClick(diagram.sbDiagram->widget(), Qt::RightButton, {}, QPoint(200, 5));
+    EXPECT_EQ(continues, 1);
 }
 
 TEST_F(DomainEntry, SameDomainOnTheSameKindOfPageIsNotRebuilt) {
@@ -411,36 +393,22 @@ TEST_F(DomainList, ShowsTheCurrentDomainAndRequestsTheChosenOne) {
     EXPECT_EQ(st.CurrentDomain, 8);
     EXPECT_FALSE(f.lbDomain->isVisible());
 
-    // In the last domain the list shows it too.
-    pages.load(1);
-    f.Icons(9);
-    s.dialogs.expectDialog(QStringLiteral("dlgNewPage"),
-                           [](QObject*) { return int(QDialog::Rejected); });
-    f.navigator().RequestDomain(22);  // no question page yet: the new-page offer, declined
-    EXPECT_EQ(st.CurrentDomain, 9);
-    st.LastQuestionPage = 2;
-    pages.pages[2].kind = QStringLiteral("q");
-    f.navigator().RequestDomain(22);
-    QTest::mouseClick(f.BitBtn1, Qt::LeftButton);
-    EXPECT_EQ(f.lbDomain->currentRow(), 22);
-    f.lbDomain->setCurrentRow(19);
-    QTest::keyClick(f.lbDomain, Qt::Key_Return);
-    EXPECT_EQ(st.CurrentDomain, 19);
-
     // Esc closes it with nothing chosen, also over the page, where Esc
     // otherwise asks a reading to stop.
+    pages.load(1);
+    f.Icons(12);
     QWidget* field = QApplication::focusWidget();
     QTest::keySequence(&f, keys::kDomainList);
     ASSERT_TRUE(f.lbDomain->hasFocus());
     QTest::keyClick(f.lbDomain, Qt::Key_Down);
     QTest::keyClick(f.lbDomain, Qt::Key_Escape);
     EXPECT_FALSE(f.lbDomain->isVisible());
-    EXPECT_EQ(st.CurrentDomain, 19);
+    EXPECT_EQ(st.CurrentDomain, 12);
     EXPECT_FALSE(st.StopRequested);
     EXPECT_EQ(QApplication::focusWidget(), field);
 }
 
-// ---- The tool strip and the menus ----
+// ---- The tool strip (the menus: KeysAndTools_test) ----
 
 // Every domain's strip: Exit or Return first, Continue second, and the
 // places filled one after another, one shown button in each.
@@ -470,18 +438,8 @@ TEST(ToolStrip, EveryDomainFillsItsPlacesWithOneShownButtonEach) {
         }
 }
 
-// Thirteen places are on view: the strip scrolls one step for each place more.
-TEST(ToolStrip, ScrollArrowsFollowThePlacesOutOfView) {
-    for (const auto& [places, steps] : {std::pair{2, 0}, {13, 0}, {14, 1}, {17, 4}}) {
-        ToolStripScroll s{places, 0};
-        EXPECT_FALSE(s.scrollRight()) << places;
-        for (int n = 0; n < steps; ++n) EXPECT_TRUE(s.leftEnabled() && s.scrollLeft()) << places;
-        EXPECT_FALSE(s.leftEnabled() || s.scrollLeft()) << places;
-        EXPECT_EQ(s.rightEnabled(), steps > 0) << places;
-    }
-}
-
-// The real strip: scrolled by its arrows, reset on entering a domain.
+// The real strip: thirteen places on view, so the fourteen of domain 15 (the
+// most of any domain) scroll one step; reset on entering a domain.
 TEST_F(StripScroll, TheArrowsMoveTheStripAndEnteringADomainResetsIt) {
     pages.makeLesson(1);
     pages.load(1);
@@ -520,37 +478,4 @@ TEST_F(StripScroll, TheArrowsMoveTheStripAndEnteringADomainResetsIt) {
         EXPECT_EQ(strip->button(t)->isVisible(), on) << TToolStrip::name(t);
     }
     EXPECT_EQ(strip->button(Tool::btnContinue)->x(), iconWidth + 1);
-}
-
-// ---- Menus ----
-
-// Which items each domain shows: Menus.ItemsReachTheirOperations (KeysAndTools_test).
-TEST(Menus, LessonItemsNeedALessonAndPageItemsAPage) {
-    MenuVisibility v;
-    for (bool lesson : {false, true})
-        for (int page : {0, 2}) {
-            v.Menu(5, lesson, page, false);
-            EXPECT_EQ(v.visible(M::FileSave), lesson) << lesson << page;
-            EXPECT_EQ(v.visible(M::PageDelete), page > 0) << lesson << page;
-            EXPECT_TRUE(v.visible(M::FileOpen));
-            EXPECT_FALSE(v.visible(M::StopMenu));
-        }
-}
-
-TEST(Menus, WhileALessonPlaysOnlyTheStopMenuShowsAndNothingChanges) {
-    MenuVisibility v;
-    v.Menu(11, true, 3, false);
-    const MenuVisibility before = v;
-    v.Menu(2, false, 0, true);
-    for (int i = 0; i < kMenuItemCount; ++i)
-        EXPECT_EQ(v.visible(static_cast<M>(i)), before.visible(static_cast<M>(i))) << i;
-    v.MenuHide(false);
-    for (M top : {M::FileMenu, M::EditMenu, M::PageMenu, M::TextMenu, M::WordsMenu, M::QuestionMenu,
-                  M::HelpMenu})
-        EXPECT_FALSE(v.visible(top)) << int(top);
-    EXPECT_TRUE(v.visible(M::StopMenu));
-    v.MenuHide(true);
-    for (M top : {M::FileMenu, M::PageMenu, M::TextMenu, M::QuestionMenu, M::HelpMenu})
-        EXPECT_TRUE(v.visible(top)) << int(top);
-    EXPECT_FALSE(v.visible(M::StopMenu));
 }

@@ -13,7 +13,6 @@
 #include "ExchangeTexts.h"
 #include "FillRow.h"
 #include "LessonSession.h"
-#include "LessonTestHelpers.h"
 #include "QtPrinters.h"
 #include "ShellKeys.h"
 #include "Synchro.h"

@@ -1,5 +1,6 @@
-// The main window's keys, help menu, tool buttons and menus, and the text
-// attribute tools: font, size, colour and style, with their pop-ups.
+// The main window's keys, help menu, tool buttons and menus; the text
+// attribute tools: font, size, colour and style, with their pop-ups; the help
+// topics, their search and the help window.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -7,20 +8,26 @@
 #include <QFontInfo>
 #include <QImage>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QSet>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
 
 #include "ColorGrid.h"
 #include "Controls.h"
 #include "Diagram.h"
+#include "DomainTable.h"
 #include "DomainTexts.h"
-#include "FakePages.h"
+#include "Domains.h"
+#include "HelpIndex.h"
+#include "HelpTopics.h"
 #include "HelpWindow.h"
 #include "KeyPreview.h"
 #include "LessonSession.h"
-#include "MainMenu.h"
-#include "StartedApp.h"
-#include "TFrame.h"
 #include "TTitleScreen.h"
 #include "TUtil.h"
 #include "Table.h"
@@ -181,8 +188,6 @@ TEST_F(Tools, LessonBackgroundPanel) {
     QToolButton* wallpaper = f.Slider->button(Tool::btnWalPaper);
     QTest::mouseClick(wallpaper, Qt::LeftButton);
     ASSERT_TRUE(f.BackPanel->isVisible());
-    EXPECT_EQ(f.BackPanel->x(), f.Slider->x() + wallpaper->x());
-    EXPECT_EQ(f.BackPanel->y(), f.pnlSetStyle->y());
 
     // Wallpaper chosen by the author, but the choice cancelled and no file yet.
     media.wallpaperFile = s.tmp.file(QStringLiteral("B0000001.BMP"));
@@ -234,15 +239,10 @@ TEST_F(Menus, ItemsReachTheirOperations) {
     EXPECT_EQ(help.topics, (std::vector<int>{501, 0}));
     EXPECT_EQ(help.searches, 1);
     EXPECT_EQ(f.HelpContext(), 504);
-    s.dialogs.expectDialog(QStringLiteral("AboutBox"),
-                           [](QObject*) { return int(QDialog::Accepted); });
-    menu.action(MenuItem::HelpAbout)->trigger();
-    EXPECT_TRUE(s.dialogs.done());
     // Help buttons of the dialogs open their topics.
     QTest::mouseClick(s.app->dlgDiagram()->BitBtn1, Qt::LeftButton);
     EXPECT_EQ(help.topics.back(), 28);
     f.setHelpViewer(nullptr);
-    f.ContextHelp();  // no viewer: nothing happens
 
     QStringList signalled;
     QObject::connect(&f, &TMainForm::newLessonRequested, [&] { signalled << "new"; });
@@ -250,7 +250,8 @@ TEST_F(Menus, ItemsReachTheirOperations) {
     QObject::connect(&f, &TMainForm::new1Requested, [&] { signalled << "new1"; });
     QObject::connect(&f, &TMainForm::exportRequested, [&] { signalled << "export"; });
     QObject::connect(&f, &TMainForm::readRequested, [&] { signalled << "read"; });
-    menu.action(MenuItem::FileNew)->trigger();  // a lesson is made
+    EXPECT_FALSE(menu.action(MenuItem::FileSave)->isVisible());  // no lesson yet
+    menu.action(MenuItem::FileNew)->trigger();                   // a lesson is made
     s.dialogs.expectDialog(QStringLiteral("DlgOpenLesson"),
                            [](QObject*) { return int(QDialog::Rejected); });
     menu.action(MenuItem::FileOpen)->trigger();
@@ -261,9 +262,11 @@ TEST_F(Menus, ItemsReachTheirOperations) {
     menu.action(MenuItem::ExportToDisk)->trigger();
     EXPECT_EQ(signalled, (QStringList{"new", "open", "new1", "export"}));
 
-    // Editing commands act on a page only.
+    // Editing commands act on a page only, as do the page items.
     pages.makeLesson(1);
     f.Icons(2);
+    EXPECT_TRUE(menu.action(MenuItem::FileSave)->isVisible());
+    EXPECT_FALSE(menu.action(MenuItem::PageDelete)->isVisible());
     menu.action(MenuItem::EditCopy)->trigger();
     menu.action(MenuItem::TextOpen)->trigger();
     EXPECT_TRUE(pages.edits.empty());
@@ -272,6 +275,7 @@ TEST_F(Menus, ItemsReachTheirOperations) {
     f.Icons(11);
     EXPECT_TRUE(menu.action(MenuItem::EditMenu)->isVisible());
     EXPECT_TRUE(menu.action(MenuItem::WordsMenu)->isVisible());
+    EXPECT_TRUE(menu.action(MenuItem::PageDelete)->isVisible());
     menu.action(MenuItem::EditCopy)->trigger();
     menu.action(MenuItem::TextSaveAs)->trigger();
     EXPECT_EQ(pages.edits, std::vector<EditCommand>{EditCommand::Copy});
@@ -301,20 +305,9 @@ TEST_F(Menus, ItemsReachTheirOperations) {
     EXPECT_TRUE(menu.action(MenuItem::FileMenu)->isVisible());
 }
 
-TEST(StyleCode, TheEightCodesAndAnythingElseIsPlain) {
-    for (int b = 0; b < 2; ++b)
-        for (int i = 0; i < 2; ++i)
-            for (int u = 0; u < 2; ++u) {
-                const int code = 100 * b + 10 * i + u;
-                const TextStyle s = StyleOfCode(code);
-                EXPECT_EQ(s, (TextStyle{b == 1, i == 1, u == 1})) << code;
-                EXPECT_EQ(StyleCodeOf(s), code);
-                QFont f;
-                f.setStrikeOut(true);
-                f = FontWithStyle(f, code);
-                EXPECT_EQ(StyleOfFont(f), s);
-                EXPECT_FALSE(f.strikeOut());
-            }
+// The codes of saved styles: FileSave and Pages tests; a stored code that
+// means nothing is plain.
+TEST(StyleCode, AnythingButTheEightCodesIsPlain) {
     for (qint64 meaningless : {2LL, 5LL, 12LL, 102LL, 1000LL, -1LL, -100LL, 11111LL})
         EXPECT_EQ(StyleOfCode(meaningless), TextStyle{}) << meaningless;
 }
@@ -532,18 +525,9 @@ TEST_F(Attributes, DisplayFontATargetWithNothingToShowKeepsTheIndicatorValues) {
     s.attributes().setTarget(20, nullptr);
 }
 
-TEST_F(Attributes, PopupsOpenJustBelowTheirButton) {
-    auto* button = new QToolButton(f.Slider);
-    button->setGeometry(64, 2, 31, 31);
-    button->show();
-    const int buttonLeft = button->mapTo(f.centralWidget(), QPoint(0, 0)).x();
-    s.attributes().btnColor1Click(button);
-    EXPECT_EQ(f.pnlColor->pos(), QPoint(buttonLeft - 2, f.Panel1->geometry().bottom() + 1));
-    s.attributes().btnFont1Click(button);
-    EXPECT_EQ(f.FontCombo->x(), buttonLeft + 2);
-    s.attributes().btnSize1Click(button);
-    EXPECT_EQ(f.pnlSize->x(), buttonLeft - 2);
-    // The font tools of the tool strip open them.
+// The strip's font tools open their pop-ups just below the strip, never past
+// the window's right edge.
+TEST_F(Attributes, PopupsOpenBelowTheStripInsideTheWindow) {
     f.Icons(2);
     const std::pair<Tool, QWidget*> tools[] = {{Tool::btnFont1, f.FontCombo},
                                                {Tool::btnSize1, f.pnlSize},
@@ -556,8 +540,183 @@ TEST_F(Attributes, PopupsOpenJustBelowTheirButton) {
         EXPECT_TRUE(popup->isVisible()) << popup->objectName().toStdString();
         EXPECT_EQ(popup->y(), f.Panel1->geometry().bottom() + 1);
     }
-    // Never past the window's right edge.
-    button->move(f.Slider->width() - 20, 2);
+    auto* button = new QToolButton(f.Slider);
+    button->setGeometry(f.Slider->width() - 20, 2, 31, 31);
     s.attributes().btnStyleClick(button);
     EXPECT_LE(f.pnlSetStyle->x() + f.pnlSetStyle->width(), f.centralWidget()->width());
+}
+
+// ---- Help ----
+
+namespace {
+
+// Every topic number the program opens: one per domain, the Help menu's
+// three, and the dialogs' help buttons and menu contexts.
+QList<int> programTopics() {
+    QList<int> topics;
+    for (int d = 0; d < kDomainCount; ++d) topics << helpTopicForDomain(d);
+    topics << kHelpContents << kHelpSearch << kHelpTutorial << kHelpExportToDisk
+           << kHelpImportFromDisk << kHelpLessonNotFound << kHelpDeleteLesson << kHelpNewPage
+           << kHelpDiagram << kHelpOpenLesson << kHelpExportDestination;
+    return topics;
+}
+
+const HelpIndex& index() {
+    static const HelpIndex instance;
+    return instance;
+}
+
+// Clicks the first link to `href` in the browser's page, as a reader would.
+bool clickLink(QTextBrowser* browser, const QString& href) {
+    QTextDocument* doc = browser->document();
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            if (f.charFormat().anchorHref() != href) continue;
+            QTextCursor c(doc);
+            c.setPosition(f.position() + f.length() / 2);
+            browser->setTextCursor(c);
+            browser->ensureCursorVisible();
+            const QPoint at = browser->cursorRect(c).center();
+            QTest::mouseClick(browser->viewport(), Qt::LeftButton, {}, at);
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST(HelpTopics, EveryTopicLoadsWithItsOwnTitleAndEveryLinkLeadsSomewhere) {
+    for (int topic : programTopics()) {
+        SCOPED_TRACE(topic);
+        ASSERT_TRUE(index().contains(topic));
+        EXPECT_GT(index().text(topic).simplified().size(), 300);  // a real page, not a placeholder
+    }
+    QSet<QString> titles, files;
+    QSet<int> reached{kHelpContents};
+    for (const QString& href : index().links(kHelpContents)) reached << index().resolveLink(href);
+    int links = 0;
+    for (int topic : index().topics()) {
+        SCOPED_TRACE(topic);
+        EXPECT_FALSE(index().html(topic).isEmpty()) << index().fileName(topic).toStdString();
+        EXPECT_FALSE(index().title(topic).isEmpty());
+        EXPECT_FALSE(titles.contains(index().title(topic))) << index().title(topic).toStdString();
+        EXPECT_FALSE(files.contains(index().fileName(topic)));
+        titles << index().title(topic);
+        files << index().fileName(topic);
+        EXPECT_EQ(index().topicForFile(index().fileName(topic).toUpper()), topic);
+        EXPECT_TRUE(reached.contains(topic)) << "contents misses it";
+        for (const QString& href : index().links(topic)) {
+            EXPECT_GE(index().resolveLink(href), 0) << "links to " << href.toStdString();
+            ++links;
+        }
+    }
+    EXPECT_GT(links, 100);
+    // A domain's topic carries the domain's name and its hint, and links on.
+    for (int d = 0; d < kDomainCount; ++d) {
+        SCOPED_TRACE(d);
+        const int topic = helpTopicForDomain(d);
+        EXPECT_EQ(index().title(topic), DomainName(d));
+        EXPECT_TRUE(index().text(topic).contains(QStringLiteral("domain %1").arg(d)));
+        EXPECT_TRUE(index().text(topic).contains(DomainHint(d).simplified()));
+        EXPECT_GE(index().links(topic).size(), 3);
+    }
+}
+
+TEST(HelpLinks, ResolveOnlyRealTopicsAndAnchors) {
+    struct Case {
+        const char* href;
+        int topic;
+    };
+    const Case cases[] = {
+        {"contents.html", kHelpContents},
+        {"TUTORIAL.HTML", kHelpTutorial},
+        {"domain-14-synchro.html", helpTopicForDomain(14)},
+        {"missing.html", -1},
+        {"help.css", -1},
+        {"../help/contents.html", -1},
+        {"qrc:/help/contents.html", -1},
+        {"contents.html#no-such-anchor", -1},
+        {"", -1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(index().resolveLink(QLatin1String(c.href)), c.topic) << c.href;
+}
+
+TEST(HelpSearch, FindsTopicsByTheirWordsIgnoringCaseAndNeedsThemAll) {
+    const int synchro = helpTopicForDomain(14);
+    struct Case {
+        const char* query;
+        int found, notFound;  // -1: nothing in particular
+    };
+    const Case cases[] = {
+        {"fREEZE", synchro, -1},
+        {"  freeze,  leader ", synchro, -1},
+        {"Leader fixed", -1, synchro},  // "fixed" is about choices, not the synchronisation
+        {"fixed shuffled", helpTopicForDomain(20), synchro},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.query);
+        const QList<int> found = index().search(QLatin1String(c.query));
+        EXPECT_EQ(found.contains(c.found), c.found >= 0);
+        EXPECT_FALSE(found.contains(c.notFound));
+        // Whatever is found really holds every word.
+        for (int topic : found)
+            for (const QString& w : HelpIndex::searchWords(QLatin1String(c.query)))
+                EXPECT_TRUE(
+                    (index().title(topic) + index().text(topic)).contains(w, Qt::CaseInsensitive))
+                    << topic;
+    }
+    for (const char* query : {"freeze zxqwv", "   "})
+        EXPECT_TRUE(index().search(QLatin1String(query)).isEmpty()) << query;
+    // Title matches come first; navigation pages are no results.
+    const QList<int> found = index().search(QStringLiteral("synchro"));
+    ASSERT_FALSE(found.isEmpty());
+    EXPECT_EQ(found.first(), helpTopicForDomain(14));
+    EXPECT_FALSE(found.contains(kHelpContents));
+    EXPECT_FALSE(index().search(QStringLiteral("Contents")).contains(kHelpContents));
+    EXPECT_FALSE(index().search(QStringLiteral("search box")).contains(kHelpSearch));
+}
+
+TEST(HelpWindowTest, ShowsATopicThroughItsBrowserAndWalksTheHistory) {
+    HelpWindow w;
+    QTextBrowser* browser = w.HelpBrowser;
+    QToolButton *back = w.HelpBack, *forward = w.HelpForward;
+    HelpViewer& viewer = w;
+    viewer.showTopic(kHelpTutorial);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.currentTopic(), kHelpTutorial);
+    EXPECT_EQ(browser->documentTitle(), index().title(kHelpTutorial));
+    EXPECT_TRUE(w.windowTitle().contains(index().title(kHelpTutorial)));
+    EXPECT_FALSE(back->isEnabled());
+
+    viewer.showTopic(helpTopicForDomain(22));
+    EXPECT_EQ(browser->documentTitle(), QStringLiteral("Question Page"));
+    EXPECT_TRUE(back->isEnabled());
+
+    QTest::mouseClick(back, Qt::LeftButton);
+    EXPECT_EQ(w.currentTopic(), kHelpTutorial);
+    EXPECT_TRUE(forward->isEnabled());
+    QTest::mouseClick(forward, Qt::LeftButton);
+    EXPECT_EQ(w.currentTopic(), helpTopicForDomain(22));
+
+    QTest::mouseClick(w.HelpContents, Qt::LeftButton);
+    EXPECT_EQ(w.currentTopic(), kHelpContents);
+    // A link inside the topic leads on.
+    ASSERT_TRUE(clickLink(browser, QStringLiteral("domain-11-text.html")));
+    EXPECT_EQ(w.currentTopic(), helpTopicForDomain(11));
+    EXPECT_EQ(browser->documentTitle(), QStringLiteral("Text"));
+    EXPECT_TRUE(w.windowTitle().endsWith(QStringLiteral("Text")));
+}
+
+TEST(HelpWindowTest, FactoryWindowIsAWindowOfItsOwnDeletedWithItsOwner) {
+    QPointer<HelpWindow> w;
+    {
+        QWidget owner;
+        w = createHelpWindow(&owner);
+        ASSERT_TRUE(w);
+        EXPECT_TRUE(w->isWindow());
+    }
+    EXPECT_TRUE(w.isNull());
 }

@@ -9,47 +9,90 @@
 #include <QTest>
 
 #include "ColorGrid.h"
+#include "Database.h"
+#include "DirectorySelector.h"
 #include "ExchangeCommands.h"
 #include "ExchangeTexts.h"
-#include "FakePages.h"
 #include "HelpWindow.h"
 #include "LessonDialogs.h"
 #include "LessonSession.h"
-#include "LessonTestHelpers.h"
 #include "LessonTexts.h"
 #include "StoreError.h"
 #include "TTitleScreen.h"
 #include "Table.h"
-#include "TempDir.h"
 #include "TestFiles.h"
 #include "TextCodes.h"
 
 using namespace vellora;
 using namespace vellora::testing;
 
-TEST(LessonCaption, JoinsTwoLinesUpTo45Characters) {
-    const QString line1 = QStringLiteral("The Travels of a Very Small Boat");  // 32
-    struct Case {
-        QString title, caption;
-    };
-    const QString second12 = QStringLiteral("down a river");   // joined: 32 + 1 + 12 = 45
-    const QString second13 = QStringLiteral("down a rivers");  // joined: 46
-    const Case cases[] = {
-        {line1 + QLatin1Char('\n') + second12, line1 + QLatin1Char(' ') + second12},
-        {line1 + QLatin1Char('\n') + second13, line1},
-        {line1 + QStringLiteral("\r\n") + second12, line1 + QLatin1Char(' ') + second12},
-        {line1, line1},
-        {QString(), QString()},
-        {QStringLiteral("A\nB\nC"), QStringLiteral("A B")},
-    };
-    ASSERT_EQ((line1 + QLatin1Char(' ') + second12).size(), 45);
-    for (const auto& c : cases)
-        EXPECT_EQ(LessonLifecycle::LessonCaption(c.title), c.caption) << c.title.toStdString();
+namespace {
+
+QString lessonDir(const TempDir& tmp, const char* name) {
+    return tmp.file(QStringLiteral("workspac/") + QLatin1String(name));
 }
 
-TEST(FileNew, MakesLessonOneWithItsDirectoryAndEveryDefault) {
+// The lesson row as another connection sees it: what was really written.
+struct StoredLesson {
+    std::unique_ptr<Database> db;
+    std::unique_ptr<Table> t;
+    StoredLesson(const TempDir& tmp, qint64 number) {
+        db = std::make_unique<Database>(tmp.file(QStringLiteral("db")), Database::Mode::ReadOnly);
+        t = std::make_unique<Table>(*db, TableId::Lesn, true);
+        found = t->findKey(number);
+    }
+    bool found = false;
+    qint64 i(const char* f) const { return t->asInteger(QLatin1String(f)); }
+    QString s(const char* f) const { return t->asString(QLatin1String(f)); }
+};
+
+int rowsWith(Database& db, TableId id, const char* field, qint64 value) {
+    return Query(db, id, QLatin1String(field), value).recordCount();
+}
+
+qint64 addPage(TMainForm& f, qint64 lesson, int number, int type, int words, int choices) {
+    f.PageTable->append();
+    f.PageTable->setInteger(QStringLiteral("LesnRegNum"), lesson);
+    f.PageTable->setInteger(QStringLiteral("PageNumber"), number);
+    f.PageTable->setInteger(QStringLiteral("PageType"), type);
+    f.PageTable->post();
+    const qint64 key = f.PageTable->key();
+    for (int w = 1; w <= words; ++w) {
+        f.WurdTable->append();
+        f.WurdTable->setInteger(QStringLiteral("PageRegNum"), key);
+        f.WurdTable->setInteger(QStringLiteral("WurdNumber"), w);
+        f.WurdTable->setString(QStringLiteral("WText"), QStringLiteral("word"));
+        f.WurdTable->post();
+    }
+    for (int c = 1; c <= choices; ++c) {
+        f.ChoiceTable->append();
+        f.ChoiceTable->setInteger(QStringLiteral("PageRegNum"), key);
+        f.ChoiceTable->post();
+    }
+    return key;
+}
+
+// Answers the open dialog with lesson `number`, checking what it shows.
+std::function<int(QObject*)> chooseLesson(qint64 number) {
+    return [number](QObject* o) {
+        auto* dlg = qobject_cast<TDlgOpenLesson*>(o);
+        EXPECT_NE(dlg, nullptr);
+        EXPECT_TRUE(dlg->selectLesson(number));
+        EXPECT_EQ(dlg->LRegNum->text(), QString::number(number));
+        return int(QDialog::Accepted);
+    };
+}
+
+// A session in a data directory of its own.
+struct Session : ::testing::Test {
     TempDir tmp;
-    LessonSession s(tmp.path());
+    LessonSession s{tmp.path()};
+};
+using FileNew = Session;
+
+}  // namespace
+
+TEST_F(FileNew, MakesLessonOneWithItsDirectoryAndEveryDefault) {
     TMainForm& f = s.form();
     TTitleScreen& t = s.title();
     s.menu(MenuItem::FileNew)->trigger();
@@ -96,9 +139,7 @@ TEST(FileNew, MakesLessonOneWithItsDirectoryAndEveryDefault) {
     EXPECT_EQ(StoredLesson(tmp, 1).s("Title"), QStringLiteral("First book"));
 }
 
-TEST(FileNew, ADirectoryThatCannotBeMadeLeavesNoLessonBehind) {
-    TempDir tmp;
-    LessonSession s(tmp.path());
+TEST_F(FileNew, ADirectoryThatCannotBeMadeLeavesNoLessonBehind) {
     s.form().FormActivate();
     {  // a plain file where the lesson store should be
         QFile block(tmp.file(QStringLiteral("workspac")));
@@ -122,9 +163,7 @@ TEST(FileNew, ADirectoryThatCannotBeMadeLeavesNoLessonBehind) {
     EXPECT_EQ(s.form().LesnTable->recordCount(), 1);
 }
 
-TEST(FileNew, StaleLessonFoldersArePassedOverAndKeptAsTheyAre) {
-    TempDir tmp;
-    LessonSession s(tmp.path());
+TEST_F(FileNew, StaleLessonFoldersArePassedOverAndKeptAsTheyAre) {
     s.form().FormActivate();
     struct Case {
         std::vector<const char*> stale;
@@ -158,6 +197,15 @@ TEST(FileNew, StaleLessonFoldersArePassedOverAndKeptAsTheyAre) {
 // comes back when the lesson is opened in the next run.
 TEST(FileSave, TypedTextsAndTitleStylesSurviveSaveClosingAndReopening) {
     TempDir tmp;
+    const std::pair<const char*, QString> stored[] = {
+        {"Title", QStringLiteral("Rivers\nand Seas")},
+        {"AuthorFirst", QStringLiteral("Ada")},
+        {"AuthorMiddle", QString()},
+        {"AuthorLast", QStringLiteral("Lovelace")},
+        {"CopyRHolder", QStringLiteral("The Analytical Society")},
+        {"CopyRLocation", QStringLiteral("London, England")},
+        {"Objective", QStringLiteral("Learn the rivers")},
+    };
     {
         LessonSession s(tmp.path());
         s.life().FileNewClick();
@@ -167,13 +215,10 @@ TEST(FileSave, TypedTextsAndTitleStylesSurviveSaveClosingAndReopening) {
         ASSERT_TRUE(f.pnlSetStyle->isVisible());
         QTest::mouseClick(f.Bold, Qt::LeftButton, {}, QPoint(5, f.Bold->height() / 2));
         QTest::mouseClick(f.Underline, Qt::LeftButton, {}, QPoint(5, f.Underline->height() / 2));
-        EXPECT_TRUE(t.memTitle->font().bold());
-        EXPECT_TRUE(t.memTitle->font().underline());
         s.attributes().btnColor1Click();
         ASSERT_TRUE(f.pnlColor->isVisible());
         QTest::mouseClick(f.ColorGrid1, Qt::LeftButton, {},
                           f.ColorGrid1->cellRect(kColorTeal).center());
-        EXPECT_EQ(t.memTitle->palette().color(QPalette::Text), QColor(0, 128, 128));
         s.life().FileSaveClick();
         EXPECT_EQ(StoredLesson(tmp, 1).i("TitleFontStyle"), 101);
         EXPECT_EQ(StoredLesson(tmp, 1).i("TitleFontColor"), 6);
@@ -204,15 +249,6 @@ TEST(FileSave, TypedTextsAndTitleStylesSurviveSaveClosingAndReopening) {
 
         s.menu(MenuItem::FileSave)->trigger();
         StoredLesson r(tmp, 1);
-        const std::pair<const char*, QString> stored[] = {
-            {"Title", QStringLiteral("Rivers\nand Seas")},
-            {"AuthorFirst", QStringLiteral("Ada")},
-            {"AuthorMiddle", QString()},
-            {"AuthorLast", QStringLiteral("Lovelace")},
-            {"CopyRHolder", QStringLiteral("The Analytical Society")},
-            {"CopyRLocation", QStringLiteral("London, England")},
-            {"Objective", QStringLiteral("Learn the rivers")},
-        };
         for (const auto& [field, text] : stored) EXPECT_EQ(r.s(field), text) << field;
         EXPECT_EQ(r.i("CopyRYear"), 1843);
         // Still editable after saving: typing goes on into the record.
@@ -238,10 +274,9 @@ TEST(FileSave, TypedTextsAndTitleStylesSurviveSaveClosingAndReopening) {
     EXPECT_EQ(s.state().CurrentDomain, 2);
     TTitleScreen& t = s.title();
     EXPECT_TRUE(t.isVisible());
-    EXPECT_EQ(t.fieldText(QStringLiteral("Title")), QStringLiteral("Rivers\nand Seas"));
-    EXPECT_EQ(t.fieldText(QStringLiteral("AuthorFirst")), QStringLiteral("Ada"));
+    for (const auto& [field, text] : stored)
+        EXPECT_EQ(t.fieldText(QLatin1String(field)), text) << field;
     EXPECT_EQ(t.fieldText(QStringLiteral("CopyRYear")), QStringLiteral("1843"));
-    EXPECT_EQ(t.fieldText(QStringLiteral("CopyRHolder")), QStringLiteral("The Analytical Society"));
     EXPECT_EQ(t.windowTitle(), QStringLiteral("Rivers and Seas"));
     EXPECT_EQ(s.form().windowTitle(), QStringLiteral("Rivers and Seas - Vellora (Beta 0.80)"));
     const QFont font = t.memTitle->font();
@@ -273,8 +308,10 @@ TEST(FileSave, RefusedWhileSavingIsSuspendedAndDoneOnExit) {
 
 TEST(FileOpen, DataVersionOtherThan12AsksAndOpensOnlyOnYes) {
     const std::pair<int, MsgAnswer> cases[] = {
-        {12, MsgAnswer::No}, {11, MsgAnswer::Yes}, {11, MsgAnswer::No},
-        {13, MsgAnswer::No}, {0, MsgAnswer::Yes},
+        {12, MsgAnswer::No},
+        {11, MsgAnswer::Yes},
+        {13, MsgAnswer::No},
+        {0, MsgAnswer::Yes},
     };
     for (const auto& [version, answer] : cases) {
         const bool opens = version == 12 || answer == MsgAnswer::Yes;
@@ -517,10 +554,7 @@ auto confirmDelete(bool ok) {
     };
 }
 
-struct FileDelete : ::testing::Test {
-    TempDir tmp;
-    LessonSession s{tmp.path()};
-};
+using FileDelete = Session;
 
 }  // namespace
 
@@ -622,8 +656,8 @@ TEST_F(FileDelete, NeverDeletesFilesOutsideTheLessonStore) {
               QStringList{QStringLiteral("tempLESN")});
 }
 
-// ---- Import through the menu (the menu's export and import of a lesson:
-// EndToEnd_test).
+// ---- The export destination, and import through the menu (the menu's
+// export and import of a lesson: EndToEnd_test).
 
 TEST(ExchangeMenu, DamagedPackageLeavesTheStoreAsItWas) {
     TempDir tmp;
@@ -642,4 +676,47 @@ TEST(ExchangeMenu, DamagedPackageLeavesTheStoreAsItWas) {
     EXPECT_EQ(
         QDir(tmp.file(QStringLiteral("workspac"))).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
         QStringList{QStringLiteral("00000001")});
+}
+
+TEST(DirectorySelector, OnlyAnAcceptedDirectoryIsChosen) {
+    TempDir tmp;
+    ASSERT_TRUE(QDir(tmp.path()).mkpath(QStringLiteral("disk/lessons")));
+    writeFile(tmp.file(QStringLiteral("disk/readme.txt")), QByteArray());
+    const QString disk = tmp.file(QStringLiteral("disk"));
+
+    TDirectorySelector chooser;
+    ScriptedDialogs dialogs;
+    dialogs.expectDialog(QStringLiteral("DirectorySelector"), [&](QObject* o) {
+        auto* d = static_cast<TDirectorySelector*>(o);
+        EXPECT_FALSE(d->ExportDirChosen);
+        EXPECT_EQ(d->directory(), QDir(disk).absolutePath());
+        EXPECT_EQ(d->DirectoryListBox1->item(0)->text(), QStringLiteral(".."));
+        EXPECT_EQ(d->DirectoryListBox1->item(1)->text(), QStringLiteral("lessons"));
+        EXPECT_EQ(d->FileListBox1->count(), 1);
+        EXPECT_EQ(d->lbFullExportPath->text(), ShortenedPath(d->directory()));
+        EXPECT_GT(d->DriveComboBox1->count(), 0);
+        // Into "lessons", then back up and in again.
+        emit d->DirectoryListBox1->itemActivated(d->DirectoryListBox1->item(1));
+        EXPECT_TRUE(d->directory().endsWith(QStringLiteral("/disk/lessons")));
+        EXPECT_EQ(d->FileListBox1->count(), 0);
+        emit d->DirectoryListBox1->itemActivated(d->DirectoryListBox1->item(0));
+        EXPECT_EQ(d->directory(), QDir(disk).absolutePath());
+        d->setDirectory(QDir(disk).filePath(QStringLiteral("lessons")));
+        return int(QDialog::Accepted);
+    });
+    EXPECT_TRUE(chooser.Choose(dialogs, disk));
+    EXPECT_TRUE(chooser.ExportDirChosen);
+    EXPECT_TRUE(chooser.directory().endsWith(QStringLiteral("/disk/lessons")));
+
+    dialogs.expectDialog(QStringLiteral("DirectorySelector"),
+                         [](QObject*) { return int(QDialog::Rejected); });
+    EXPECT_FALSE(chooser.Choose(dialogs, disk));
+    EXPECT_FALSE(chooser.ExportDirChosen);
+
+    // A start that does not exist begins at home.
+    dialogs.expectDialog(QStringLiteral("DirectorySelector"), [](QObject* o) {
+        EXPECT_EQ(static_cast<TDirectorySelector*>(o)->directory(), QDir::homePath());
+        return int(QDialog::Accepted);
+    });
+    EXPECT_TRUE(chooser.Choose(dialogs, tmp.file(QStringLiteral("missing"))));
 }

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "Application.h"
+#include "FakePages.h"
 #include "HandleDataBase.h"
 #include "LessonLifecycle.h"
 #include "MainMenu.h"
@@ -82,6 +83,46 @@ struct LessonSession {
         form().navigator().btnContinueClick();
     }
 };
+
+// The program started in a fresh data directory (Yes to creating the
+// database), its main window shown and its first domain entered.
+struct StartedApp {
+    TempDir tmp;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<Application> app;
+
+    StartedApp() : StartedApp(QString(), true) {}
+    // With `lesson` named on the command line; unless `enter`, the window
+    // stays hidden and no domain is entered yet.
+    StartedApp(const QString& lesson, bool enter) {
+        dialogs.expect(MsgKind::Confirmation, texts::kDatabaseNotFound, MsgAnswer::Yes,
+                       texts::kInvalidDatabase);
+        app = std::make_unique<Application>(tmp.path(), dialogs);
+        EXPECT_TRUE(app->startUp(lesson));
+        if (!enter) return;
+        app->show();
+        form().activateWindow();
+        QApplication::setActiveWindow(&form());
+        form().FormActivate();
+    }
+    TMainForm& form() { return *app->MainForm(); }
+    AppState& state() { return app->state(); }
+};
+
+// The started program with a lesson of pages held in memory, as a fixture.
+struct AppWithPages : ::testing::Test {
+    StartedApp s;
+    TMainForm& f = s.form();
+    AppState& st = s.state();
+    FakePages pages{f, st};
+};
+
+// Types `text` over whatever `w` holds.
+inline void typeInto(QWidget* w, const QString& text) {
+    w->setFocus();
+    QTest::keyClick(w, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(w, text);
+}
 
 // A session in a data directory of its own whose player and recorder run on
 // a clock the test moves.

@@ -11,7 +11,6 @@
 #include "LessonSession.h"
 #include "PageTexts.h"
 #include "Table.h"
-#include "TempDir.h"
 #include "TestFiles.h"
 
 namespace vellora::testing {

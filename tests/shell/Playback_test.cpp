@@ -1,13 +1,12 @@
 // Sound through the program's own set-up, on a simulated clock. On a page:
 // reading aloud with each word lit in turn, sounding a clicked word,
 // synchronising stop times by ear, and choosing and recording media. A lesson
-// played as a learner meets it: pages in order, Stop at the end of a page, a
-// jump back, and the window closed during play.
+// played as a learner meets it: pages in order, Stop at the end of a page and
+// the window closed during play (jumps from a question: Questions_test).
 #include "Playback.h"
 
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTimer>
@@ -481,7 +480,7 @@ TEST_F(PlayedLesson, ATitleOnlyLessonPlaysItsTitleSoundAndEnds) {
     EXPECT_FALSE(st().Playing);
 }
 
-TEST_F(PlayedLesson, StopAtEndOfPageJumpsAndClosingEndThePlay) {
+TEST_F(PlayedLesson, StopAtEndOfPageAndClosingEndThePlay) {
     make(3);
     // Stop > At End Of Page while page 2 plays: page 2 finishes, page 3 never starts.
     onTick = [&] {
@@ -491,23 +490,6 @@ TEST_F(PlayedLesson, StopAtEndOfPageJumpsAndClosingEndThePlay) {
     EXPECT_EQ(pagesPlayed(), (std::vector<int>{1, 2}));
     EXPECT_EQ(st().CurrentPage, 2);
     EXPECT_FALSE(st().StopRequested);
-
-    // A question action on page 3 that jumps to page 1: page 1 again, then 2 and 3.
-    const size_t before = player.plays().size();
-    bool jumped = false;
-    onTick = [&] {
-        if (!jumped && st().CurrentPage == 3 && player.mode() != MediaMode::Playing &&
-            st().Playing) {
-            jumped = true;
-            s->layer().ChangePage(1, 9);
-            s->form().editPage->setText(QStringLiteral("1"));
-            st().JumpPending = true;
-        }
-    };
-    play();
-    std::vector<int> second = pagesPlayed();
-    second.erase(second.begin(), second.begin() + long(before));
-    EXPECT_EQ(second, (std::vector<int>{1, 2, 3, 1, 2, 3}));
 
     // The window closing mid-play ends the play at once.
     onTick = [&] {
@@ -535,7 +517,6 @@ TEST_F(PlayedLesson, TheSampleLessonIsOfferedInstalledAndPlaysEveryPage) {
     EXPECT_EQ(st().CurrentPage, 0);
     for (const auto& [field, text] : text->fields)
         EXPECT_EQ(s->title().fieldText(field), text) << field.toStdString();
-    EXPECT_EQ(text->fields.size(), 5u);
     PageRows& rows = s->rows();
     for (int p = 1; p <= 3; ++p) {
         const qint64 key = rows.PageRecord(st().LesnRegNum, p);
@@ -586,31 +567,6 @@ TEST_F(PlayedLesson, TheSampleLessonIsOfferedInstalledAndPlaysEveryPage) {
     EXPECT_TRUE(st().SaveOnPageChange);
     EXPECT_TRUE(s->form().pnlBottom->isVisible());
 }
-
-#ifdef VELLORA_PATH
-// `vellora --play N`: the lesson plays and the program ends by itself.
-TEST_F(PlayedLesson, PlayFromTheCommandLineEndsWithThePlay) {
-    make(2);
-    s.reset();
-    const auto run = [this](const QStringList& args) {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(VELLORA_PATH),
-                QStringList{QStringLiteral("--data-dir"), tmp.path()} + args);
-        EXPECT_TRUE(p.waitForFinished(60000));
-        return std::pair{p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                         QString::fromUtf8(p.readAllStandardError())};
-    };
-    EXPECT_EQ(run({QStringLiteral("--play"), QStringLiteral("1")}).first, 0);
-    for (const char* bad : {"7", "one", "0"}) {
-        const auto [status, err] = run({QStringLiteral("--play"), QString::fromLatin1(bad)});
-        EXPECT_EQ(status, 1) << bad;
-        EXPECT_EQ(err.count(QStringLiteral("vellora: ")), 1) << err.toStdString();
-    }
-}
-#endif
 
 }  // namespace
 }  // namespace vellora::testing

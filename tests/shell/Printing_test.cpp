@@ -1,6 +1,6 @@
 // Printing through the real windows: the whole lesson from the Lesn domain,
 // the window elsewhere, the page set-up kept for the session, Esc, and the
-// same print made by `vellora --print-pdf` with no window.
+// same print made by `vellora --print-pdf` with no window; `vellora --play`.
 #include <gtest/gtest.h>
 
 #include <QPageSetupDialog>
@@ -87,8 +87,8 @@ struct PrintSession : LessonSession {
     }
 };
 
-TEST(Printing, TheLesnDomainPrintsTheTitlePageAndEveryPageThenReturns) {
-    for (int pages : {3, 0}) {
+TEST(Printing, TheLesnDomainPrintsTheTitlePageAndEveryPageThenReturnsAndEscStopsIt) {
+    for (int pages : {0, 3}) {
         TempDir tmp;
         PrintSession s(tmp.path(), pages);
         ASSERT_EQ(s.state().PageCount, pages);
@@ -103,6 +103,23 @@ TEST(Printing, TheLesnDomainPrintsTheTitlePageAndEveryPageThenReturns) {
         EXPECT_EQ(s.state().CurrentDomain, 1);
         EXPECT_EQ(s.state().CurrentPage, 0);
         EXPECT_TRUE(s.dialogs.done());
+        if (pages == 0) continue;
+
+        // Esc on the page window while page 2 is on its way to the printer.
+        QTimer esc;
+        QObject::connect(&esc, &QTimer::timeout, [&] {
+            if (s.state().CurrentPage != 2) return;
+            esc.stop();
+            QTest::keyClick(s.app->Frame(), Qt::Key_Escape);
+        });
+        esc.start(0);
+        const QString stopped = tmp.file(QStringLiteral("stopped.pdf"));
+        expectPrintDialog(s.dialogs, stopped);
+        s.menu(MenuItem::FilePrint)->trigger();
+        EXPECT_EQ(readPdf(stopped).pages, 2);
+        EXPECT_EQ(s.form().pnlStatus->text(), texts::kPrintingStopped.arg(2).arg(4));
+        EXPECT_EQ(s.state().CurrentDomain, 1);
+        EXPECT_FALSE(s.state().StopRequested);
     }
 }
 
@@ -135,26 +152,6 @@ TEST(Printing, ElsewhereTheWindowPrintsAsItStandsOnTheSetUpPageAndCancelPrintsNo
     EXPECT_EQ(QDir(tmp.path()).entryList({QStringLiteral("*.pdf")}).size(), 2);
 }
 
-TEST(Printing, EscStopsALessonPrintAfterThePagesDone) {
-    TempDir tmp;
-    PrintSession s(tmp.path(), 3);
-    // Esc on the page window while page 2 is on its way to the printer.
-    QTimer esc;
-    QObject::connect(&esc, &QTimer::timeout, [&] {
-        if (s.state().CurrentPage != 2) return;
-        esc.stop();
-        QTest::keyClick(s.app->Frame(), Qt::Key_Escape);
-    });
-    esc.start(0);
-    const QString pdf = tmp.file(QStringLiteral("stopped.pdf"));
-    expectPrintDialog(s.dialogs, pdf);
-    s.menu(MenuItem::FilePrint)->trigger();
-    EXPECT_EQ(readPdf(pdf).pages, 2);
-    EXPECT_EQ(s.form().pnlStatus->text(), texts::kPrintingStopped.arg(2).arg(4));
-    EXPECT_EQ(s.state().CurrentDomain, 1);
-    EXPECT_FALSE(s.state().StopRequested);
-}
-
 struct ProgramRun {
     int status = -1;
     QString err;
@@ -163,8 +160,9 @@ struct ProgramRun {
 ProgramRun runVellora(const QString& dataDir, const QStringList& args) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    // A display is neither needed nor wanted.
+    // No display is needed: a play shows its window off screen.
     env.remove(QStringLiteral("DISPLAY"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(VELLORA_PATH),
             QStringList{QStringLiteral("--data-dir"), dataDir} + args);
@@ -223,6 +221,9 @@ TEST(PrintPdf, PrintsEveryPageAndRefusesBadInputLeavingNothing) {
         EXPECT_EQ(contents(data), before) << what;
     }
     EXPECT_EQ(runVellora(data, {"--print-pdf", out + "/a.pdf", "--play", "1"}).status, 2);
+    // `vellora --play` takes its lesson the same way, plays it and ends by itself.
+    EXPECT_EQ(runVellora(data, {"--play", "7"}).status, 1);
+    EXPECT_EQ(runVellora(data, {"--play", "1"}).status, 0);
     // A data directory without lessons stays without them.
     TempDir empty;
     const ProgramRun none = runVellora(empty.path(), {"--print-pdf", out + "/a.pdf", "1"});

@@ -391,6 +391,7 @@ TEST_F(Judge, PagesOutsideTheLessonNeverLeaveTheQuestion) {
     }
 }
 
+// (Saved and loaded with the page: AQuestionPageSurvivesSavingAndReopeningTheLesson.)
 TEST_F(Judge, TheAuthorSetsAChoicesSettingsAndShowingThemChangesNone) {
     s->form().pages().ChangePage(1, 21);
     click(f().Response[1]);
@@ -420,13 +421,6 @@ TEST_F(Judge, TheAuthorSetsAChoicesSettingsAndShowingThemChangesNone) {
     f().SlotCells(1, after);
     EXPECT_TRUE(std::equal(before, before + 6, after));
     EXPECT_EQ(f().CellCode(2, 2), 0);
-    // Saved with the page.
-    const qint64 row = f().ChoiceRecNums[1];
-    s->form().pages().ChangePage(2, 9);
-    const std::optional<ChoiceData> saved = s->app->pageRows()->LoadChoice(row);
-    EXPECT_EQ(saved->Action1Type, 1);
-    EXPECT_EQ(saved->Jump1Page, 2);
-    EXPECT_EQ(saved->Response2Type, 2);
 }
 
 TEST_F(Judge, LessonPlayWaitsForTheAnswerAndGoesOn) {

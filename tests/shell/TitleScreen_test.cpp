@@ -10,7 +10,6 @@
 #include "Rescale.h"
 #include "TTitleScreen.h"
 #include "TUtil.h"
-#include "TempDir.h"
 #include "TextMeasurer.h"
 
 using namespace vellora;
@@ -24,93 +23,20 @@ class FixedMeasurer : public TextMeasurer {
   public:
     QHash<QString, int> widths;
     int height = 31;
-    mutable QList<QFont> fonts;
-    QSize measure(const QFont& font, const QString& text) const override {
-        fonts << font;
+    QSize measure(const QFont&, const QString& text) const override {
         return QSize(widths.value(text, int(text.size()) * 10), height);
     }
 };
 
 // A new lesson in a data directory of its own, on its title page.
-struct NewLesson : ::testing::Test {
+struct TitleScreen : ::testing::Test {
     TempDir tmp;
     LessonSession s{tmp.path()};
     TTitleScreen& t = s.title();
-    NewLesson() { s.life().FileNewClick(); }
+    TitleScreen() { s.life().FileNewClick(); }
 };
-using SpaceNames = NewLesson;
-using TitleScreen = NewLesson;
 
 }  // namespace
-
-TEST(NameMargin, ThreeQuartersOfTheAverageCharacterHalvesToEven) {
-    struct Case {
-        int width, chars, margin;
-    };
-    const Case cases[] = {
-        {48, 4, 9},   // 12 x 0.75 = 9
-        {42, 4, 8},   // 10 x 0.75 = 7.5 -> 8
-        {56, 4, 10},  // 14 x 0.75 = 10.5 -> 10
-        {36, 4, 7},   // 9 x 0.75 = 6.75 -> 7
-        {13, 4, 2},   // 3 x 0.75 = 2.25 -> 2
-        {50, 4, 9},   // the width is divided whole first: 12
-        {3, 4, 0},   {0, 0, 5}, {120, 0, 5}, {20, 1, 15},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(NameMargin(c.width, c.chars), c.margin) << c.width << "/" << c.chars;
-}
-
-TEST_F(SpaceNames, SizesTheNamesToTheirTextEdgeToEdge) {
-    FixedMeasurer m;
-    s.app->Util()->setMeasurer(&m);
-    const int left = t.DBeditFirst->x();
-    const int tops[] = {t.DBeditFirst->y(), t.DBeditMiddle->y(), t.DBeditLast->y()};
-
-    struct Case {
-        QString first, middle, last;
-        int firstWidth, middleWidth, lastWidth;
-        int margin;
-    };
-    const Case cases[] = {
-        {QStringLiteral("John"), QStringLiteral("Q."), QStringLiteral("Public"), 48, 20, 70, 9},
-        {QStringLiteral("Jack"), QStringLiteral("R."), QStringLiteral("Smith"), 42, 18, 55, 8},
-        {QStringLiteral("John"), QString(), QStringLiteral("Doe"), 48, 0, 33, 9},
-        {QString(), QStringLiteral("M."), QStringLiteral("Last"), 0, 17, 40, 5},
-    };
-    for (const auto& c : cases) {
-        m.widths = {{c.first, c.firstWidth}, {c.middle, c.middleWidth}, {c.last, c.lastWidth}};
-        t.DBeditFirst->setText(c.first);
-        t.DBeditMiddle->setText(c.middle);
-        t.DBeditLast->setText(c.last);
-        m.fonts.clear();
-        t.SpaceNames();
-        EXPECT_EQ(t.DBeditFirst->geometry(), QRect(left, tops[0], c.firstWidth + 2 * c.margin, 31))
-            << c.first.toStdString();
-        EXPECT_EQ(t.DBeditMiddle->geometry(), QRect(left + c.firstWidth + 2 * c.margin, tops[1],
-                                                    c.middleWidth + 2 * c.margin, 31));
-        EXPECT_EQ(t.DBeditLast->geometry(), QRect(t.DBeditMiddle->x() + t.DBeditMiddle->width(),
-                                                  tops[2], c.lastWidth + 2 * c.margin, 31));
-        // Measured in the names' own font, through the utility window.
-        ASSERT_EQ(m.fonts.size(), 3);
-        EXPECT_EQ(m.fonts[0].family(), t.DBeditFirst->font().family());
-        EXPECT_EQ(m.fonts[0].pointSize(), t.DBeditFirst->font().pointSize());
-        EXPECT_EQ(s.app->Util()->MeasuredWidth, c.lastWidth);
-    }
-    EXPECT_EQ(t.DBeditFirst->geometry().width(), 10);  // an empty first name: twice M = 5
-
-    // Nothing moves while the display is off or the program is closing.
-    const QRect before = t.DBeditFirst->geometry();
-    t.DBeditFirst->setText(QStringLiteral("Alexander"));
-    s.state().DisplayEnabled = false;
-    t.SpaceNames();
-    EXPECT_EQ(t.DBeditFirst->geometry(), before);
-    s.state().DisplayEnabled = true;
-    s.state().Closing = true;
-    t.SpaceNames();
-    EXPECT_EQ(t.DBeditFirst->geometry(), before);
-    s.state().Closing = false;
-    s.app->Util()->setMeasurer(nullptr);
-}
 
 TEST_F(TitleScreen, EnterReLaysTheNamesWithoutMovingFocusOrDomain) {
     FixedMeasurer m;

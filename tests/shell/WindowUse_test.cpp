@@ -12,14 +12,11 @@
 
 #include "Controls.h"
 #include "DomainTable.h"
-#include "DomainTexts.h"
 #include "Domains.h"
 #include "LessonSession.h"
 #include "Rescale.h"
 #include "SharedFiles.h"
 #include "ShellTexts.h"
-#include "StartedApp.h"
-#include "TFrame.h"
 #include "TestFiles.h"
 #include "WaveFile.h"
 #include "WindowPlace.h"
@@ -110,11 +107,8 @@ TEST(SharedFiles, StartUpWritesTheMissingOnesAndKeepsAnAuthorsOwn) {
         ASSERT_TRUE(sound) << name << ": " << error.toStdString();
         EXPECT_GT(sound->lengthMs(), 300) << name;
     }
-    // The preview shows the background's bands: bright blue at the top, dark at the bottom.
-    const QImage gradient(tmp.file(QStringLiteral("gradient.bmp")));
-    ASSERT_FALSE(gradient.isNull());
-    EXPECT_EQ(gradient.pixel(0, 0), qRgb(0, 0, 255));
-    EXPECT_EQ(gradient.pixel(gradient.width() - 1, gradient.height() - 1), qRgb(0, 0, 3));
+    EXPECT_FALSE(
+        QImage(tmp.file(QStringLiteral("gradient.bmp"))).isNull());  // the background preview
 }
 
 TEST(MainWindow, ScreenSwitchingFollowsTheDomainGroups) {
@@ -151,7 +145,7 @@ TEST(MainWindow, ScreenSwitchingFollowsTheDomainGroups) {
 }
 
 // The program starts on a quiet screen; CleanUp hides every popup again.
-TEST(MainWindow, PopupsStatusLineAndGauge) {
+TEST(MainWindow, PopupsStartHiddenAndCleanUpHidesThemAgain) {
     StartedApp s;
     TMainForm& f = s.form();
     QWidget* jump1 = f.Frame->SelectJump1Page;
@@ -165,18 +159,6 @@ TEST(MainWindow, PopupsStatusLineAndGauge) {
     for (QWidget* w : popups) EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
     EXPECT_FALSE(f.pnlSetStyle->isEnabled());
     EXPECT_FALSE(s.state().CleaningUp);
-
-    f.Status(QStringLiteral("Spanning:"), QStringLiteral("LESN.ZIP"), 27);
-    EXPECT_EQ(f.pnlStatus->text(), QStringLiteral("Spanning: Zipping file \" LESN.ZIP"));
-    f.Status(QStringLiteral("Printing page 3."), QString(), 40);  // an id without text
-    EXPECT_EQ(f.pnlStatus->text(), QStringLiteral("Printing page 3.  "));
-    f.ShowProgress(true, 40);
-    EXPECT_TRUE(f.Gauge1->isVisibleTo(&f));
-    EXPECT_EQ(f.Gauge1->progress(), 40);
-    f.ShowProgress(true, 140);
-    EXPECT_EQ(f.Gauge1->progress(), 100);
-    f.ShowProgress(false, 0);
-    EXPECT_FALSE(f.Gauge1->isVisibleTo(&f));
 }
 
 TEST(MainWindow, ResizeScalesControlsOnlyAfterTheFirstDomain) {
@@ -288,45 +270,35 @@ TEST(MainWindow, CommandLineLessonIsOpenedOnceWhenItExists) {
     }
 }
 
+// (--print-pdf and --play with their lesson, and both together: PrintPdf in
+// Printing_test.)
 TEST(CommandLine, Parsing) {
     struct Case {
         QStringList args;
-        QString dataDir, printPdf, play, lesson;
+        QString printPdf, play, lesson;
         bool error;
     };
     const QString v = QStringLiteral("vellora");
     const Case cases[] = {
-        {{v, "--data-dir", "/tmp/x", "12"}, "/tmp/x", "", "", "12", false},
-        {{v, "--bogus"}, "", "", "", "", true},
-        {{v, "--print-pdf", "out.pdf", "3"}, "", "out.pdf", "", "3", false},
-        {{v, "--play", "4"}, "", "", "4", "", false},
-        {{v, "--print-pdf", "out.pdf"}, "", "out.pdf", "", "", true},
-        {{v, "--print-pdf"}, "", "", "", "", true},
-        {{v, "--play", "4", "--print-pdf", "out.pdf", "3"}, "", "out.pdf", "4", "3", true},
+        {{v, "--data-dir", "/tmp/x", "12"}, "", "", "12", false},
+        {{v, "--bogus"}, "", "", "", true},
+        {{v, "--print-pdf", "out.pdf"}, "out.pdf", "", "", true},
+        {{v, "--print-pdf"}, "", "", "", true},
     };
+    EXPECT_EQ(parseCommandLine(cases[0].args).dataDir, QStringLiteral("/tmp/x"));
     for (const Case& c : cases) {
         const CommandLine cmd = parseCommandLine(c.args);
         const std::string at = c.args.join(' ').toStdString();
-        if (!c.dataDir.isEmpty()) {
-            EXPECT_EQ(cmd.dataDir, c.dataDir) << at;
-        }
         EXPECT_EQ(QStringList({cmd.printPdf, cmd.play, cmd.lesson}),
                   QStringList({c.printPdf, c.play, c.lesson}))
             << at;
         EXPECT_EQ(!cmd.error.isEmpty(), c.error) << at;
     }
-    EXPECT_TRUE(
-        parseCommandLine({v, "--play", "4", "--print-pdf", "o.pdf", "3"}).error.contains("--play"));
     EXPECT_EQ(defaultProgramDir(QStringLiteral("/tmp/a/../b/")), QStringLiteral("/tmp/b"));
 }
 
-TEST(Rescale, StatusFontSizeAndEdges) {
-    struct Case {
-        int height, size;
-    };
-    for (const auto& c : {Case{404, 8}, Case{375, 8}, Case{325, 6}, Case{425, 8}, Case{475, 10},
-                          Case{100, 5}, Case{0, 5}, Case{1000, 20}, Case{1024, 20}})
-        EXPECT_EQ(StatusFontSize(c.height), c.size) << c.height;
+// (The status line's font size: MainWindow.ResizeScalesControlsOnlyAfterTheFirstDomain.)
+TEST(Rescale, RoundsAwayFromZeroAndKeepsNeighboursFlush) {
     EXPECT_EQ(mulDiv(5, 3, 2), 8);    // 7.5 rounds up
     EXPECT_EQ(mulDiv(-5, 3, 2), -8);  // and away from zero below it
     EXPECT_EQ(mulDiv(7, 1, 0), 7);
@@ -443,8 +415,6 @@ TEST(WindowUse, WindowOpensCentredAndWhereItWasLeft) {
         } else {
             EXPECT_EQ(f.geometry(),
                       OpeningGeometry(std::nullopt, screens(), primary, designWindow(f)));
-            EXPECT_LE((f.geometry().center() - primary.center()).manhattanLength(), 2);
-            EXPECT_GT(f.width(), TMainForm::kDesignWidth);
         }
         f.setGeometry(moved);
         run.dialogs.expect(MsgKind::Confirmation, texts::kExitVellora, MsgAnswer::Yes);
