@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QStringList>
@@ -14,6 +15,7 @@
 #include "LessonSession.h"
 #include "LessonTexts.h"
 #include "ShellKeys.h"
+#include "ShellResources.h"
 #include "ShellTexts.h"
 #include "ToolStrip.h"
 #include "ToolStripWidget.h"
@@ -125,7 +127,22 @@ TEST_F(Transitions, ContinueAndReturnByKey) {
         EXPECT_EQ(st.CurrentDomain, c.to) << c.from << " " << c.key.toString().toStdString();
     }
 
-    // No other command of the window uses them.
+    // The keys are shown where the buttons are explained, and no other
+    // command of the window uses them.
+    initShellResources();
+    const QString continueText = keys::kContinue.toString(QKeySequence::NativeText);
+    const QString returnText = keys::kReturn.toString(QKeySequence::NativeText);
+    const QString listText = keys::kDomainList.toString(QKeySequence::NativeText);
+    EXPECT_TRUE(f.Slider->button(Tool::btnContinue)->toolTip().contains(continueText));
+    EXPECT_TRUE(f.Slider->button(Tool::btnReturn)->toolTip().contains(returnText));
+    EXPECT_TRUE(f.BitBtn1->toolTip().contains(listText));
+    for (const char* page : {":/help/keys-and-mouse.html", ":/help/main-window.html"}) {
+        QFile file{QLatin1String(page)};
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << page;
+        const QString html = QString::fromUtf8(file.readAll());
+        for (const QString& key : {continueText, returnText, listText})
+            EXPECT_TRUE(html.contains(key)) << page;
+    }
     QMap<QKeySequence, QString> taken;
     for (QAction* a : f.findChildren<QAction*>())
         for (const QKeySequence& k : a->shortcuts()) {
