@@ -76,6 +76,27 @@ std::unique_ptr<QSaveFile> createFile(const QString& path) {
     return file;
 }
 
+// The DiskID written onto a disk before its piece. A disk whose piece never
+// made it is left without it: a DiskID alone would make the next export
+// refuse the disk as one of an earlier export.
+class UnfinishedDisk {
+public:
+    explicit UnfinishedDisk(const QString& piece = QString())
+        : idFile_(piece.isEmpty() ? QString() : QDir(directoryOf(piece)).filePath(texts::kDiskIdFileName)) {}
+    UnfinishedDisk(const UnfinishedDisk&) = delete;
+    UnfinishedDisk& operator=(UnfinishedDisk&& other) noexcept {
+        std::swap(idFile_, other.idFile_);
+        return *this;
+    }
+    ~UnfinishedDisk() {
+        if (!idFile_.isEmpty()) QFile::remove(idFile_);
+    }
+    void finished() { idFile_.clear(); }
+
+private:
+    QString idFile_;
+};
+
 // Moves `from` to `to`, replacing a file there, in one rename; false when the
 // file system cannot (another disk) or anything else stands in the way.
 bool moveFile(const QString& from, const QString& to) {
@@ -290,6 +311,7 @@ bool DiskSpanner::SpanFile(const QString& source, const QString& sourceTarget, b
         QString diskTarget;
         qint64 free = usableDisk(target, diskNumber, &diskTarget);
         if (free < 0) return false;
+        UnfinishedDisk unfinished(diskTarget);
 
         if (diskNumber == 1 && mayMoveSource && free >= remaining && moveFile(source, diskTarget)) {
             // The archive was written without waiting for the disk.
@@ -297,6 +319,7 @@ bool DiskSpanner::SpanFile(const QString& source, const QString& sourceTarget, b
             flushDirectoryOf(diskTarget);
             remaining = 0;
             showSpanned(remaining);
+            unfinished.finished();
             break;
         }
 
@@ -318,6 +341,7 @@ bool DiskSpanner::SpanFile(const QString& source, const QString& sourceTarget, b
         }
         if (!out->commit()) writeError(*out);
         flushDirectoryOf(diskTarget);
+        unfinished.finished();
         // Room left on the disk yet bytes still to come: the source shrank.
         if (remaining > 0 && free > 0)
             throw EFileError(EFileError::Kind::Read, source,
@@ -385,6 +409,7 @@ private:
         QString diskTarget;
         const qint64 free = spanner_.usableDisk(target_, ++diskNumber_, &diskTarget);
         if (free < 0) throw Cancelled{};
+        unfinished_ = UnfinishedDisk(diskTarget);
         out_ = createFile(diskTarget);
         free_ = free;
         written_ = 0;
@@ -397,6 +422,7 @@ private:
         if (!out_) return;
         if (!out_->commit()) writeError(*out_);
         flushDirectoryOf(out_->fileName());
+        unfinished_.finished();
         out_.reset();
     }
 
@@ -412,6 +438,7 @@ private:
     DiskSpanner& spanner_;
     QString target_;
     int diskNumber_ = 0;
+    UnfinishedDisk unfinished_;
     std::unique_ptr<QSaveFile> out_;
     qint64 free_ = 0;       // room left on the disk in the drive
     qint64 written_ = 0;    // onto that disk
