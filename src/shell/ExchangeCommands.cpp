@@ -5,6 +5,7 @@
 
 #include "AppState.h"
 #include "DirectorySelector.h"
+#include "Domains.h"
 #include "HandleDataBase.h"
 #include "LessonLifecycle.h"
 #include "TMainForm.h"
@@ -37,12 +38,18 @@ void ExchangeCommands::ExportToDisk1Click() {
     if (state_.LessonOpen) form_.SaveAll();
     auto c = context();
     last_ = ExportToDisk(c);
+    showDomainHint();
 }
 
 void ExchangeCommands::ImportFromDisk1Click() {
     auto c = context();
     last_ = ImportFromDisk(c);
+    showDomainHint();
 }
+
+// The status line asked for a directory or showed the progress; once the
+// exchange is over, however it ended, it explains the domain again.
+void ExchangeCommands::showDomainHint() { form_.setStatusText(DomainHint(state_.CurrentDomain)); }
 
 bool ExchangeCommands::LessonOpen() const { return state_.LessonOpen; }
 void ExchangeCommands::setLessonOpen(bool open) { state_.LessonOpen = open; }

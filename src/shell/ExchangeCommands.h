@@ -48,6 +48,8 @@ public:
     void showLessonNotFound() override;
 
 private:
+    void showDomainHint();
+
     ExchangeContext context();
 
     AppState& state_;

@@ -11,6 +11,7 @@
 #include "ColorGrid.h"
 #include "Database.h"
 #include "DirectorySelector.h"
+#include "Domains.h"
 #include "ExchangeCommands.h"
 #include "ExchangeTexts.h"
 #include "HelpWindow.h"
@@ -676,6 +677,15 @@ TEST(ExchangeMenu, DamagedPackageLeavesTheStoreAsItWas) {
     EXPECT_EQ(
         QDir(tmp.file(QStringLiteral("workspac"))).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
         QStringList{QStringLiteral("00000001")});
+    // Neither a failed import nor an export given up at its chooser leaves
+    // the status line asking for a directory.
+    const QString hint = DomainHint(s.state().CurrentDomain);
+    EXPECT_EQ(s.form().pnlStatus->text().toStdString(), hint.toStdString());
+    s.dialogs.expectDialog(QStringLiteral("DirectorySelector"),
+                           [](QObject*) { return int(QDialog::Rejected); });
+    s.menu(MenuItem::ExportToDisk)->trigger();
+    EXPECT_EQ(s.app->exchange()->lastOutcome().result, ExchangeOutcome::Result::Cancelled);
+    EXPECT_EQ(s.form().pnlStatus->text().toStdString(), hint.toStdString());
 }
 
 TEST(DirectorySelector, OnlyAnAcceptedDirectoryIsChosen) {
