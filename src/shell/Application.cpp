@@ -140,7 +140,7 @@ void Application::attachPageLayer() {
     QObject::connect(lifecycle_.get(), &LessonLifecycle::closingMedia, player_, [this] { player_->Close(); });
     sample_ = std::make_unique<SampleLesson>(state_, form, *lifecycle_, *titleScreen_, *pageLayer_, *pageRows_,
                                              *mediaLayer_, frame, dialogs_);
-    QObject::connect(util_->btnSample, &QPushButton::clicked, &form, [this] { sample_->Install(); });
+    QObject::connect(util_->btnSample, &QPushButton::clicked, &form, [this] { sample_->Open(); });
     pageLayer_->setPlayQuestionPage([playback = playback_.get()] { playback->PlayQuestionPage(); });
 }
 

@@ -84,6 +84,27 @@ bool SampleLesson::makePage(int number, const SampleText::Page& page) {
     return form_.SaveAll();
 }
 
+// The copy installed earlier, as long as the author has kept its title and
+// name: the lowest-numbered lesson with the sample's title and author.
+std::optional<qint64> SampleLesson::installedCopy(const SampleText& sample) const {
+    Table lessons(form_.LesnTable->database(), TableId::Lesn, true);
+    for (bool row = lessons.first(); row; row = lessons.next()) {
+        bool same = lessons.asString(QStringLiteral("Title")).trimmed() == sample.title;
+        for (const auto& [field, text] : sample.fields)
+            if (field.startsWith(QLatin1String("Author"))) same = same && lessons.asString(field) == text;
+        if (same) return lessons.key();
+    }
+    return std::nullopt;
+}
+
+bool SampleLesson::Open() {
+    const std::optional<SampleText> sample = ReadSampleText(QStringLiteral(":/sample/sample.txt"));
+    const std::optional<qint64> copy = sample ? installedCopy(*sample) : std::nullopt;
+    if (!copy) return Install();
+    lifecycle_.OpenLesson(*copy);
+    return st_.LessonOpen;
+}
+
 bool SampleLesson::Install() {
     const std::optional<SampleText> sample = ReadSampleText(QStringLiteral(":/sample/sample.txt"));
     if (!sample) {

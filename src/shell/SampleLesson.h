@@ -52,10 +52,13 @@ class SampleLesson {
 public:
     SampleLesson(AppState& state, TMainForm& form, LessonLifecycle& lifecycle, TTitleScreen& title, PageLayer& pages,
                  PageRows& rows, MediaLayer& media, TFrame& frame, Dialogs& dialogs);
+    // Opens the copy installed earlier, or installs one when there is none.
+    bool Open();
     // False, after telling the user why, when it could not be made.
     bool Install();
 
 private:
+    std::optional<qint64> installedCopy(const SampleText& sample) const;
     bool makePage(int number, const SampleText::Page& page);
     bool copy(const QString& resource, const QString& target);
 

@@ -566,6 +566,24 @@ TEST_F(PlayedLesson, TheSampleLessonIsOfferedInstalledAndPlaysEveryPage) {
     EXPECT_TRUE(savingOff);
     EXPECT_TRUE(st().SaveOnPageChange);
     EXPECT_TRUE(s->form().pnlBottom->isVisible());
+
+    // Offered again at the next start, it opens that copy rather than adding
+    // another; once the author has renamed the copy it is theirs, and the
+    // offer installs a new one.
+    const qint64 installed = st().LesnRegNum;
+    onTick = nullptr;
+    for (const bool renamed : {false, true}) {
+        if (renamed) {
+            s->title().setFieldText(QStringLiteral("AuthorLast"), QStringLiteral("Mine"));
+            ASSERT_TRUE(s->form().SaveAll());
+        }
+        s.reset();
+        start(false);
+        s->app->Util()->btnSample->click();
+        EXPECT_TRUE(st().LessonOpen);
+        EXPECT_EQ(st().LesnRegNum == installed, !renamed);
+        EXPECT_EQ(s->form().LesnTable->recordCount(), renamed ? 2 : 1);
+    }
 }
 
 }  // namespace
