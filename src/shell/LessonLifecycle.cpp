@@ -190,16 +190,13 @@ void LessonLifecycle::SetNewLesnValues() {
     Table& t = *form_.LesnTable;
     t.edit();
     TTitleScreen& title = *windows_.title;
-    title.setFieldText(QStringLiteral("AuthorFirst"), QStringLiteral("First"));
-    title.setFieldText(QStringLiteral("AuthorMiddle"), QStringLiteral("M."));
-    title.setFieldText(QStringLiteral("AuthorLast"), QStringLiteral("Last"));
-    title.setFieldText(QStringLiteral("CopyRLocation"), QStringLiteral("City, Country"));
-    title.setFieldText(QStringLiteral("CopyRHolder"), QStringLiteral("Copyright Holder"));
+    for (const QString& field : TTitleScreen::fieldNames()) {
+        const QString text = TTitleScreen::newLessonText(field);
+        if (!text.isEmpty()) title.setFieldText(field, text);
+    }
     title.setFieldText(kCopyRYear, QString::number(QDate::currentDate().year()));
-    title.setFieldText(kTitle, QStringLiteral("Untitled"));
-    title.setFieldText(kObjective, QStringLiteral("Lesn"));
-    t.setString(kTitle, QStringLiteral("Untitled"));
-    t.setString(kObjective, QStringLiteral("Lesn"));
+    t.setString(kTitle, TTitleScreen::newLessonText(kTitle));
+    t.setString(kObjective, TTitleScreen::newLessonText(kObjective));
 
     const QColor navy = ColorOfCode(kColorNavy);
     attributes_.apply(kTitleTarget, {QStringLiteral("Arial"), 22, navy, 0});

@@ -287,12 +287,34 @@ void TTitleScreen::FormResize() {
     SpaceNames();
 }
 
+QString TTitleScreen::newLessonText(const QString& field) {
+    static const std::pair<QLatin1String, QLatin1String> texts[] = {
+        {QLatin1String("Title"), QLatin1String("Untitled")},
+        {QLatin1String("Objective"), QLatin1String("Lesn")},
+        {QLatin1String("AuthorFirst"), QLatin1String("First")},
+        {QLatin1String("AuthorMiddle"), QLatin1String("M.")},
+        {QLatin1String("AuthorLast"), QLatin1String("Last")},
+        {QLatin1String("CopyRHolder"), QLatin1String("Copyright Holder")},
+        {QLatin1String("CopyRLocation"), QLatin1String("City, Country")},
+    };
+    for (const auto& [name, text] : texts)
+        if (field.compare(name, Qt::CaseInsensitive) == 0) return text;
+    return QString();
+}
+
 bool TTitleScreen::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
         case QEvent::FocusIn:
-            if (const Field* f = fieldOf(watched); f && f->domain != 0 && !focusing_ &&
-                                                   f->domain != state_.CurrentDomain)
-                emit domainRequested(f->domain);
+            if (const Field* f = fieldOf(watched)) {
+                const QString placeholder = newLessonText(f->name);
+                if (!placeholder.isEmpty() && fieldText(f->name) == placeholder) {
+                    if (auto* e = qobject_cast<QLineEdit*>(f->widget)) e->selectAll();
+                    if (auto* e = qobject_cast<QTextEdit*>(f->widget)) e->selectAll();
+                    if (auto* e = qobject_cast<QPlainTextEdit*>(f->widget)) e->selectAll();
+                }
+                if (f->domain != 0 && !focusing_ && f->domain != state_.CurrentDomain)
+                    emit domainRequested(f->domain);
+            }
             break;
         case QEvent::MouseButtonPress:
             if (watched == memTitle->viewport() && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {

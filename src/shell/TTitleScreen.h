@@ -53,6 +53,10 @@ public:
     QString fieldText(const QString& field) const;
     // Shows a value without reporting it as an edit.
     void setFieldText(const QString& field, const QString& text);
+    // What a new lesson's field holds until the author types over it ("Untitled",
+    // "First", ...); empty for a field without one. A field still holding it
+    // has it all selected when it takes the focus, so typing replaces it.
+    static QString newLessonText(const QString& field);
 
     // The field of a title-page domain (2 to 8), or nullptr.
     QWidget* fieldForDomain(int domain) const;

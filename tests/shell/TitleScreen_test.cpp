@@ -84,6 +84,27 @@ TEST_F(TitleScreen, FocusingAFieldEntersItsDomain) {
     EXPECT_EQ(t.fieldForDomain(1), nullptr);
 }
 
+// A new lesson's texts ("Untitled", "First", ...) are selected when their
+// field takes the focus, so the author's typing replaces them; a text the
+// author has typed is not.
+TEST_F(TitleScreen, TypingReplacesANewLessonsTextsOnly) {
+    QTest::keyClicks(t.memTitle, QStringLiteral("Frogs"));  // F3 left the focus here
+    EXPECT_EQ(t.memTitle->toPlainText(), QStringLiteral("Frogs"));
+    const std::pair<int, QLineEdit*> names[] = {
+        {3, t.DBeditFirst}, {4, t.DBeditMiddle}, {5, t.DBeditLast}, {7, t.DBEditLocation}};
+    for (const auto& [domain, field] : names) {
+        s.form().Icons(domain);
+        QTest::keyClicks(field, QStringLiteral("Ada"));
+        EXPECT_EQ(field->text(), QStringLiteral("Ada")) << domain;
+    }
+    s.form().Icons(2);
+    QTest::keyClicks(t.memTitle, QStringLiteral("!"));
+    s.form().Icons(3);
+    QTest::keyClicks(t.DBeditFirst, QStringLiteral("!"));
+    EXPECT_EQ(t.memTitle->toPlainText(), QStringLiteral("Frogs!"));
+    EXPECT_EQ(t.DBeditFirst->text(), QStringLiteral("Ada!"));
+}
+
 TEST_F(TitleScreen, EscapeAsksToStopAndTypingUStaysText) {
     t.DBEditLocation->setFocus();
     QTest::keyClick(t.DBEditLocation, Qt::Key_End);
