@@ -76,13 +76,18 @@ std::unique_ptr<QSaveFile> createFile(const QString& path) {
     return file;
 }
 
+// The DiskID that goes beside a disk's piece.
+QString diskIdBeside(const QString& piece) {
+    return QDir(directoryOf(piece)).filePath(texts::kDiskIdFileName);
+}
+
 // The DiskID written onto a disk before its piece. A disk whose piece never
 // made it is left without it: a DiskID alone would make the next export
 // refuse the disk as one of an earlier export.
 class UnfinishedDisk {
 public:
     explicit UnfinishedDisk(const QString& piece = QString())
-        : idFile_(piece.isEmpty() ? QString() : QDir(directoryOf(piece)).filePath(texts::kDiskIdFileName)) {}
+        : idFile_(piece.isEmpty() ? QString() : diskIdBeside(piece)) {}
     UnfinishedDisk(const UnfinishedDisk&) = delete;
     UnfinishedDisk& operator=(UnfinishedDisk&& other) noexcept {
         std::swap(idFile_, other.idFile_);
@@ -252,7 +257,7 @@ qint64 DiskSpanner::PrepareDisk(qint64 totalSize, const QString& target, qint32 
     id.DiskNumber = diskNumber;
     id.PackageSize = qint32(totalSize);
     id.PackageFileCount = state_.PackageFileCount;
-    const QString idFile = QDir(directoryOf(path)).filePath(texts::kDiskIdFileName);
+    const QString idFile = diskIdBeside(path);
     if (!WriteDiskId(idFile, id)) {
         // Ending without a word would leave the user guessing why nothing was written.
         lastProblem_ = texts::kCannotCreateFile.arg(shown(idFile));
@@ -277,7 +282,7 @@ qint64 DiskSpanner::usableDisk(const QString& target, int diskNumber, QString* d
         const qint64 free = PrepareDisk(state_.PackageSize, target, state_.PackageID, diskNumber, diskTarget);
         if (free < 0 || free >= kSmallestDisk) return free;
         // The disk is left as it was found.
-        QFile::remove(QDir(directoryOf(*diskTarget)).filePath(texts::kDiskIdFileName));
+        QFile::remove(diskIdBeside(*diskTarget));
         lastProblem_ = texts::kInsufficientCapacity;
         if (dialogs_.message(MsgKind::Warning, texts::kInsufficientCapacity, MsgButtons::OkCancel) != MsgAnswer::Ok)
             return -1;

@@ -100,13 +100,14 @@ std::optional<qint64> SampleLesson::installedCopy(const SampleText& sample) cons
 bool SampleLesson::Open() {
     const std::optional<SampleText> sample = ReadSampleText(QStringLiteral(":/sample/sample.txt"));
     const std::optional<qint64> copy = sample ? installedCopy(*sample) : std::nullopt;
-    if (!copy) return Install();
+    if (!copy) return Install(sample);
     lifecycle_.OpenLesson(*copy);
     return st_.LessonOpen;
 }
 
-bool SampleLesson::Install() {
-    const std::optional<SampleText> sample = ReadSampleText(QStringLiteral(":/sample/sample.txt"));
+bool SampleLesson::Install() { return Install(ReadSampleText(QStringLiteral(":/sample/sample.txt"))); }
+
+bool SampleLesson::Install(const std::optional<SampleText>& sample) {
     if (!sample) {
         dialogs_.error(texts::kSampleNotMade.arg(texts::kSampleMissing));
         return false;

@@ -58,6 +58,7 @@ public:
     bool Install();
 
 private:
+    bool Install(const std::optional<SampleText>& sample);
     std::optional<qint64> installedCopy(const SampleText& sample) const;
     bool makePage(int number, const SampleText::Page& page);
     bool copy(const QString& resource, const QString& target);
